@@ -1,0 +1,17 @@
+#pragma once
+// The verbs of ruvotool. Each takes the arguments after its own name and returns the exit code:
+// 0 success, 1 failure (message on stderr), 2 usage error.
+#include <string>
+#include <vector>
+
+namespace ruvo::tools {
+
+using Args = std::vector<std::string>;
+
+struct ToolCommand {
+    const char* name;
+    const char* summary;
+    int (*run)(const Args& args);
+};
+
+} // namespace ruvo::tools
