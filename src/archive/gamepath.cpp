@@ -1,0 +1,108 @@
+#include "archive/gamepath.hpp"
+
+#include <system_error>
+
+#include "archive/errors.hpp"
+#include "archive/sjis.hpp"
+
+namespace ruvo {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> SplitGamePath(std::string_view name) {
+    std::vector<std::string> parts;
+    std::string current;
+    auto flush = [&] {
+        if (current == "..")
+            throw std::move(ERuvoError(SysMessage("%s:ファイルがありません", {std::string(name)}))
+                                .AddContext("a game file name may not leave the game's folder"));
+        if (!current.empty() && current != ".") parts.push_back(current);
+        current.clear();
+    };
+    for (size_t i = 0; i < name.size();) {
+        const size_t n = CharLength(name, i);
+        if (n == 1 && (name[i] == '\\' || name[i] == '/')) {
+            flush();
+        } else if (n == 1 && name[i] == ':') {
+            throw std::move(ERuvoError(SysMessage("%s:ファイルがありません", {std::string(name)}))
+                                .AddContext("drive and device names are not game file names"));
+        } else {
+            current.append(name.substr(i, n));
+        }
+        i += n;
+    }
+    flush();
+    return parts;
+}
+
+std::string JoinGamePath(std::string_view folder, std::string_view name) {
+    std::string out(folder);
+    // A trailing "\" may be the second byte of a two-byte character; only a real separator counts.
+    bool endsWithSeparator = false;
+    for (size_t i = 0; i < out.size(); i = NextCharPos(out, i))
+        endsWithSeparator = CharLength(out, i) == 1 && (out[i] == '\\' || out[i] == '/') && i + 1 == out.size();
+    if (!out.empty() && !endsWithSeparator) out += '\\';
+    out.append(name);
+    return out;
+}
+
+TGamePathResolver::TGamePathResolver(fs::path root) : root_(std::move(root)) {}
+
+const TGamePathResolver::Listing& TGamePathResolver::ListingOf(const fs::path& folder) const {
+    auto [it, added] = listings_.try_emplace(folder);
+    if (!added) return it->second;
+    std::error_code ec;
+    for (fs::directory_iterator d(folder, ec), end; !ec && d != end; d.increment(ec)) {
+        const std::string onDisk = d->path().filename().string();
+        it->second.byFolded.emplace(LowerSjis(onDisk), onDisk);
+        try {
+            const std::string asSjis = Utf8ToSjis(onDisk);
+            if (asSjis != onDisk) it->second.byFolded.emplace(LowerSjis(asSjis), onDisk);
+        } catch (const EConvertError&) {
+            // Not UTF-8 text that Shift-JIS can hold: only its own bytes can name it.
+        }
+    }
+    return it->second;
+}
+
+std::optional<std::string> TGamePathResolver::Match(const fs::path& folder, const std::string& part) const {
+    const Listing& listing = ListingOf(folder);
+    auto [first, last] = listing.byFolded.equal_range(LowerSjis(part));
+    if (first == last) return std::nullopt;
+    // Prefer the spelling that matches byte for byte, then one that converts to the same bytes.
+    for (auto it = first; it != last; ++it)
+        if (it->second == part) return it->second;
+    for (auto it = first; it != last; ++it)
+        if (Utf8ToSjisLossy(it->second) == part) return it->second;
+    return first->second;
+}
+
+std::optional<fs::path> TGamePathResolver::Find(std::string_view sjisName) const {
+    fs::path path = root_;
+    for (const std::string& part : SplitGamePath(sjisName)) {
+        auto match = Match(path, part);
+        if (!match) return std::nullopt;
+        path /= *match;
+    }
+    std::error_code ec;
+    if (!fs::exists(path, ec)) return std::nullopt;
+    return path;
+}
+
+fs::path TGamePathResolver::PathForWrite(std::string_view sjisName) const {
+    fs::path path = root_;
+    bool matching = true;
+    for (const std::string& part : SplitGamePath(sjisName)) {
+        std::optional<std::string> match;
+        if (matching) match = Match(path, part);
+        if (match) {
+            path /= *match;
+        } else {
+            matching = false;
+            path /= SjisToUtf8Lossy(part);
+        }
+    }
+    return path;
+}
+
+} // namespace ruvo
