@@ -361,19 +361,28 @@ void TVrFileCollection::Extract(std::string_view name, TStream& stream) {
     }
     TVrFile* entry = Find(name);
     if (!entry || (!data_ && !entry->Data)) throw NotFound(name);
-    if (entry->Data) {
-        CopyStream(stream, *entry->Data, 0);
-        stream.SetPosition(0);
-        return;
+    if (memory) {
+        ReadEntry(*entry, *memory);
+    } else {
+        TMemoryStream content;
+        ReadEntry(*entry, content);
+        CopyStream(stream, content, 0);
     }
-    WithContext([&] { return "entry " + SjisToUtf8Lossy(entry->Name()) + " of " + Describe(); }, [&] {
-        TMemoryStream local;
-        TMemoryStream& into = memory ? *memory : local;
-        ReadStored(*entry, into);
-        if (!entry->Raw) inflater_.InflateInPlace(into);
-        if (!memory) CopyStream(stream, into, 0);
-    });
     stream.SetPosition(0);
+}
+
+void TVrFileCollection::ReadEntry(const TVrFile& entry, TMemoryStream& out) {
+    out.SetSize(0);
+    if (entry.Data) {
+        CopyStream(out, *entry.Data, 0);
+    } else {
+        if (!data_) throw NotFound(entry.Name());
+        WithContext([&] { return "entry " + SjisToUtf8Lossy(entry.Name()) + " of " + Describe(); }, [&] {
+            ReadStored(entry, out);
+            if (!entry.Raw) inflater_.InflateInPlace(out);
+        });
+    }
+    out.SetPosition(0);
 }
 
 std::unique_ptr<TStream> TVrFileCollection::OpenRange(std::string_view name) const {

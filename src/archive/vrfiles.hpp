@@ -83,6 +83,8 @@ public:
 
     // The content of the entry (or the loose file that shadows it) into the stream, rewound.
     void Extract(std::string_view name, TStream& stream);
+    // The content of an entry of this collection into out (replacing what it held), loose files aside.
+    void ReadEntry(const TVrFile& entry, TMemoryStream& out);
     // The entry's stored bytes as a read-only stream that owns its own handle; null when there is no
     // container or no such entry.
     std::unique_ptr<TStream> OpenRange(std::string_view name) const;
