@@ -41,6 +41,13 @@ THashCollectionItem* THashCollection::FindItem(std::string_view name) const noex
     return nullptr;
 }
 
+THashCollectionItem* THashCollection::FindNextItem(const THashCollectionItem& after,
+                                                   std::string_view name) const noexcept {
+    for (auto* p = after.next_; p; p = p->next_)
+        if (SameTextSjis(p->name_, name)) return p;
+    return nullptr;
+}
+
 int THashCollection::IndexOf(std::string_view name) const noexcept {
     const auto* item = FindItem(name);
     return item ? item->index_ : -1;

@@ -50,6 +50,9 @@ public:
     THashCollectionItem& AddItem(std::unique_ptr<THashCollectionItem> item);
     // The newest item of that name (case-insensitive), or null.
     THashCollectionItem* FindItem(std::string_view name) const noexcept;
+    // The next older item of the same name after `after` (from FindItem or an earlier call), or null;
+    // lets callers walk every item of a name, newest first.
+    THashCollectionItem* FindNextItem(const THashCollectionItem& after, std::string_view name) const noexcept;
     int IndexOf(std::string_view name) const noexcept;
     void Delete(int index);
     void Clear() noexcept;

@@ -14,4 +14,6 @@ struct ToolCommand {
     int (*run)(const Args& args);
 };
 
+int RunExpr(const Args& args);
+
 } // namespace ruvo::tools

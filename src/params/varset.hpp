@@ -1,0 +1,122 @@
+#pragma once
+// The variable set: named, typed variables with their scopes, the 49 system variables, the values kept
+// beside them (message speed, cursor file, selection, history format, "@Temp" target), and their
+// saved-game and status-data forms.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archive/hash.hpp"
+#include "params/values.hpp"
+
+namespace ruvo {
+
+class TStream;
+class TSystemState;
+
+// Scope byte of the variable command.
+enum class TVarScope : uint8_t { Global = 0, CallBound = 1, Local = 2, Status = 3 };
+
+class TParamCollectionItem : public THashCollectionItem {
+public:
+    explicit TParamCollectionItem(std::unique_ptr<TCustomParam> value) : value_(std::move(value)) {}
+
+    TCustomParam& Value() const noexcept { return *value_; }
+    // 0 for a reference holder, else its type code; the type byte of the stored variable list.
+    int ClassCode() const;
+    bool IsSystem() const noexcept { return system_; }
+    bool IsReference() const noexcept { return reference_; }
+
+    uint8_t reserved = 0;
+    uint8_t status = 0;  // 1: kept across games, saved in the status data
+    int32_t frame = -1;  // call depth that owns the variable, -1 for none
+    uint8_t local = 0;   // 1: visible only at its own call depth
+
+    // Name, holder, status, reserved, frame, local.
+    void SaveToStream(TStream& s) const;
+    void LoadFromStream(TStream& s);
+
+private:
+    friend class TParamCollection;
+    std::unique_ptr<TCustomParam> value_;
+    bool system_ = false;
+    bool reference_ = false;
+};
+
+class TParamCollection : public THashCollectionOf<TParamCollectionItem> {
+public:
+    explicit TParamCollection(TSystemState& state);
+    ~TParamCollection() override;
+
+    TSystemState& State() const noexcept { return state_; }
+
+    // Call depth, set by the call mechanism whenever the call stack changes.
+    int Depth() const noexcept { return depth_; }
+    void SetDepth(int depth) noexcept { depth_ = depth; }
+
+    // A local of the current depth when there is one, else the oldest non-local of that name.
+    TParamCollectionItem* Find(std::string_view name) const noexcept;
+    TParamCollectionItem* FindLocal(std::string_view name) const noexcept;
+    TParamCollectionItem* FindGlobal(std::string_view name) const noexcept;
+
+    // A new unnamed record with a new holder of that type (0: an unbound reference).
+    TParamCollectionItem& Add(int typeCode);
+    // A new record named name (not validated: temporaries and loaded records use it too).
+    TParamCollectionItem& AddNamed(std::string name, int typeCode);
+    // Deletes one record; references bound to it become unbound.
+    void DeleteItem(TParamCollectionItem& item);
+
+    // Non-empty, no space, not starting with a digit; else "\"name\"：変数名が不正です".
+    static void CheckName(std::string_view name);
+    // The variable command's creation rule. initial is asked for the initial value only when the
+    // variable is not an existing status variable; a null answer leaves the value as it is.
+    TParamCollectionItem& Declare(const std::string& name, int typeCode, TVarScope scope,
+                                  const std::function<std::unique_ptr<TCustomParam>()>& initial = {});
+
+    // A detached copy of the variable's value, or null when the name is absent.
+    std::unique_ptr<TCustomParam> Snapshot(std::string_view name) const;
+    // Deletes every variable whose frame equals depth (returning from that call).
+    void DeleteFrame(int depth);
+    // Deletes every variable that is neither a system nor a status variable; resets the kept values.
+    void Reset();
+
+    void SaveGame(TStream& s) const;
+    void LoadGame(TStream& s, int version);
+    void SaveStatus(TStream& s) const;
+    void LoadStatus(TStream& s);
+
+    // Values kept beside the set.
+    int32_t TextDelay() const noexcept { return textDelay_; }
+    void SetTextDelay(int32_t value) noexcept { textDelay_ = value; }
+    const std::string& CursorFile() const noexcept { return cursorFile_; }
+    void SetCursorFile(std::string value) { cursorFile_ = std::move(value); }
+    const std::string& SelStr() const noexcept { return selStr_; }
+    void SetSelStr(std::string value) { selStr_ = std::move(value); }
+    int32_t SelIndex() const noexcept { return selIndex_; }
+    void SetSelIndex(int32_t value) noexcept { selIndex_ = value; }
+    std::array<int32_t, 6>& HistoryFormat() noexcept { return historyFormat_; }
+    const std::string& TempName() const noexcept { return tempName_; }
+    void SetTempName(std::string value) { tempName_ = std::move(value); }
+
+private:
+    TParamCollectionItem& Insert(std::unique_ptr<TParamCollectionItem> item);
+    void WriteList(TStream& s, const std::vector<const TParamCollectionItem*>& records) const;
+    void ReadList(TStream& s);
+    void DeleteWhere(const std::function<bool(const TParamCollectionItem&)>& pred);
+
+    TSystemState& state_;
+    int depth_ = 0;
+    std::vector<TParamCollectionItem*> references_;  // records holding a TParamVar
+    int32_t textDelay_ = 50;
+    std::string cursorFile_;
+    std::string selStr_;
+    int32_t selIndex_ = 0;
+    std::array<int32_t, 6> historyFormat_{};
+    std::string tempName_;
+};
+
+} // namespace ruvo
