@@ -126,6 +126,7 @@ TVrFileCollection::~TVrFileCollection() = default;
 
 void TVrFileCollection::Close() noexcept {
     Clear();
+    version_ = -1;
     stream_.reset();
     data_ = nullptr;
     registry_ = nullptr;
@@ -212,6 +213,7 @@ void TVrFileCollection::ReadDirectory(TGxBigStream& stream) {
 
 void TVrFileCollection::ReadDirectoryFrom(TGxBigStream& directory, int64_t base, int64_t dataSize) {
     Clear();
+    version_ = -1;
     try {
         // The magic is absent from version-0 archives: then the count starts right here.
         int32_t version = 0;
@@ -300,6 +302,7 @@ void TVrFileCollection::ReadDirectoryFrom(TGxBigStream& directory, int64_t base,
             e.Offset = offsets[static_cast<size_t>(i)] + base;
         }
         endMarker.Offset = offsets.back();
+        version_ = version;
     } catch (...) {
         Clear();
         throw;
@@ -336,6 +339,7 @@ std::optional<fs::path> TVrFileCollection::LooseFile(std::string_view name) cons
 // ---- reading entries
 
 void TVrFileCollection::ReadStored(const TVrFile& entry, TMemoryStream& out) const {
+    if (!data_ || entry.Data) throw NotFound(entry.Name());
     out.SetSize(entry.Size);
     out.SetPosition(0);
     data_->SetPosition(entry.Offset);

@@ -63,6 +63,8 @@ public:
     const std::filesystem::path& ContainerName() const noexcept { return containerName_; }
     bool HasContainer() const noexcept { return data_ != nullptr; }
     bool IsResource() const noexcept { return registry_ != nullptr; }
+    // Version of the directory read (0, 100, 101, 102), -1 when none was read.
+    int32_t Version() const noexcept { return version_; }
     void SetProgress(TVrProgress progress) { progress_ = std::move(progress); }
 
     // Opens a container file by its kind (".exe"/".scr" with the trailer, a ".ext" directory beside it,
@@ -85,6 +87,8 @@ public:
     void Extract(std::string_view name, TStream& stream);
     // The content of an entry of this collection into out (replacing what it held), loose files aside.
     void ReadEntry(const TVrFile& entry, TMemoryStream& out);
+    // The entry's stored bytes, as they lie in the container, into out.
+    void ReadStored(const TVrFile& entry, TMemoryStream& out) const;
     // The entry's stored bytes as a read-only stream that owns its own handle; null when there is no
     // container or no such entry.
     std::unique_ptr<TStream> OpenRange(std::string_view name) const;
@@ -107,12 +111,11 @@ public:
 
 private:
     void ReadDirectoryFrom(TGxBigStream& directory, int64_t base, int64_t dataSize);
-    // The stored bytes of an entry, read from the container.
-    void ReadStored(const TVrFile& entry, TMemoryStream& out) const;
     void WriteEntry(TGxBigStream& output, TVrFile& entry);
     std::string Describe() const;
 
     int64_t partSize_;
+    int32_t version_ = -1;
     std::filesystem::path folder_;
     std::filesystem::path containerName_;
     std::unique_ptr<TGxBigStream> stream_;  // the container, when it is owned

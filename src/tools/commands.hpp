@@ -16,4 +16,6 @@ struct ToolCommand {
 
 int RunExpr(const Args& args);
 
+int RunArchive(const Args& args);
+
 } // namespace ruvo::tools

@@ -9,6 +9,7 @@
 namespace ruvo::tools {
 // One row per verb; each verb lives in its own file under tools/.
 const ToolCommand kCommands[] = {
+    {"archive", "list, extract, pack and verify archives", RunArchive},
     {"version", "print the version", [](const Args&) { std::printf("ruvotool %s\n", RUVO_VERSION); return 0; }},
     {"expr", "compile and evaluate expressions", RunExpr},
 };
