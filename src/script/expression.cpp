@@ -1,76 +1,138 @@
 #include "script/expression.hpp"
 
-#include "archive/errors.hpp"
-#include "archive/streams.hpp"
+#include <map>
+
+#include "params/convert.hpp"
+#include "params/functable.hpp"
+#include "params/values.hpp"
 
 namespace ruvo {
 
 namespace {
 
-[[noreturn]] void Broken(const std::string& why) {
-    throw std::move(ERuvoError::FromUtf8("読み込みエラー").AddContext("expression: " + why));
+// Binding strength of each operation in source text; higher binds tighter.
+int Precedence(TOpeCode code) {
+    switch (code) {
+    case ocMul: case ocDiv: case ocMod: return 9;
+    case ocPlus: case ocMinus: return 8;
+    case ocShiftL: case ocShiftR: return 7;
+    case ocEqual: case ocBig: case ocSmall: case ocEBig: case ocESmall: case ocNEqual: return 6;
+    case ocComboStr: return 5;
+    case ocAnd: return 4;
+    case ocXor: return 3;
+    case ocOr: return 2;
+    default: return 10;
+    }
 }
 
-// Copies n bytes from the stream into out, after checking that they are there.
-void Take(TStream& s, std::string& out, int64_t n) {
-    if (n < 0 || n > s.Remaining()) Broken("runs past the end of the data");
-    size_t at = out.size();
-    out.resize(at + static_cast<size_t>(n));
-    s.ReadBuffer(out.data() + at, n);
+const char* OperatorText(TOpeCode code) {
+    switch (code) {
+    case ocPlus: return "+";
+    case ocMinus: return "-";
+    case ocMul: return "*";
+    case ocDiv: return "/";
+    case ocMod: return "%";
+    case ocOr: return "|";
+    case ocAnd: return "&";
+    case ocXor: return "^";
+    case ocEqual: return "==";
+    case ocBig: return ">";
+    case ocSmall: return "<";
+    case ocEBig: return ">=";
+    case ocESmall: return "<=";
+    case ocShiftL: return "<<";
+    case ocShiftR: return ">>";
+    case ocComboStr: return "++";
+    case ocNEqual: return "<>";
+    default: return nullptr;
+    }
 }
 
-int32_t TakeInt(TStream& s, std::string& out) {
-    Take(s, out, 4);
-    const auto* p = reinterpret_cast<const uint8_t*>(out.data() + out.size() - 4);
-    return static_cast<int32_t>(p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24);
+struct Piece {
+    std::string text;
+    int precedence = 10;
+};
+
+std::string Quoted(const std::string& value) {
+    std::string q = "\"";
+    for (size_t i = 0; i < value.size(); ++i) {
+        char c = value[i];
+        if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n') {
+            q += "\\n";
+            ++i;
+        } else if (c == '"' || c == '\\') {
+            q += '\\';
+            q += c;
+        } else {
+            q += c;
+        }
+    }
+    return q + "\"";
 }
 
-uint8_t TakeByte(TStream& s, std::string& out) {
-    Take(s, out, 1);
-    return static_cast<uint8_t>(out.back());
-}
+class Renderer {
+public:
+    std::string Render(const TExpression& e) {
+        std::string out;
+        for (const auto& op : e.Operations()) {
+            Piece value = Compute(op);
+            if (op.dest == kResultTemp) Emit(out, value.text);
+            else if (op.dest.rfind(kTempPrefix, 0) == 0) temps_[op.dest] = value;
+            else Emit(out, op.dest + " = " + value.text);
+        }
+        return out;
+    }
 
-void TakeString(TStream& s, std::string& out) {
-    int32_t n = TakeInt(s, out);
-    if (n > 0) Take(s, out, n);
-}
+private:
+    static void Emit(std::string& out, const std::string& statement) {
+        if (!out.empty()) out += "; ";
+        out += statement;
+    }
+
+    Piece Operand(const TCustomParam& operand) const {
+        if (auto* ref = dynamic_cast<const TParamVar*>(&operand)) {
+            auto it = temps_.find(ref->ReferencedName());
+            return it != temps_.end() ? it->second : Piece{ref->ReferencedName()};
+        }
+        switch (operand.TypeCode()) {
+        case 1: return {IntToText(operand.AsInt())};
+        case 2: return {RealToText(operand.AsFloat())};
+        case 3: return {operand.AsFlag() ? "TRUE" : "FALSE"};
+        default: return {Quoted(operand.AsStr())};
+        }
+    }
+
+    std::string List(const TOpeData& op, size_t first) const {
+        std::string text;
+        for (size_t i = first; i < op.operands.size(); ++i) text += (i > first ? ", " : "") + Operand(*op.operands[i]).text;
+        return text;
+    }
+
+    Piece Compute(const TOpeData& op) const {
+        if (op.code == ocTo && op.operands.size() == 1) return Operand(*op.operands[0]);
+        if (op.code == ocFunc) {
+            const TSysFuncInfo* info = SysFuncInfo(op.func);
+            return {(info ? std::string(info->name) : "#" + std::to_string(op.func)) + "(" + List(op, 0) + ")"};
+        }
+        if (op.code == ocDimTo && !op.operands.empty())
+            return {Operand(*op.operands[0]).text + "[" + List(op, 1) + "]"};
+        const char* symbol = OperatorText(op.code);
+        if (symbol && op.operands.size() == 2) {
+            int p = Precedence(op.code);
+            Piece left = Operand(*op.operands[0]), right = Operand(*op.operands[1]);
+            // Operators of one level group from the left, so only a right side of equal level needs brackets.
+            if (left.precedence < p) left.text = "(" + left.text + ")";
+            if (right.precedence <= p) right.text = "(" + right.text + ")";
+            return {left.text + " " + symbol + " " + right.text, p};
+        }
+        return {"<" + std::string(OpeCodeName(op.code)) + " " + List(op, 0) + ">", 10};
+    }
+
+    std::map<std::string, Piece> temps_;
+};
 
 } // namespace
 
-void TExpression::LoadFromStream(TStream& s) {
-    std::string bytes;
-    int32_t count = TakeInt(s, bytes);
-    // Every operation takes at least 9 bytes (code, name length, operand count).
-    if (count < 0 || count > s.Remaining() / 9) Broken("operation count " + std::to_string(count) + " is not possible here");
-    for (int32_t i = 0; i < count; ++i) {
-        uint8_t code = TakeByte(s, bytes);
-        TakeString(s, bytes);
-        int32_t operands = TakeInt(s, bytes);
-        if (code == 11) TakeByte(s, bytes);
-        if (operands < 0 || operands > s.Remaining()) Broken("operand count " + std::to_string(operands) + " is not possible here");
-        for (int32_t k = 0; k < operands; ++k) {
-            switch (TakeByte(s, bytes)) {
-            case 1: Take(s, bytes, 4); break;
-            case 2: Take(s, bytes, 10); break;
-            case 3: Take(s, bytes, 1); break;
-            default: TakeString(s, bytes); break;
-            }
-        }
-    }
-    count_ = count;
-    bytes_ = std::move(bytes);
-}
-
-void TExpression::SaveToStream(TStream& s) const { s.WriteBuffer(bytes_.data(), static_cast<int64_t>(bytes_.size())); }
-
-std::string ExpressionText(const TExpression& e) {
-    return e.OperationCount() == 0 ? std::string() : "<" + std::to_string(e.OperationCount()) + " operations>";
-}
-
-std::string ExpressionOps(const TExpression& e) { return ExpressionText(e); }
-
-TExpression CompileExpression(std::string_view) {
-    throw ERuvoError::FromUtf8("構文エラー");
-}
+std::string ExpressionText(const TExpression& e) { return Renderer().Render(e); }
 
 } // namespace ruvo

@@ -18,4 +18,7 @@ int RunExpr(const Args& args);
 
 int RunArchive(const Args& args);
 
+int RunDump(const Args& args);
+int RunBuild(const Args& args);
+
 } // namespace ruvo::tools

@@ -1,0 +1,31 @@
+#pragma once
+// The builder's page source: readable UTF-8 text from which a script page is built, and the writer
+// that turns any page back into such text. The format is described in docs/game-source.md.
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "script/page.hpp"
+
+namespace ruvo::tools {
+
+// Builds a page from its source. file names the source in errors ("FILE:LINE: ..."); pageName is the
+// page's FileName (Shift-JIS). Throws ESourceError.
+std::unique_ptr<TPage> BuildPageSource(std::string_view utf8Source, const std::string& file,
+                                       const std::string& pageName);
+
+// Page source that builds back into the same bytes. Expressions are written as infix text when that
+// text compiles into the stored operations again, otherwise as their stored bytes (hex"...").
+std::string WritePageSource(TPage& page);
+
+// The continue flag a command gets when its source line does not say: off for the commands that wait
+// (so the frame ends there), on for the rest.
+bool DefaultContinue(int code) noexcept;
+
+// Index targets the builder fills in when the source leaves them out; nullopt when there is none.
+// While: the first command after its body; WhileLoop: its While; Break: the loop's exit;
+// Continue: the loop's WhileLoop (or its While).
+std::optional<int32_t> AutoIndex(const TPage& page, int commandIndex, FieldHint hint);
+
+} // namespace ruvo::tools
