@@ -47,6 +47,10 @@ public:
     std::vector<DisplayMode> DisplayModes() override;
     void Present(const PictureView& picture, std::span<const Rect> changed) override;
 
+    bool CaptureWindow(Capture& capture) override {
+        capture = {width_, height_, picture_};
+        return true;
+    }
     bool PollEvent(PlatformEvent& event) override;
     MessageAnswer ShowMessage(std::string_view textUtf8, std::string_view captionUtf8, MessageButtons buttons,
                               MessageIcon icon) override;

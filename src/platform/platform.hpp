@@ -82,6 +82,13 @@ public:
     // Shows the picture; only the changed rectangles need to be taken over.
     virtual void Present(const PictureView& picture, std::span<const Rect> changed) = 0;
 
+    // What the player shows now (game picture and tool bar), top row first, 0x00RRGGBB.
+    struct Capture {
+        int width = 0, height = 0;
+        std::vector<uint32_t> pixels;
+    };
+    virtual bool CaptureWindow(Capture& capture) = 0;
+
     virtual bool PollEvent(PlatformEvent& event) = 0;
     virtual MessageAnswer ShowMessage(std::string_view textUtf8, std::string_view captionUtf8, MessageButtons buttons,
                                       MessageIcon icon) = 0;
