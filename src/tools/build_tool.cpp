@@ -58,6 +58,20 @@ std::string EntryStem(const fs::path& relative) {
     return SourceToSjis(name);
 }
 
+// Command indexes written as "*label" become the label's index in the page they name.
+void ResolveLabels(const std::vector<std::unique_ptr<TPage>>& pages, const std::vector<TLabelRef>& refs) {
+    for (const auto& ref : refs) {
+        auto page = std::find_if(pages.begin(), pages.end(), [&](const auto& p) { return p->FileName == ref.page; });
+        if (page == pages.end())
+            throw ESourceError(ref.file, ref.line, "the page " + SjisToUtf8Lossy(ref.page) + " is not built from this source");
+        int index = (*page)->FindLabel(ref.label);
+        if (index < 0)
+            throw ESourceError(ref.file, ref.line, "the page " + SjisToUtf8Lossy(ref.page) + " has no label " +
+                                                       SjisToUtf8Lossy(ref.label));
+        *ref.index = index;
+    }
+}
+
 GameFiles Collect(const fs::path& src, TProjectFile& project) {
     GameFiles files;
     fs::path projectPath = src / kProjectSource;
@@ -76,18 +90,24 @@ GameFiles Collect(const fs::path& src, TProjectFile& project) {
         if (it->is_regular_file()) paths.push_back(it->path());
     }
     std::sort(paths.begin(), paths.end());
+    std::vector<std::unique_ptr<TPage>> pages;
+    std::vector<TLabelRef> labelRefs;
     for (const auto& path : paths) {
         fs::path relative = fs::relative(path, src);
         if (relative == kProjectSource) continue;
         if (path.extension() == kPageSourceExt) {
             std::string name = EntryStem(relative.parent_path() / relative.stem()) + ".rsb";
-            auto page = BuildPageSource(ReadText(path), path.string(), name);
-            TMemoryStream bytes;
-            page->SaveToStream(bytes);
-            files.Add(name, Bytes(bytes), path.string());
+            pages.push_back(BuildPageSource(ReadText(path), path.string(), name, &labelRefs));
+            files.Add(name, {}, path.string());
         } else {
             files.Add(EntryStem(relative), ReadText(path), path.string());
         }
+    }
+    ResolveLabels(pages, labelRefs);
+    for (auto& page : pages) {
+        TMemoryStream bytes;
+        page->SaveToStream(bytes);
+        files.entries[page->FileName] = Bytes(bytes);
     }
     if (!files.Has(project.StartPage))
         throw std::runtime_error(projectPath.string() + ": the start page " + SjisToUtf8Lossy(project.StartPage) +

@@ -5,15 +5,26 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "script/page.hpp"
 
 namespace ruvo::tools {
 
+// A command index written as "*label": resolved once every page of the game is built.
+struct TLabelRef {
+    int32_t* index;
+    std::string page;   // Shift-JIS name of the page the command goes to
+    std::string label;  // Shift-JIS label text
+    std::string file;
+    int line;
+};
+
 // Builds a page from its source. file names the source in errors ("FILE:LINE: ..."); pageName is the
-// page's FileName (Shift-JIS). Throws ESourceError.
+// page's FileName (Shift-JIS). Command indexes written as labels are appended to labelRefs (an error
+// when it is null). Throws ESourceError.
 std::unique_ptr<TPage> BuildPageSource(std::string_view utf8Source, const std::string& file,
-                                       const std::string& pageName);
+                                       const std::string& pageName, std::vector<TLabelRef>* labelRefs = nullptr);
 
 // Page source that builds back into the same bytes. Expressions are written as infix text when that
 // text compiles into the stored operations again, otherwise as their stored bytes (hex"...").
@@ -22,6 +33,10 @@ std::string WritePageSource(TPage& page);
 // The continue flag a command gets when its source line does not say: off for the commands that wait
 // (so the frame ends there), on for the rest.
 bool DefaultContinue(int code) noexcept;
+
+// Field values a command gets when its source line leaves them out, where they are not the empty
+// ones: the condition of Jump, Call, Exit, Break and Continue is TRUE (an empty one never acts).
+void ApplySourceDefaults(TCommand& command);
 
 // Index targets the builder fills in when the source leaves them out; nullopt when there is none.
 // While: the first command after its body; WhileLoop: its While; Break: the loop's exit;

@@ -130,16 +130,20 @@ public:
             if (!used_.count(name)) throw std::runtime_error("no field named " + name);
     }
     std::vector<std::pair<int32_t*, FieldHint>> autoFields;
+    std::vector<TLabelRef> labelRefs;
 
     void Expr(const char* name, TExpression& value, int32_t since) override {
         if (auto text = Take(name, since)) value = std::move(*ParseExpression(*text));
     }
     void Str(const char* name, std::string& value) override {
         if (auto text = Take(name, 0)) value = StringLiteralValue(*text);
+        if (std::string_view(name) == "page") lastPage_ = value;
     }
     void Int(const char* name, int32_t& value, int32_t since, FieldHint hint) override {
         auto text = Take(name, since);
-        if (text) value = static_cast<int32_t>(ParseInteger(*text, INT32_MIN, INT32_MAX));
+        if (text && hint == FieldHint::CommandIndex && Trim(*text).substr(0, 1) == "*")
+            labelRefs.push_back({&value, lastPage_, SourceToSjis(Trim(*text).substr(1)), {}, 0});
+        else if (text) value = static_cast<int32_t>(ParseInteger(*text, INT32_MIN, INT32_MAX));
         else if (hint != FieldHint::None && hint != FieldHint::CommandIndex && version_ >= since)
             autoFields.emplace_back(&value, hint);
     }
@@ -191,6 +195,7 @@ private:
     std::map<std::string, std::string> named_;
     std::set<std::string> used_;
     std::map<int, std::string> properties_;
+    std::string lastPage_;
 };
 
 // "[line=12]" and friends at the start of a command line.
@@ -216,7 +221,7 @@ void ParseTags(std::string_view& rest, PendingCommand& pc) {
 
 class PageSourceReader {
 public:
-    PageSourceReader(const std::string& file) : file_(file) {}
+    PageSourceReader(const std::string& file, std::vector<TLabelRef>* labelRefs) : file_(file), labelRefs_(labelRefs) {}
 
     std::unique_ptr<TPage> Build(std::string_view source, const std::string& pageName) {
         ReadLines(source);
@@ -242,10 +247,17 @@ public:
                 command->Line = pc.line.value_or(pc.sourceLine);
                 command->Cont = static_cast<uint8_t>(pc.cont.value_or(DefaultContinue(pc.code) ? 1 : 0));
                 command->Disabled = static_cast<uint8_t>(pc.disabled.value_or(0));
+                ApplySourceDefaults(*command);
                 FieldAssigner assigner(pc, version_, IsComponentCode(pc.code));
                 command->VisitRecord(assigner);
                 assigner.Finish();
                 for (auto [value, hint] : assigner.autoFields) autos.push_back({command.get(), value, hint, pc.sourceLine});
+                for (auto& ref : assigner.labelRefs) {
+                    if (!labelRefs_) throw std::runtime_error("a command index given as a label needs the whole game to resolve");
+                    ref.file = file_;
+                    ref.line = pc.sourceLine;
+                    labelRefs_->push_back(std::move(ref));
+                }
                 page->Commands.push_back(std::move(command));
             });
         }
@@ -386,6 +398,7 @@ private:
     }
 
     std::string file_;
+    std::vector<TLabelRef>* labelRefs_;
     std::string unit_;
     int32_t version_ = kPageMaxVersion;
     uint8_t returnType_ = 1;
@@ -395,6 +408,19 @@ private:
 };
 
 } // namespace
+
+void ApplySourceDefaults(TCommand& command) {
+    TExpression* cond = nullptr;
+    switch (command.Code()) {
+    case TComJump::kCode: cond = &static_cast<TComJump&>(command).Condition; break;
+    case TComCall::kCode: cond = &static_cast<TComCall&>(command).Condition; break;
+    case TComExit::kCode:
+    case TComBreak::kCode:
+    case TComContinue::kCode: cond = &static_cast<TComExit&>(command).Condition; break;
+    default: return;
+    }
+    *cond = CompileExpression("TRUE");
+}
 
 bool DefaultContinue(int code) noexcept {
     switch (code) {
@@ -413,8 +439,9 @@ bool DefaultContinue(int code) noexcept {
     }
 }
 
-std::unique_ptr<TPage> BuildPageSource(std::string_view utf8Source, const std::string& file, const std::string& pageName) {
-    return PageSourceReader(file).Build(utf8Source, pageName);
+std::unique_ptr<TPage> BuildPageSource(std::string_view utf8Source, const std::string& file, const std::string& pageName,
+                                       std::vector<TLabelRef>* labelRefs) {
+    return PageSourceReader(file, labelRefs).Build(utf8Source, pageName);
 }
 
 namespace {

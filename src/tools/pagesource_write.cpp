@@ -171,6 +171,7 @@ private:
         // Fields equal to what the builder would give by itself are left out; after the first one left
         // out, the rest are written by name.
         auto fresh = page_.CreateCommand(c.Code());
+        ApplySourceDefaults(*fresh);
         FieldWriter defaults(page_.Version);
         fresh->VisitRecord(defaults);
         std::vector<std::string> args;
@@ -189,7 +190,9 @@ private:
                 byName = true;
                 continue;
             }
-            args.push_back(byName ? field.name + ": " + field.text : field.text);
+            // An empty value is written by name: an empty last argument would not be seen.
+            if (field.text.empty()) byName = true;
+            args.push_back(byName ? field.name + ":" + (field.text.empty() ? "" : " " + field.text) : field.text);
         }
         std::string line = head + c.Name();
         size_t width = 0;
