@@ -11,10 +11,16 @@
 
 namespace ruvo::avx2 {
 
+namespace {
+bool allowed = true;
+}
+
 bool Available() noexcept {
     static const bool available = __builtin_cpu_supports("avx2");
-    return available;
+    return available && allowed;
 }
+
+void Allow(bool enabled) noexcept { allowed = enabled; }
 
 namespace {
 using kernels::F32;
@@ -182,6 +188,7 @@ RUVO_AVX2 void Gather32(uint32_t* out, const uint32_t* row, const int32_t* cols,
 
 namespace ruvo::avx2 {
 bool Available() noexcept { return false; }
+void Allow(bool) noexcept {}
 void CopyKey32(uint32_t*, const uint32_t*, int, uint32_t) {}
 void Alpha32(uint32_t*, const uint32_t*, int, uint32_t, bool, uint32_t) {}
 void Mask32(uint32_t*, const uint32_t*, const uint8_t*, int) {}

@@ -5,7 +5,9 @@
 
 namespace ruvo::avx2 {
 
+// True when the processor has AVX2 and the loops have not been switched off.
 bool Available() noexcept;
+void Allow(bool enabled) noexcept;
 void CopyKey32(uint32_t* d, const uint32_t* s, int n, uint32_t key);
 void Alpha32(uint32_t* d, const uint32_t* s, int n, uint32_t a, bool useKey, uint32_t key);
 void Mask32(uint32_t* d, const uint32_t* s, const uint8_t* m, int n);

@@ -193,6 +193,18 @@ void CopySourceRow(const TPixelView& src, int32_t y, int32_t x, int32_t n, uint8
         out[i] = uint8_t(ReadPixel(row, x + i, bits));
 }
 
-const char* BlendInstructionSet() noexcept { return avx2::Available() ? "AVX2" : "SSE2"; }
+void SetAcceleratedLoops(bool enabled) noexcept { avx2::Allow(enabled); }
+
+const char* BlendInstructionSet() noexcept {
+    if (avx2::Available())
+        return "AVX2";
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+    if (__builtin_cpu_supports("avx2"))
+        return "AVX2 (compiler-vectorised clones)";
+    return "SSE2";
+#else
+    return "portable";
+#endif
+}
 
 } // namespace ruvo

@@ -111,7 +111,10 @@ void GatherRow(const TPixelView& src, int32_t y, const int32_t* cols, int32_t co
 // format allows).
 void CopySourceRow(const TPixelView& src, int32_t y, int32_t x, int32_t count, uint8_t* out);
 
-// Name of the instruction set the row loops use on this processor ("AVX2" or "SSE2").
+// Switches the hand-vectorised loops off (false) or back on, so the portable loops can be checked and
+// measured on processors that have the faster ones.
+void SetAcceleratedLoops(bool enabled) noexcept;
+// Name of the instruction set the row loops use on this processor.
 const char* BlendInstructionSet() noexcept;
 
 } // namespace ruvo
