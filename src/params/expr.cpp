@@ -82,6 +82,10 @@ void WriteOperand(TStream& s, const TCustomParam& operand) {
     throw ERuvoError(std::move(text));
 }
 
+bool IsIntegerZero(const TCustomParam& p) {
+    return dynamic_cast<const TParamInt*>(&p) != nullptr && p.AsInt() == 0;
+}
+
 // Type of a new temporary receiving op's result.
 int TempType(const TOpeData& op, const TSysFuncMan& funcs, TArgs args) {
     const auto left = [&] { return op.operands.empty() ? 1 : op.operands[0]->TypeCode(); };
@@ -89,6 +93,9 @@ int TempType(const TOpeData& op, const TSysFuncMan& funcs, TArgs args) {
     case ocTo: return left();
     case ocPlus: return left() == 4 ? 4 : left() == 2 ? 2 : 1;
     case ocMinus:
+        // A negation is compiled as 0 - x; an integer temporary would truncate a negated real.
+        if (op.operands.size() > 1 && IsIntegerZero(*op.operands[0]) && op.operands[1]->TypeCode() == 2) return 2;
+        return left() == 2 ? 2 : 1;
     case ocMul:
     case ocDiv: return left() == 2 ? 2 : 1;
     case ocFunc: return funcs.ResultType(op.func, args);
