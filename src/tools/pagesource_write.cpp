@@ -64,7 +64,9 @@ public:
     }
     void ExprList(const char* name, TExprList& list) override {
         std::string text = "[";
-        for (size_t i = 0; i < list.size(); ++i) text += (i ? ", " : "") + ExpressionSource(*list[i]);
+        // An empty item has no infix text of its own: "[]" would be a list without items.
+        for (size_t i = 0; i < list.size(); ++i)
+            text += (i ? ", " : "") + (list[i]->Empty() ? std::string("hex\"00000000\"") : ExpressionSource(*list[i]));
         fields.push_back({name, text + "]"});
     }
     void Blob(const char* name, std::string& bytes) override {
