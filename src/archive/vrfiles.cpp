@@ -272,14 +272,16 @@ void TVrFileCollection::ReadDirectoryFrom(TGxBigStream& directory, int64_t base,
                 offsets[i] = v;
             }
         }
+        auto which = [&](size_t i) {
+            return i < static_cast<size_t>(count)
+                       ? "entry " + std::to_string(i) + " (" + SjisToUtf8Lossy((*this)[static_cast<int>(i)].Name()) + ")"
+                       : std::string("the end of the data");
+        };
         for (size_t i = 0; i < offsets.size(); ++i) {
-            const std::string which = i < static_cast<size_t>(count)
-                                          ? "entry " + std::to_string(i) + " (" + SjisToUtf8Lossy((*this)[static_cast<int>(i)].Name()) + ")"
-                                          : std::string("the end of the data");
             if (offsets[i] < 0 || offsets[i] > dataSize - base)
-                throw Damaged("the offset " + std::to_string(offsets[i]) + " of " + which + " lies outside the container");
+                throw Damaged("the offset " + std::to_string(offsets[i]) + " of " + which(i) + " lies outside the container");
             if (i > 0 && offsets[i] < offsets[i - 1])
-                throw Damaged("the offset of " + which + " goes back before the entry in front of it");
+                throw Damaged("the offset of " + which(i) + " goes back before the entry in front of it");
         }
 
         if (version >= 101) {
