@@ -15,6 +15,14 @@ void MaskAlpha32(uint32_t* d, const uint32_t* s, const uint8_t* m, int n, uint32
 void Add32(uint32_t* d, const uint32_t* s, int n, uint32_t f, bool useKey, uint32_t key);
 void MaskAdd32(uint32_t* d, const uint32_t* s, const uint8_t* m, int n, uint32_t f);
 void Sub32(uint32_t* d, const uint32_t* s, int n);
+// The same for 16-bit pixels of either 5-6-5 (green565 true) or 5-5-5 layout.
+void CopyKey16(uint16_t* d, const uint16_t* s, int n, uint32_t key);
+void Alpha16(bool green565, uint16_t* d, const uint16_t* s, int n, uint32_t a, bool useKey, uint32_t key);
+void Mask16(bool green565, uint16_t* d, const uint16_t* s, const uint8_t* m, int n);
+void MaskAlpha16(bool green565, uint16_t* d, const uint16_t* s, const uint8_t* m, int n, uint32_t a);
+void Add16(bool green565, uint16_t* d, const uint16_t* s, int n, uint32_t f, bool useKey, uint32_t key);
+void MaskAdd16(bool green565, uint16_t* d, const uint16_t* s, const uint8_t* m, int n, uint32_t f);
+void Sub16(bool green565, uint16_t* d, const uint16_t* s, int n);
 // out[i] = row[cols[i]] for 32-bit pixels.
 void Gather32(uint32_t* out, const uint32_t* row, const int32_t* cols, int n);
 

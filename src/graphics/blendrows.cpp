@@ -111,6 +111,32 @@ void Blend32(uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n, const
     RUVO_DISPATCH_PORTABLE(P32, 4)
 }
 
+void Blend16(bool green565, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n, const TBlendOp& op) {
+    if (avx2::Available()) {
+        auto* d = reinterpret_cast<uint16_t*>(dst);
+        auto* s = reinterpret_cast<const uint16_t*>(src);
+        switch (op.Rule) {
+        case TBlendRule::Copy:
+            if (op.UseKey)
+                avx2::CopyKey16(d, s, n, op.Key);
+            else
+                std::memmove(dst, src, size_t(n) * 2);
+            return;
+        case TBlendRule::Alpha: avx2::Alpha16(green565, d, s, n, op.Param, op.UseKey, op.Key); return;
+        case TBlendRule::Mask: avx2::Mask16(green565, d, s, mask, n); return;
+        case TBlendRule::MaskAlpha: avx2::MaskAlpha16(green565, d, s, mask, n, op.Param); return;
+        case TBlendRule::Add: avx2::Add16(green565, d, s, n, op.Param, op.UseKey, op.Key); return;
+        case TBlendRule::MaskAdd: avx2::MaskAdd16(green565, d, s, mask, n, op.Param); return;
+        case TBlendRule::Sub: avx2::Sub16(green565, d, s, n); return;
+        }
+    }
+    if (green565) {
+        RUVO_DISPATCH_PORTABLE(P565, 2)
+    } else {
+        RUVO_DISPATCH_PORTABLE(P555, 2)
+    }
+}
+
 void BlendGeneric(const TPixelFormat& format, uint8_t* row, int32_t x, const uint8_t* src, const uint8_t* mask,
                   int n, const TBlendOp& op) {
     const int bits = format.StorageBits();
@@ -133,16 +159,8 @@ void BlendRow(const TPixelFormat& format, uint8_t* dstRow, int32_t dstX, const u
         return;
     switch (format.BitCount) {
     case 32: Blend32(dstRow + ptrdiff_t(dstX) * 4, src, mask, n, op); break;
-    case 16: {
-        uint8_t* dst = dstRow + ptrdiff_t(dstX) * 2;
-        RUVO_DISPATCH_PORTABLE(P565, 2)
-        break;
-    }
-    case 15: {
-        uint8_t* dst = dstRow + ptrdiff_t(dstX) * 2;
-        RUVO_DISPATCH_PORTABLE(P555, 2)
-        break;
-    }
+    case 16: Blend16(true, dstRow + ptrdiff_t(dstX) * 2, src, mask, n, op); break;
+    case 15: Blend16(false, dstRow + ptrdiff_t(dstX) * 2, src, mask, n, op); break;
     default: BlendGeneric(format, dstRow, dstX, src, mask, n, op); break;
     }
 }

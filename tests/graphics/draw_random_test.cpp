@@ -233,7 +233,8 @@ TEST_P(DrawRandom, MatchesReference) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, DrawRandom,
-                         ::testing::Values(Params{32, true}, Params{32, false}, Params{16, true}, Params{15, true},
+                         ::testing::Values(Params{32, true}, Params{32, false}, Params{16, true}, Params{16, false},
+                                           Params{15, true}, Params{15, false},
                                            Params{24, true}, Params{8, true}, Params{4, true}, Params{1, true}),
                          [](const auto& info) {
                              return std::to_string(info.param.bitCount) + "bit" +
