@@ -257,37 +257,59 @@ void Rotated(TCustomDIBX& dst, int32_t x, int32_t y, int zoomX, int zoomY, TCust
     const int bytes = BufferBytes(dv.Format);
     std::vector<uint8_t> srcBuffer(size_t(n) * bytes), maskBuffer(mv ? size_t(n) : 0);
 
+    // Source positions along u (or v) that may be read: inside the source rectangle and inside the
+    // readable area, as a half-open range of 16.16 positions.
+    auto range = [](int64_t size, int64_t first, int64_t last, bool flip, int64_t lo, int64_t hi) {
+        // column = first + s (or last - 1 - s under the flip) must lie in [lo, hi)
+        int64_t a = flip ? last - hi : lo - first, b = flip ? last - lo : hi - first;
+        a = std::max<int64_t>(a, 0), b = std::min<int64_t>(b, size);
+        return std::pair<int64_t, int64_t>{a << 16, b << 16};
+    };
+    const auto [uLo, uHi] = range(w, sr.Left, sr.Right, flipH, readable.Left, readable.Right);
+    const auto [vLo, vHi] = range(h, sr.Top, sr.Bottom, flipV, readable.Top, readable.Bottom);
+    // The k with lo <= p0 + k d < hi, intersected into [first, last].
+    auto solve = [](int64_t p0, int64_t d, int64_t lo, int64_t hi, int64_t& first, int64_t& last) {
+        if (hi <= lo) {
+            first = 1, last = 0;
+        } else if (d == 0) {
+            if (p0 < lo || p0 >= hi)
+                first = 1, last = 0;
+        } else if (d > 0) {
+            first = std::max(first, -FloorDiv(p0 - lo, d));
+            last = std::min(last, FloorDiv(hi - 1 - p0, d));
+        } else {
+            first = std::max(first, -FloorDiv(hi - 1 - p0, -d));
+            last = std::min(last, FloorDiv(p0 - lo, -d));
+        }
+    };
+    const int32_t colBase = flipH ? sr.Right - 1 : sr.Left, colDir = flipH ? -1 : 1;
+    const int32_t rowBase = flipV ? sr.Bottom - 1 : sr.Top, rowDir = flipV ? -1 : 1;
+    const int srcBits = sv.Format.StorageBits();
+
     for (int32_t dy = area.Top; dy < area.Bottom; ++dy) {
         const int64_t u0 = (int64_t(pivotX) << 16) + int64_t(area.Left - x) * dux + int64_t(dy - y) * duy;
         const int64_t v0 = (int64_t(pivotY) << 16) + int64_t(area.Left - x) * dvx + int64_t(dy - y) * dvy;
-        // Source column and row of destination column k, or false when it falls outside.
-        auto sample = [&](int32_t k, int32_t& col, int32_t& row) {
-            const int64_t u = u0 + k * dux, v = v0 + k * dvx;
-            if (u < 0 || v < 0)
-                return false;
-            const int64_t su = u >> 16, svv = v >> 16;
-            if (su >= w || svv >= h)
-                return false;
-            col = int32_t(flipH ? sr.Right - 1 - su : sr.Left + su);
-            row = int32_t(flipV ? sr.Bottom - 1 - svv : sr.Top + svv);
-            return col >= readable.Left && col < readable.Right && row >= readable.Top && row < readable.Bottom;
-        };
-        // Each condition is monotonic along the row, so the drawn pixels form one run.
-        int32_t first = 0, last = n - 1, col, row;
-        while (first < n && !sample(first, col, row))
-            ++first;
-        if (first == n)
+        // Every condition is linear along the row, so the drawn pixels form one run.
+        int64_t first = 0, last = n - 1;
+        solve(u0, dux, uLo, uHi, first, last);
+        solve(v0, dvx, vLo, vHi, first, last);
+        if (first > last)
             continue;
-        while (!sample(last, col, row))
-            --last;
-        for (int32_t k = first; k <= last; ++k) {
-            sample(k, col, row);
-            ReadInto(sv, col, row, srcBuffer.data(), k - first);
+        int64_t u = u0 + first * dux, v = v0 + first * dvx;
+        const int32_t count = int32_t(last - first + 1);
+        uint8_t* out = srcBuffer.data();
+        for (int32_t k = 0; k < count; ++k, u += dux, v += dvx) {
+            const int32_t col = colBase + colDir * int32_t(u >> 16), row = rowBase + rowDir * int32_t(v >> 16);
+            const uint8_t* srow = sv.Row(row);
+            switch (srcBits) {
+            case 32: std::memcpy(out + 4 * ptrdiff_t(k), srow + 4 * ptrdiff_t(col), 4); break;
+            case 16: std::memcpy(out + 2 * ptrdiff_t(k), srow + 2 * ptrdiff_t(col), 2); break;
+            default: ReadInto(sv, col, row, out, k); break;
+            }
             if (mv)
-                maskBuffer[k - first] = mv->Row(row)[col];
+                maskBuffer[size_t(k)] = mv->Row(row)[col];
         }
-        BlendRow(dv.Format, dv.Row(dy), area.Left + first, srcBuffer.data(), mv ? maskBuffer.data() : nullptr,
-                 last - first + 1, op);
+        BlendRow(dv.Format, dv.Row(dy), area.Left + int32_t(first), out, mv ? maskBuffer.data() : nullptr, count, op);
     }
 }
 
