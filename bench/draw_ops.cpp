@@ -122,6 +122,14 @@ void BM_DrawMasked(benchmark::State& state) {
     Run(state, bits, [&] { dst->DrawMasked(0, 0, *src, kFrame, false, false, *mask); });
 }
 
+// One layer of the composite below: a full-screen sprite whose mask is mostly transparent.
+void BM_SpriteLayer(benchmark::State& state) {
+    const int bits = int(state.range(0));
+    auto dst = Surface(kW, kH, bits, 1), sprite = Surface(kW, kH, bits, 10);
+    auto mask = SpriteMask(20);
+    Run(state, bits, [&] { dst->DrawMasked(0, 0, *sprite, kFrame, false, false, *mask); });
+}
+
 void BM_FiveLayerComposite(benchmark::State& state) {
     const int bits = int(state.range(0));
     auto dst = Surface(kW, kH, bits, 1), background = Surface(kW, kH, bits, 2);
@@ -170,6 +178,7 @@ BENCHMARK(BM_Memcpy)->Arg(32)->Arg(16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Draw)->Arg(32)->Arg(16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawAlpha)->Arg(32)->Arg(16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawMasked)->Arg(32)->Arg(16)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SpriteLayer)->Arg(32)->Arg(16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FiveLayerComposite)->Arg(32)->Arg(16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StretchDraw2x)->Arg(32)->Arg(16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawRotate30)->Arg(32)->Arg(16)->Unit(benchmark::kMillisecond);
