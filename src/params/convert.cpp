@@ -101,14 +101,14 @@ std::string RealToText(Real value) {
     std::string out = negative ? "-" : "";
     if (point > 15 || point < -3) {
         out += digits.substr(0, 1);
-        if (digits.size() > 1) out += "." + digits.substr(1);
-        out += "E" + std::to_string(exp10);
+        if (digits.size() > 1) out.append(".").append(digits, 1);
+        out.append("E").append(std::to_string(exp10));
     } else if (point <= 0) {
-        out += "0." + std::string(static_cast<size_t>(-point), '0') + digits;
+        out.append("0.").append(static_cast<size_t>(-point), '0').append(digits);
     } else if (static_cast<size_t>(point) >= digits.size()) {
         out += digits + std::string(static_cast<size_t>(point) - digits.size(), '0');
     } else {
-        out += digits.substr(0, static_cast<size_t>(point)) + "." + digits.substr(static_cast<size_t>(point));
+        out.append(digits, 0, static_cast<size_t>(point)).append(".").append(digits, static_cast<size_t>(point));
     }
     return out;
 }

@@ -82,10 +82,6 @@ void WriteOperand(TStream& s, const TCustomParam& operand) {
     throw ERuvoError(std::move(text));
 }
 
-bool IsIntegerZero(const TCustomParam& p) {
-    return dynamic_cast<const TParamInt*>(&p) != nullptr && p.AsInt() == 0;
-}
-
 // Type of a new temporary receiving op's result.
 int TempType(const TOpeData& op, const TSysFuncMan& funcs, TArgs args) {
     const auto left = [&] { return op.operands.empty() ? 1 : op.operands[0]->TypeCode(); };
@@ -94,7 +90,7 @@ int TempType(const TOpeData& op, const TSysFuncMan& funcs, TArgs args) {
     case ocPlus: return left() == 4 ? 4 : left() == 2 ? 2 : 1;
     case ocMinus:
         // A negation is compiled as 0 - x; an integer temporary would truncate a negated real.
-        if (op.operands.size() > 1 && IsIntegerZero(*op.operands[0]) && op.operands[1]->TypeCode() == 2) return 2;
+        if (op.negation && op.operands[1]->TypeCode() == 2) return 2;
         return left() == 2 ? 2 : 1;
     case ocMul:
     case ocDiv: return left() == 2 ? 2 : 1;
@@ -204,7 +200,7 @@ void BindElement(const TOpeData& op, TCustomParam& dest) {
     const int n = static_cast<int>(op.operands.size()) - 1;
     auto fail = [&](std::string_view why) {
         std::string text = array->ReferencedName() + "[";
-        for (int i = 1; i <= n; ++i) text += (i > 1 ? "," : "") + op.operands[static_cast<size_t>(i)]->AsStr();
+        for (int i = 1; i <= n; ++i) text.append(i > 1 ? "," : "").append(op.operands[static_cast<size_t>(i)]->AsStr());
         throw ERuvoError(text + "]\r\n" + SysMessage(why));
     };
     if (n != value.DimCount()) fail("添え字が不正です");
@@ -232,6 +228,9 @@ void TOpeData::Prepare() {
     for (auto& operand : operands)
         if (auto* ref = dynamic_cast<TParamVar*>(operand.get())) references.push_back(ref);
     destIsTemp = dest.size() >= kTempPrefix.size() && dest.compare(0, kTempPrefix.size(), kTempPrefix) == 0;
+    destIsResult = SameTextSjis(dest, kResultTemp);
+    negation = code == ocMinus && operands.size() == 2 && dynamic_cast<TParamInt*>(operands[0].get()) &&
+               operands[0]->AsInt() == 0;
 }
 
 void TRuvoParser::LoadFromStream(TStream& s) {
@@ -297,9 +296,11 @@ std::string TRuvoParser::DescribeOperation(const TOpeData& op) {
     std::string line = std::string(OpeCodeName(op.code)) + " " + op.dest + " <- ";
     if (op.code == ocFunc) {
         const TSysFuncInfo* info = SysFuncInfo(op.func);
-        line += (info ? std::string(info->name) : "#" + std::to_string(op.func)) + "(";
+        if (info) line.append(info->name);
+        else line.append("#").append(std::to_string(op.func));
+        line.append("(");
     }
-    for (size_t i = 0; i < op.operands.size(); ++i) line += (i ? ", " : "") + OperandText(*op.operands[i]);
+    for (size_t i = 0; i < op.operands.size(); ++i) line.append(i ? ", " : "").append(OperandText(*op.operands[i]));
     if (op.code == ocFunc) line += ")";
     return line;
 }
@@ -314,7 +315,7 @@ void TRuvoParser::Execute(TOpeData& op, TParamCollection& vars, TSysFuncMan& fun
                           std::vector<TParamCollectionItem*>& temps) {
     // 1. Bind the reference operands; one naming an element reference takes over its position.
     for (TParamVar* ref : op.references) {
-        TParamCollectionItem* item = vars.Find(ref->ReferencedName());
+        TParamCollectionItem* item = vars.Find(ref->ReferencedName(), ref->lookup);
         if (!item) MissingVariable(ref->ReferencedName());
         if (item->IsReference()) {
             const auto& inner = static_cast<const TParamVar&>(item->Value());
@@ -326,10 +327,10 @@ void TRuvoParser::Execute(TOpeData& op, TParamCollection& vars, TSysFuncMan& fun
     const TArgs args(op.args);
 
     // 2., 3. The destination, made when it is a temporary that does not exist yet.
-    TParamCollectionItem* destItem = vars.Find(op.dest);
+    TParamCollectionItem* destItem = vars.Find(op.dest, op.destLookup);
     if (!destItem) {
         if (!op.destIsTemp) MissingVariable(op.dest);
-        destItem = &vars.AddNamed(op.dest, TempType(op, funcs, args));
+        destItem = &vars.AddTemporary(op.dest, TempType(op, funcs, args));
         temps.push_back(destItem);
     }
     TCustomParam& dest = destItem->Value();
@@ -379,6 +380,7 @@ void TRuvoParser::Evaluate(TParamCollection& vars, TSysFuncMan& funcs) {
     result_.reset();
     stop_ = TStop{};
     std::vector<TParamCollectionItem*> temps;
+    temps.swap(spareTemps_);  // a nested evaluation of this same parser would find it empty
     for (size_t i = 0; i < ops_.size(); ++i) {
         TOpeData& op = ops_[i];
         try {
@@ -392,14 +394,16 @@ void TRuvoParser::Evaluate(TParamCollection& vars, TSysFuncMan& funcs) {
         for (TParamVar* ref : op.references) ref->Unbind();
         if (stop_.operation >= 0) break;
     }
-    if (!ops_.empty() && ops_.back().code == ocTo && SameTextSjis(ops_.back().dest, kResultTemp)) {
+    if (!ops_.empty() && ops_.back().code == ocTo && ops_.back().destIsResult) {
         try {
             result_ = vars.Snapshot(kResultTemp);
         } catch (const std::exception&) {
             result_.reset();
         }
     }
-    for (auto it = temps.rbegin(); it != temps.rend(); ++it) vars.DeleteItem(**it);
+    for (auto it = temps.rbegin(); it != temps.rend(); ++it) vars.DeleteTemporary(**it);
+    temps.clear();
+    spareTemps_.swap(temps);
 }
 
 } // namespace ruvo

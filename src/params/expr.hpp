@@ -39,6 +39,9 @@ struct TOpeData {
     std::vector<TParamVar*> references;
     std::vector<TCustomParam*> args;  // the operands as the functions take them
     bool destIsTemp = false;
+    bool destIsResult = false;  // dest is "____arg"
+    bool negation = false;      // 0 - x, the compiled form of a unary minus
+    TLookupMemo destLookup;
     void Prepare();
 };
 
@@ -82,6 +85,7 @@ private:
     std::vector<TOpeData> ops_;
     std::unique_ptr<TCustomParam> result_;
     TStop stop_;
+    std::vector<class TParamCollectionItem*> spareTemps_;  // kept between evaluations: no allocation
 };
 
 } // namespace ruvo

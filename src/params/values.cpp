@@ -16,7 +16,7 @@ namespace {
 
 [[noreturn]] void BadDims(const std::vector<int32_t>& sizes) {
     std::string joined;
-    for (size_t i = 0; i < sizes.size(); ++i) joined += (i ? "," : "") + std::to_string(sizes[i]);
+    for (size_t i = 0; i < sizes.size(); ++i) joined.append(i ? "," : "").append(std::to_string(sizes[i]));
     throw ERuvoError(SysMessage("配列の要素数[%s]が不正です", {joined}));
 }
 
@@ -192,10 +192,21 @@ void WriteDims(TStream& s, const std::vector<int32_t>& dims) {
 // --- TParamValues -----------------------------------------------------------------------------------
 
 template <class T, int Code>
+void TParamValues<T, Code>::ResizeArray(int n) {
+    if (dims_.empty()) {
+        array_.clear();
+        array_.push_back(std::move(scalar_));
+        scalar_ = T{};
+    }
+    array_.resize(static_cast<size_t>(n));
+}
+
+template <class T, int Code>
 void TParamValues<T, Code>::SetCount(int n) {
     if (n < 1 || n > kMaxArrayElements) BadDims({n});
-    if (!(n == 1 && dims_.empty())) dims_.assign(1, n);
-    values_.resize(static_cast<size_t>(n));
+    if (n == 1 && dims_.empty()) return;
+    ResizeArray(n);
+    dims_.assign(1, n);
 }
 
 template <class T, int Code>
@@ -208,44 +219,39 @@ template <class T, int Code>
 std::string TParamValues<T, Code>::GetStrAt(int pos) const { return ToText(At(pos)); }
 
 template <class T, int Code>
-void TParamValues<T, Code>::SetIntAt(int pos, int32_t value) {
-    CheckPosition(pos);
-    values_[static_cast<size_t>(pos)] = FromInt<T>(value);
-}
+void TParamValues<T, Code>::SetIntAt(int pos, int32_t value) { Slot(pos) = FromInt<T>(value); }
 template <class T, int Code>
-void TParamValues<T, Code>::SetFloatAt(int pos, Real value) {
-    CheckPosition(pos);
-    values_[static_cast<size_t>(pos)] = FromReal<T>(value);
-}
+void TParamValues<T, Code>::SetFloatAt(int pos, Real value) { Slot(pos) = FromReal<T>(value); }
 template <class T, int Code>
-void TParamValues<T, Code>::SetFlagAt(int pos, bool value) {
-    CheckPosition(pos);
-    values_[static_cast<size_t>(pos)] = FromFlag<T>(value);
-}
+void TParamValues<T, Code>::SetFlagAt(int pos, bool value) { Slot(pos) = FromFlag<T>(value); }
 template <class T, int Code>
-void TParamValues<T, Code>::SetStrAt(int pos, std::string value) {
-    CheckPosition(pos);
-    values_[static_cast<size_t>(pos)] = FromText<T>(std::move(value));
-}
+void TParamValues<T, Code>::SetStrAt(int pos, std::string value) { Slot(pos) = FromText<T>(std::move(value)); }
 
 template <class T, int Code>
 void TParamValues<T, Code>::CloneFrom(const TCustomParam& other) {
     const auto& source = dynamic_cast<const TParamValues&>(other);
     dims_ = source.dims_;
-    values_ = source.values_;
+    scalar_ = source.scalar_;
+    array_ = source.array_;
 }
 
 template <class T, int Code>
 void TParamValues<T, Code>::SetDims(std::vector<int32_t> sizes) {
     const int n = ElementCount(sizes);
+    if (sizes.empty()) {
+        MakeScalar();
+        return;
+    }
+    ResizeArray(n);
     dims_ = std::move(sizes);
-    values_.resize(static_cast<size_t>(n));
 }
 
 template <class T, int Code>
 void TParamValues<T, Code>::MakeScalar() {
+    if (dims_.empty()) return;
+    scalar_ = std::move(array_.front());
+    std::vector<T>().swap(array_);
     dims_.clear();
-    values_.resize(1);
 }
 
 template <class T, int Code>
@@ -258,8 +264,9 @@ std::unique_ptr<TCustomParam> TParamValues<T, Code>::Clone() const {
 template <class T, int Code>
 void TParamValues<T, Code>::SaveToStream(TStream& s) const {
     WriteDims(s, dims_);
-    WriteInt(s, static_cast<int32_t>(values_.size()));
-    for (const T& v : values_) {
+    WriteInt(s, Count());
+    for (int i = 0; i < Count(); ++i) {
+        const T& v = At(i);
         if constexpr (std::is_same_v<T, int32_t>) WriteInt(s, v);
         else if constexpr (std::is_same_v<T, Real>) WriteReal(s, v);
         else if constexpr (std::is_same_v<T, uint8_t>) WriteByte(s, v ? 1 : 0);
@@ -283,7 +290,13 @@ void TParamValues<T, Code>::LoadFromStream(TStream& s) {
         else v = ReadStr(s);
     }
     dims_ = std::move(dims);
-    values_ = std::move(values);
+    if (dims_.empty()) {
+        scalar_ = std::move(values.front());
+        array_.clear();
+    } else {
+        scalar_ = T{};
+        array_ = std::move(values);
+    }
 }
 
 template class TParamValues<int32_t, 1>;

@@ -98,13 +98,15 @@ protected:
 // A new holder of type code 1..4, or an unbound reference for 0; other codes give null.
 std::unique_ptr<TCustomParam> NewParam(int typeCode);
 
+// A scalar keeps its value inline (no allocation: temporaries are made and dropped at every
+// evaluation); an array keeps its values in a row-major list.
 template <class T, int Code>
 class TParamValues : public TCustomParam {
 public:
-    TParamValues() : values_(1) {}
-    explicit TParamValues(T value) : values_(1, std::move(value)) {}
+    TParamValues() = default;
+    explicit TParamValues(T value) : scalar_(std::move(value)) {}
 
-    int Count() const override { return static_cast<int>(values_.size()); }
+    int Count() const override { return dims_.empty() ? 1 : static_cast<int>(array_.size()); }
     void SetCount(int n) override;
     int TypeCode() const override { return Code; }
 
@@ -125,11 +127,21 @@ public:
     std::unique_ptr<TCustomParam> Clone() const override;
 
     // Direct access for the holder's own type.
-    const T& At(int pos) const { CheckPosition(pos); return values_[static_cast<size_t>(pos)]; }
-    std::vector<T>& Values() noexcept { return values_; }
+    const T& At(int pos) const {
+        CheckPosition(pos);
+        return dims_.empty() ? scalar_ : array_[static_cast<size_t>(pos)];
+    }
 
 private:
-    std::vector<T> values_;
+    T& Slot(int pos) {
+        CheckPosition(pos);
+        return dims_.empty() ? scalar_ : array_[static_cast<size_t>(pos)];
+    }
+    // Makes the array form hold n values (new ones empty), taking over the scalar when there was one.
+    void ResizeArray(int n);
+
+    T scalar_{};
+    std::vector<T> array_;  // used while dims_ is not empty
 };
 
 using TParamInt = TParamValues<int32_t, 1>;
@@ -141,6 +153,12 @@ extern template class TParamValues<int32_t, 1>;
 extern template class TParamValues<Real, 2>;
 extern template class TParamValues<uint8_t, 3>;
 extern template class TParamValues<std::string, 4>;
+
+// A remembered name lookup (see TParamCollection::Find).
+struct TLookupMemo {
+    uint64_t generation = 0;
+    TParamCollectionItem* item = nullptr;
+};
 
 // A reference to a variable record and an element position in it. Scalar reads and writes go to that
 // element, positional ones to the given position; unbound, it reads empty values and ignores writes.
@@ -162,6 +180,7 @@ public:
         position_ = position;
     }
     void Unbind() noexcept { target_ = nullptr; }
+    TLookupMemo lookup;  // of an expression operand
 
     int Count() const override;
     void SetCount(int n) override;

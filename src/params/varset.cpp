@@ -1,6 +1,7 @@
 #include "params/varset.hpp"
 
 #include <algorithm>
+#include <atomic>
 
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
@@ -11,6 +12,7 @@
 namespace ruvo {
 
 namespace {
+bool LooksLikeTemporary(std::string_view name) { return name.size() > 4 && name.substr(0, 4) == "____"; }
 // Smallest stored record: type byte, empty name, no dimensions, one flag, status, reserved, frame, local.
 constexpr int64_t kMinRecordSize = 1 + 4 + 4 + 4 + 1 + 1 + 1 + 4 + 1;
 } // namespace
@@ -51,10 +53,43 @@ TParamCollectionItem& TParamCollection::Insert(std::unique_ptr<TParamCollectionI
     item->reference_ = dynamic_cast<TParamVar*>(item->value_.get()) != nullptr;
     TParamCollectionItem& added = THashCollectionOf::Add(std::move(item));
     if (added.reference_) references_.push_back(&added);
+    if (LooksLikeTemporary(added.Name())) ++indexedTempNames_;
+    generation_ = NewGeneration();
     return added;
 }
 
+uint64_t TParamCollection::NewGeneration() noexcept {
+    static std::atomic<uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
+TParamCollectionItem* TParamCollection::FindTemporary(std::string_view name) const noexcept {
+    for (auto it = temporaries_.rbegin(); it != temporaries_.rend(); ++it)
+        if (SameTextSjis((*it)->Name(), name)) return it->get();
+    return nullptr;
+}
+
 TParamCollectionItem* TParamCollection::Find(std::string_view name) const noexcept {
+    if (LooksLikeTemporary(name)) {
+        if (auto* temp = FindTemporary(name)) return temp;
+        if (indexedTempNames_ == 0) return nullptr;
+    }
+    return FindIndexed(name);
+}
+
+TParamCollectionItem* TParamCollection::Find(std::string_view name, TLookupMemo& memo) const noexcept {
+    if (LooksLikeTemporary(name)) {
+        if (auto* temp = FindTemporary(name)) return temp;
+        if (indexedTempNames_ == 0) return nullptr;
+    }
+    if (memo.generation != generation_) {
+        memo.item = FindIndexed(name);
+        memo.generation = generation_;
+    }
+    return memo.item;
+}
+
+TParamCollectionItem* TParamCollection::FindIndexed(std::string_view name) const noexcept {
     TParamCollectionItem* global = nullptr;
     for (auto* p = FindItem(name); p; p = FindNextItem(*p, name)) {
         auto* item = static_cast<TParamCollectionItem*>(p);
@@ -103,7 +138,45 @@ void TParamCollection::DeleteItem(TParamCollectionItem& item) {
         }
         if (item.reference_) references_.erase(std::find(references_.begin(), references_.end(), &item));
     }
+    if (LooksLikeTemporary(item.Name())) --indexedTempNames_;
+    generation_ = NewGeneration();
     Delete(item.Index());
+}
+
+TParamCollectionItem& TParamCollection::AddTemporary(std::string_view name, int typeCode) {
+    if (typeCode < 0 || typeCode > 4) throw ERuvoError::FromUtf8("内部エラー");
+    auto& spare = spareTemporaries_[static_cast<size_t>(typeCode)];
+    std::unique_ptr<TParamCollectionItem> item;
+    if (spare.empty()) {
+        item = std::make_unique<TParamCollectionItem>(NewParam(typeCode));
+        item->reference_ = typeCode == 0;
+    } else {
+        item = std::move(spare.back());
+        spare.pop_back();
+    }
+    item->SetName(std::string(name));
+    temporaries_.push_back(std::move(item));
+    return *temporaries_.back();
+}
+
+void TParamCollection::DeleteTemporary(TParamCollectionItem& item) {
+    auto it = std::find_if(temporaries_.rbegin(), temporaries_.rend(), [&](const auto& p) { return p.get() == &item; });
+    if (it == temporaries_.rend()) return;
+    std::unique_ptr<TParamCollectionItem> owned = std::move(*it);
+    temporaries_.erase(std::next(it).base());
+    // Back to a new holder's state before it is handed out again.
+    TCustomParam& v = owned->Value();
+    switch (owned->ClassCode()) {
+    case 0: static_cast<TParamVar&>(v).Bind(nullptr, 0); break;
+    case 1: v.SetInt(0); break;
+    case 2: v.SetFloat(0); break;
+    case 3: v.SetFlag(false); break;
+    default: v.SetStr({}); break;
+    }
+    owned->reserved = owned->status = owned->local = 0;
+    owned->frame = -1;
+    const auto code = static_cast<size_t>(owned->ClassCode());
+    spareTemporaries_[code].push_back(std::move(owned));
 }
 
 void TParamCollection::DeleteWhere(const std::function<bool(const TParamCollectionItem&)>& pred) {
@@ -128,6 +201,7 @@ TParamCollectionItem& TParamCollection::Declare(const std::string& name, int typ
         if (scope == TVarScope::CallBound || scope == TVarScope::Local) item->frame = depth_;
         item->local = scope == TVarScope::Local;
         item->status = scope == TVarScope::Status;
+        generation_ = NewGeneration();  // frame and local changed after the record was added
     } else if (item->status) {
         return *item;  // a status variable keeps its value
     }

@@ -56,10 +56,17 @@ public:
 
     // Call depth, set by the call mechanism whenever the call stack changes.
     int Depth() const noexcept { return depth_; }
-    void SetDepth(int depth) noexcept { depth_ = depth; }
+    void SetDepth(int depth) noexcept {
+        depth_ = depth;
+        generation_ = NewGeneration();
+    }
 
     // A local of the current depth when there is one, else the oldest non-local of that name.
     TParamCollectionItem* Find(std::string_view name) const noexcept;
+    // Find with a per-caller memo: the result is reused while no record was added or deleted and the
+    // depth did not change since (records must be added and deleted through this class, and their
+    // frame and local fields set before they are added or by Declare).
+    TParamCollectionItem* Find(std::string_view name, TLookupMemo& memo) const noexcept;
     TParamCollectionItem* FindLocal(std::string_view name) const noexcept;
     TParamCollectionItem* FindGlobal(std::string_view name) const noexcept;
 
@@ -69,6 +76,12 @@ public:
     TParamCollectionItem& AddNamed(std::string name, int typeCode);
     // Deletes one record; references bound to it become unbound.
     void DeleteItem(TParamCollectionItem& item);
+
+    // Temporaries of running evaluations ("____" names): found by Find like any variable, but kept
+    // beside the indexed records and recycled, since every evaluation makes and drops them.
+    TParamCollectionItem& AddTemporary(std::string_view name, int typeCode);
+    void DeleteTemporary(TParamCollectionItem& item);
+    int TemporaryCount() const noexcept { return static_cast<int>(temporaries_.size()); }
 
     // Non-empty, no space, not starting with a digit; else "\"name\"：変数名が不正です".
     static void CheckName(std::string_view name);
@@ -110,7 +123,16 @@ private:
 
     TSystemState& state_;
     int depth_ = 0;
+    TParamCollectionItem* FindTemporary(std::string_view name) const noexcept;
+    TParamCollectionItem* FindIndexed(std::string_view name) const noexcept;
+
+    // Stamps unique across all sets, so that a memo never matches another set's records.
+    static uint64_t NewGeneration() noexcept;
+    uint64_t generation_ = NewGeneration();  // changes whenever a lookup's answer may change
+    int indexedTempNames_ = 0;     // indexed records whose names look like temporaries
     std::vector<TParamCollectionItem*> references_;  // records holding a TParamVar
+    std::vector<std::unique_ptr<TParamCollectionItem>> temporaries_;       // live, oldest first
+    std::array<std::vector<std::unique_ptr<TParamCollectionItem>>, 5> spareTemporaries_;  // by type code
     int32_t textDelay_ = 50;
     std::string cursorFile_;
     std::string selStr_;

@@ -50,7 +50,7 @@ std::string Printable(const std::string& sjis) {
 std::string ValueText(const TCustomParam& v) {
     if (v.Dims().empty()) return Printable(v.AsStr());
     std::string text = "[";
-    for (int i = 0; i < v.Count(); ++i) text += (i ? "," : "") + Printable(v.GetStrAt(i));
+    for (int i = 0; i < v.Count(); ++i) text.append(i ? "," : "").append(Printable(v.GetStrAt(i)));
     return text + "]";
 }
 

@@ -37,7 +37,8 @@ TEST_P(EvalTable, StoresTheExpectedValue) {
     const int before = UserVariableCount();
     Run(c.source);
     EXPECT_EQ(Str(c.variable), c.expected) << c.source;
-    EXPECT_EQ(UserVariableCount(), before) << "temporaries left behind by " << c.source;
+    EXPECT_EQ(UserVariableCount(), before) << c.source;
+    EXPECT_EQ(vars.TemporaryCount(), 0) << "temporaries left behind by " << c.source;
 }
 
 INSTANTIATE_TEST_SUITE_P(Expressions, EvalTable, ::testing::Values(
@@ -127,6 +128,40 @@ TEST_F(Expr, MissingVariableStopsFromThatOperationOn) {
     EXPECT_EQ(parser.LastStop().operation, 1);
     EXPECT_EQ(SjisToUtf8(parser.LastStop().message), "\"missing\" 変数がありません");
     EXPECT_EQ(UserVariableCount(), 2);
+}
+
+TEST_F(Expr, ALoadedExpressionFollowsChangesOfTheVariableSet) {
+    Declare("v", 1, "1");
+    Declare("x", 1);
+    TRuvoParser parser = CompileExpression("x = v");
+    parser.Evaluate(vars, funcs);
+    EXPECT_EQ(Str("x"), "1");
+    vars.SetDepth(1);
+    vars.Declare("v", 1, TVarScope::Local).Value().SetInt(10);
+    parser.Evaluate(vars, funcs);
+    EXPECT_EQ(Str("x"), "10");
+    vars.DeleteFrame(1);
+    vars.SetDepth(0);
+    parser.Evaluate(vars, funcs);
+    EXPECT_EQ(Str("x"), "1");
+    vars.DeleteItem(*vars.Find("v"));
+    parser.Evaluate(vars, funcs);
+    EXPECT_EQ(parser.LastStop().operation, 0);
+    EXPECT_EQ(Str("x"), "1");
+    // The same parser against another set finds that set's variables.
+    TSystemState otherState;
+    TParamCollection other(otherState);
+    other.Declare("v", 1, TVarScope::Global).Value().SetInt(5);
+    other.Declare("x", 1, TVarScope::Global);
+    parser.Evaluate(other, funcs);
+    EXPECT_EQ(other.Find("x")->Value().AsStr(), "5");
+}
+
+TEST_F(Expr, TemporariesAreVariablesWhileTheirEvaluationRuns) {
+    Declare("t", 3);
+    Run("t = VarExists(\"____1\")");  // ____0 holds the literal, ____1 the call's result
+    EXPECT_EQ(Str("t"), "TRUE");
+    EXPECT_EQ(vars.TemporaryCount(), 0);
 }
 
 TEST_F(Expr, ResultIsTheValueOfAnExpressionWithoutAssignment) {
