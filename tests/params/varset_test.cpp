@@ -185,6 +185,44 @@ TEST_F(VarSet, OlderGameVersionsLackTheLaterFields) {
     EXPECT_EQ(other.HistoryFormat()[0], 0);
 }
 
+TEST_F(VarSet, EachVersionGuardReadsExactlyItsFields) {
+    Declare("a", 1, "4");
+    vars.SetSelStr("sel");
+    vars.SetSelIndex(2);
+    vars.HistoryFormat() = {1, 2, 3, 4, 5, 6};
+    vars.SetTempName("a");
+    TMemoryStream full;
+    vars.SaveGame(full);
+    const std::vector<uint8_t> all = full.Bytes();
+    const size_t selBytes = 4 + 3 + 4, historyBytes = 24, tempBytes = 4 + 1;
+    struct Case {
+        int version;
+        size_t dropped;  // bytes a writer of that version did not write
+        const char* selStr;
+        int32_t history0;
+        const char* temp;
+    } cases[] = {
+        {102, selBytes + historyBytes + tempBytes, "", 0, ""},
+        {112, historyBytes + tempBytes, "sel", 0, ""},
+        {120, tempBytes, "sel", 1, ""},
+        {121, 0, "sel", 1, "a"},
+    };
+    for (const auto& c : cases) {
+        // The selection fields precede the six integers and the "@Temp" name, so an older writer's
+        // data is a prefix of the newer one.
+        std::vector<uint8_t> bytes(all.begin(), all.end() - static_cast<ptrdiff_t>(c.dropped));
+        TSystemState st;
+        TParamCollection other(st);
+        TMemoryStream in(bytes);
+        other.LoadGame(in, c.version);
+        EXPECT_EQ(in.Remaining(), 0) << c.version;
+        EXPECT_EQ(other.SelStr(), c.selStr) << c.version;
+        EXPECT_EQ(other.HistoryFormat()[0], c.history0) << c.version;
+        EXPECT_EQ(other.TempName(), c.temp) << c.version;
+        EXPECT_EQ(other.Find("a")->Value().AsInt(), 4);
+    }
+}
+
 TEST_F(VarSet, StatusDataHoldsOnlyStatusVariables) {
     Declare("game", 1, "1");
     vars.Declare("st", 4, TVarScope::Status).Value().SetStr("s");
