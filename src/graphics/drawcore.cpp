@@ -131,7 +131,11 @@ void Positioned(TCustomDIBX& dst, int32_t x, int32_t y, TCustomDIBX& source, con
         for (int32_t k = 0; k < n; ++k)
             cols[k] = ax.SrcFirst + ax.Dir * k;
     }
-    for (int32_t dy = ay.Dst0; dy < ay.Dst1; ++dy) {
+    // Rows are independent (a source that is the destination was copied), so they are walked in
+    // ascending memory order, which the prefetchers follow best.
+    const bool upwards = dv.Stride < 0;
+    for (int32_t i = 0; i < ay.Dst1 - ay.Dst0; ++i) {
+        const int32_t dy = upwards ? ay.Dst1 - 1 - i : ay.Dst0 + i;
         const int32_t sy = ay.SrcFirst + ay.Dir * (dy - ay.Dst0);
         const uint8_t *sp, *mp = nullptr;
         if (direct) {
