@@ -70,12 +70,6 @@ void Splice(TCustomParam& target, int at, int removeCount, const TCustomParam* s
     for (int i = at + removeCount; i < oldCount; ++i) target.SetAtFrom(k++, *old, i);
 }
 
-std::string LowerAscii(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return s;
-}
-
 } // namespace
 
 bool CallVariableFunction(TSysFuncMan& man, int number, TCustomParam& dest, TArgs args) {
@@ -135,7 +129,7 @@ bool CallVariableFunction(TSysFuncMan& man, int number, TCustomParam& dest, TArg
         std::vector<std::string> items;
         for (int i = 0; i < v.Count(); ++i) items.push_back(v.GetStrAt(i));
         std::stable_sort(items.begin(), items.end(),
-                         [](const std::string& a, const std::string& b) { return LowerAscii(a) < LowerAscii(b); });
+                         [](const std::string& a, const std::string& b) { return LowerSjis(a) < LowerSjis(b); });
         for (size_t i = 0; i < items.size(); ++i) v.SetStrAt(static_cast<int>(i), items[i]);
         return true;
     }

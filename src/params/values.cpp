@@ -71,14 +71,6 @@ bool ContainsText(std::string_view hay, std::string_view needle) {
     return hay.find(needle) != std::string_view::npos;
 }
 
-// Lower-cases ASCII letters only, as the exact case-insensitive comparison does.
-std::string AsciiLower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return out;
-}
-
 } // namespace
 
 // --- TCustomParam ------------------------------------------------------------------------------------
@@ -132,12 +124,10 @@ void TCustomParam::MakeScalar() {
 }
 
 int TCustomParam::IndexOfStr(std::string_view text, bool caseSensitive, bool partial) const {
-    const std::string key = caseSensitive ? std::string(text) : (partial ? LowerSjis(text) : AsciiLower(text));
+    const std::string key = caseSensitive ? std::string(text) : LowerSjis(text);
     for (int i = 0; i < Count(); ++i) {
-        const std::string element = GetStrAt(i);
-        bool match;
-        if (partial) match = ContainsText(caseSensitive ? element : LowerSjis(element), key);
-        else match = caseSensitive ? element == key : AsciiLower(element) == key;
+        const std::string element = caseSensitive ? GetStrAt(i) : LowerSjis(GetStrAt(i));
+        const bool match = partial ? ContainsText(element, key) : element == key;
         if (match) return i;
     }
     return -1;

@@ -102,6 +102,10 @@ TEST(Holders, IndexOfStrExactAndPartial) {
     EXPECT_EQ(s.IndexOfStr("two", false, false), 2);
     EXPECT_EQ(s.IndexOfStr("abc", true, true), -1);
     EXPECT_EQ(s.IndexOfStr("abc", false, true), 1);
+    // "ア" (0x83 0x41) and "ヂ" (0x83 0x61): a trail byte in the letter range is no letter.
+    s.SetStrAt(0, "\x83\x41");
+    EXPECT_EQ(s.IndexOfStr("\x83\x61", false, false), -1);
+    EXPECT_EQ(s.IndexOfStr("\x83\x41", false, false), 0);
 }
 
 TEST(HolderStream, RoundTripsEveryType) {
