@@ -200,17 +200,6 @@ void GatherRow(const TPixelView& src, int32_t y, const int32_t* cols, int32_t n,
     }
 }
 
-void CopySourceRow(const TPixelView& src, int32_t y, int32_t x, int32_t n, uint8_t* out) {
-    const int bits = src.Format.StorageBits();
-    const uint8_t* row = src.Row(y);
-    if (bits >= 8) {
-        std::memcpy(out, row + ptrdiff_t(x) * (bits / 8), size_t(n) * (bits / 8));
-        return;
-    }
-    for (int i = 0; i < n; ++i)
-        out[i] = uint8_t(ReadPixel(row, x + i, bits));
-}
-
 void SetAcceleratedLoops(bool enabled) noexcept { avx2::Allow(enabled); }
 
 const char* BlendInstructionSet() noexcept {

@@ -107,9 +107,6 @@ void BlendRow(const TPixelFormat& format, uint8_t* dstRow, int32_t dstX, const u
 
 // Reads the source pixels at the given columns of one row into the representation BlendRow takes.
 void GatherRow(const TPixelView& src, int32_t y, const int32_t* cols, int32_t count, uint8_t* out);
-// Copies count pixels of one row starting at column x into that representation (a block move where the
-// format allows).
-void CopySourceRow(const TPixelView& src, int32_t y, int32_t x, int32_t count, uint8_t* out);
 
 // Switches the hand-vectorised loops off (false) or back on, so the portable loops can be checked and
 // measured on processors that have the faster ones.

@@ -43,7 +43,6 @@ struct TPixelFormat {
     bool Indexed() const noexcept { return BitCount <= 8; }
     // Bits a pixel occupies in memory (15 is stored in 16).
     int StorageBits() const noexcept { return BitCount == 15 ? 16 : BitCount; }
-    uint32_t ChannelMask() const noexcept { return RMask | GMask | BMask; }
     bool operator==(const TPixelFormat&) const = default;
 };
 
