@@ -1,14 +1,70 @@
-// ruvoplay: plays a game folder.
+// ruvoplay: plays a game.
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "app/instance.hpp"
+#include "app/options.hpp"
+#include "app/player.hpp"
+#include "platform/platform.hpp"
+
+namespace {
+
+std::filesystem::path PlayerFolder(const char* argv0) {
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return (ec ? std::filesystem::absolute(argv0) : self).parent_path();
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && (std::strcmp(argv[1], "--version") == 0)) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && (args[0] == "--version" || args[0] == "--help")) {
         std::printf("ruvoplay %s\n", RUVO_VERSION);
+        if (args[0] == "--help") std::fputs(ruvo::kPlayerUsage, stdout);
         return 0;
     }
-    std::printf("ruvoplay %s\nusage: ruvoplay [OPTIONS] GAMEFOLDER...\n"
-                "The interpreter is not built yet; this build only reports its version.\n",
-                RUVO_VERSION);
-    return argc > 1 ? 2 : 0;
+    std::string error;
+    const auto options = ruvo::ParsePlayerOptions(args, error);
+    if (!options) {
+        std::fprintf(stderr, "ruvoplay: %s\n%s", error.c_str(), ruvo::kPlayerUsage);
+        return 2;
+    }
+    const std::filesystem::path playerFolder = PlayerFolder(argv[0]);
+    if (options->config) {
+        std::fprintf(stderr, "ruvoplay: the settings dialog is not available in this build\n");
+        return 1;
+    }
+    // One player per game: a second start on the same folder ends quietly.
+    std::error_code ec;
+    const std::filesystem::path instanceFolder =
+        options->gameFolders.empty() ? playerFolder : std::filesystem::weakly_canonical(options->gameFolders.front(), ec);
+    const ruvo::TInstanceLock lock(ruvo::InstanceName(instanceFolder.string()));
+    if (lock.OtherInstanceRunning()) return 0;
+
+    try {
+        ruvo::platform::HeadlessOptions headless;
+        if (!options->inputFile.empty()) {
+            std::ifstream in(options->inputFile, std::ios::binary);
+            if (!in) {
+                std::fprintf(stderr, "ruvoplay: cannot read %s\n", options->inputFile.c_str());
+                return 1;
+            }
+            std::ostringstream text;
+            text << in.rdbuf();
+            headless.inputScript = text.str();
+        }
+        const std::string name = options->platform.empty() ? ruvo::platform::DefaultPlatformName() : options->platform;
+        auto platform = ruvo::platform::CreatePlatform(name, headless);
+        ruvo::TPlayer player(*options, *platform, playerFolder);
+        return player.Run();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "ruvoplay: %s\n", e.what());
+        return 1;
+    }
 }

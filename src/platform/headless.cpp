@@ -143,6 +143,13 @@ bool THeadlessPlatform::PollEvent(PlatformEvent& event) {
 
 MessageAnswer THeadlessPlatform::ShowMessage(std::string_view textUtf8, std::string_view captionUtf8,
                                              MessageButtons buttons, MessageIcon) {
+    const std::string box = std::string(captionUtf8) + "\n" + std::string(textUtf8);
+    repeats_ = (box == lastBox_ && frame_ == lastBoxFrame_) ? repeats_ + 1 : 0;
+    lastBox_ = box;
+    lastBoxFrame_ = frame_;
+    if (repeats_ >= 20)
+        throw std::runtime_error("the message box \"" + std::string(textUtf8) + "\" keeps coming back; "
+                                 "give its answers with --input (FRAME answer ok|cancel|yes|no)");
     MessageAnswer answer = DefaultAnswer(buttons);
     // The first scripted answer that is due and that this box offers is used up.
     for (auto it = script_.answers.begin(); it != script_.answers.end() && it->first <= frame_; ++it) {

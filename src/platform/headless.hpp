@@ -1,6 +1,7 @@
 #pragma once
 // The deterministic back end: no window, a clock that advances exactly 16 ms per frame, input read from a
-// script, message boxes answered by the script (or their default button) and printed on stderr.
+// script, message boxes answered by the script (or their default button) and printed on stderr. A box
+// asked 20 times in one frame ends the run with an error instead of looping for ever.
 #include <cstdio>
 #include <deque>
 #include <map>
@@ -71,6 +72,10 @@ private:
     bool fullScreen_ = false;
     int width_ = 0, height_ = 0;
     std::vector<uint32_t> picture_;
+    // The same box asked again and again within a frame means nobody will ever answer it.
+    std::string lastBox_;
+    int lastBoxFrame_ = -1;
+    int repeats_ = 0;
 };
 
 } // namespace ruvo::platform

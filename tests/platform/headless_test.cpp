@@ -55,6 +55,17 @@ TEST(HeadlessPlatform, MessageBoxesTakeTheScriptedAnswerThatFitsElseTheDefault) 
     EXPECT_EQ(p.ShowMessage("a", "b", MessageButtons::YesNo, MessageIcon::Question), MessageAnswer::Yes);
 }
 
+TEST(HeadlessPlatform, ABoxThatKeepsComingBackEndsTheRun) {
+    THeadlessPlatform p(ParseInputScript("0 answer cancel\n"), nullptr);
+    EXPECT_EQ(p.ShowMessage("insert disc", "i", MessageButtons::OkCancel, MessageIcon::Information),
+              MessageAnswer::Cancel);
+    EXPECT_THROW(
+        for (int i = 0; i < 25; ++i) p.ShowMessage("insert disc", "i", MessageButtons::OkCancel, MessageIcon::Information),
+        std::runtime_error);
+    p.FrameDone();  // another frame, another chance
+    EXPECT_EQ(p.ShowMessage("insert disc", "i", MessageButtons::OkCancel, MessageIcon::Information), MessageAnswer::Ok);
+}
+
 TEST(HeadlessPlatform, PresentTakesOverTheChangedRectangles) {
     THeadlessPlatform p(InputScript{}, nullptr);
     p.OpenWindow({"t", 4, 2});

@@ -1,0 +1,30 @@
+#include "params/valuetext.hpp"
+
+#include "archive/sjis.hpp"
+#include "params/values.hpp"
+
+namespace ruvo {
+
+namespace {
+
+std::string Printable(const std::string& sjis) {
+    std::string out;
+    for (char c : SjisToUtf8Lossy(sjis)) {
+        if (c == '\\') out += "\\\\";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+std::string ValueTextUtf8(const TCustomParam& v) {
+    if (v.Dims().empty()) return Printable(v.AsStr());
+    std::string text = "[";
+    for (int i = 0; i < v.Count(); ++i) text += (i ? "," : "") + Printable(v.GetStrAt(i));
+    return text + "]";
+}
+
+} // namespace ruvo
