@@ -110,7 +110,10 @@ void TCallMan::RunCommand(bool& yields) {
         ExecuteCommand(command, *this);
         if (CurrentPage != page || Index != index) Started = false;
     } catch (...) {
-        // A failing command stays where it was and is tried again in a later frame.
+        // A failing command stays where it was and is tried again in a later frame: the frame ends
+        // here as after a yield, or a command that keeps failing would hold the frame for ever.
+        Cont = false;
+        yields = true;
     }
 }
 
