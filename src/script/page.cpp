@@ -4,6 +4,7 @@
 
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
+#include "params/varset.hpp"
 
 namespace ruvo {
 
@@ -19,6 +20,12 @@ constexpr int64_t kSmallestCommand = 11;  // code byte and base record
 
 EPageRebuild::EPageRebuild(std::string_view pageName)
     : ERuvoError(std::string(pageName) + "\r\n" + SysMessage("リビルドしてください")) {}
+
+TPage::~TPage() {
+    Commands.clear();
+    if (!vars_) return;
+    if (TParamCollectionItem* own = vars_->Find("\x01" + FileName)) vars_->DeleteItem(*own);
+}
 
 std::unique_ptr<TCommand> TPage::CreateCommand(int code) { return CreateCommandOfCode(this, code); }
 

@@ -14,6 +14,7 @@
 
 namespace ruvo {
 
+class TParamCollection;
 class TStream;
 
 // Pages are read from version 103 on; anything newer than 110 loads as an empty page.
@@ -31,7 +32,9 @@ using TComList = std::vector<std::unique_ptr<TCommand>>;
 
 class TPage {
 public:
-    TPage() = default;
+    // vars: the variable store, whose variable 0x01 + FileName (the page's own data) goes with the page.
+    explicit TPage(TParamCollection* vars = nullptr) : vars_(vars) {}
+    ~TPage();
     TPage(const TPage&) = delete;
     TPage& operator=(const TPage&) = delete;
 
@@ -56,6 +59,9 @@ public:
     int32_t Version = 104;
     // Masks the file carried (at most 61); written back so that a page keeps its bytes.
     int32_t StoredMaskCount = kMaskCount;
+
+private:
+    TParamCollection* vars_;
 };
 
 } // namespace ruvo

@@ -13,7 +13,7 @@ TPage* TPageCache::GetPage(std::string_view name, bool promote, const TPage* cur
         if (promote) std::rotate(pages_.begin(), hit, hit + 1);
         return page;
     }
-    auto page = std::make_unique<TPage>();
+    auto page = std::make_unique<TPage>(vars_);
     std::string fileName(name);
     auto stream = opener_(fileName);
     page->LoadFromStream(fileName, *stream);

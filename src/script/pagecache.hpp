@@ -21,7 +21,8 @@ class TPageCache {
 public:
     static constexpr size_t kCapacity = 10;
 
-    explicit TPageCache(TPageOpener opener) : opener_(std::move(opener)) {}
+    // vars: handed to every page, which deletes its own variable when it is freed (may be null).
+    explicit TPageCache(TPageOpener opener, TParamCollection* vars = nullptr) : opener_(std::move(opener)), vars_(vars) {}
 
     // The cached page of that name, or a newly loaded one (a load failure passes its exception on and
     // caches nothing). With promote the page moves to the front and the cache is trimmed to ten pages
@@ -34,6 +35,7 @@ public:
 
 private:
     TPageOpener opener_;
+    TParamCollection* vars_;
     std::vector<std::unique_ptr<TPage>> pages_;
 };
 

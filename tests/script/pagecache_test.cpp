@@ -3,6 +3,8 @@
 #include <map>
 
 #include "archive/errors.hpp"
+#include "params/sysstate.hpp"
+#include "params/varset.hpp"
 #include "script/pagecache.hpp"
 #include "bytes.hpp"
 
@@ -64,6 +66,21 @@ TEST_F(PageCacheTest, NamesAreCaseSensitive) {
     cache.GetPage("A.rsb", true);
     cache.GetPage("a.rsb", true);
     EXPECT_EQ(cache.Count(), 2u);
+}
+
+TEST(PageVariables, AnEvictedPageTakesItsOwnVariableAlong) {
+    TSystemState state;
+    TParamCollection vars(state);
+    TPageCache cache([](const std::string&) -> std::unique_ptr<TStream> {
+        return std::make_unique<TMemoryStream>(Bytes().pageHeader().i32(0).Stream());
+    }, &vars);
+    vars.AddNamed("\x01p0.rsb", 4);
+    vars.AddNamed("\x01p1.rsb", 4);
+    for (int i = 0; i < 11; ++i) cache.GetPage("p" + std::to_string(i) + ".rsb", true);
+    EXPECT_EQ(vars.Find("\x01p0.rsb"), nullptr);
+    EXPECT_NE(vars.Find("\x01p1.rsb"), nullptr);
+    cache.Clear();
+    EXPECT_EQ(vars.Find("\x01p1.rsb"), nullptr);
 }
 
 } // namespace
