@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Plays the demo game: in a window when a display is available, else headless with a screenshot.
+# Builds the demo game and plays it: in a window when a display is available, else headless for a few
+# seconds of game time, printing what the script did and leaving a screenshot.
 set -euo pipefail
 build=${1:-build}
-"$build/ruvoplay" --version
-if [[ -d examples/demo && -x "$build/ruvotool" ]] && "$build/ruvotool" 2>&1 | grep -q '^  build '; then
-  "$build/ruvotool" build examples/demo -o "$build/demo"
-  if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
-    exec "$build/ruvoplay" "$build/demo"
-  fi
-  exec "$build/ruvoplay" --headless --screenshot "$build/demo.png" "$build/demo"
+"$build/ruvotool" build examples/demo -o "$build/demo"
+if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
+  exec "$build/ruvoplay" "$build/demo"
 fi
-echo "The demo game needs the game builder and the interpreter, which are not built yet."
+"$build/ruvoplay" --headless --frames 600 --trace "$build/demo-trace.txt" --dump-vars "$build/demo-vars.txt" \
+  --screenshot "$build/demo.png" "$build/demo"
+echo "No display: played 600 frames headless."
+echo "Commands run (first lines of $build/demo-trace.txt):"
+head -n 12 "$build/demo-trace.txt" | sed 's/^/  /'
+echo "Variables at the end ($build/demo-vars.txt):"
+sed 's/^/  /' "$build/demo-vars.txt"
+echo "Screenshot: $build/demo.png"

@@ -10,6 +10,7 @@
 #include "params/exprbuild.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/sysstate.hpp"
+#include "params/valuetext.hpp"
 #include "params/varset.hpp"
 #include "tools/commands.hpp"
 
@@ -33,25 +34,6 @@ int TypeCodeOf(const std::string& type) {
     if (type == "flag") return 3;
     if (type == "str") return 4;
     return 0;
-}
-
-// The variable's string form in UTF-8 with backslash, CR and LF escaped.
-std::string Printable(const std::string& sjis) {
-    std::string out;
-    for (char c : SjisToUtf8Lossy(sjis)) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else out += c;
-    }
-    return out;
-}
-
-std::string ValueText(const TCustomParam& v) {
-    if (v.Dims().empty()) return Printable(v.AsStr());
-    std::string text = "[";
-    for (int i = 0; i < v.Count(); ++i) text.append(i ? "," : "").append(Printable(v.GetStrAt(i)));
-    return text + "]";
 }
 
 // Sets a declared scalar from its UTF-8 text; false when the text is not a value of that type.
@@ -161,13 +143,13 @@ int RunExpr(const Args& args) {
                 std::fprintf(stderr, "stopped at operation %d (%s): %s\n", stop.operation,
                              SjisToUtf8Lossy(TRuvoParser::DescribeOperation(parser.Operations()[static_cast<size_t>(stop.operation)])).c_str(),
                              SjisToUtf8Lossy(stop.message).c_str());
-            if (parser.Result()) std::fprintf(stderr, "result: %s\n", ValueText(*parser.Result()).c_str());
+            if (parser.Result()) std::fprintf(stderr, "result: %s\n", ValueTextUtf8(*parser.Result()).c_str());
         }
     }
 
     for (const std::string& name : declared) {
         const TParamCollectionItem* item = vars.Find(name);
-        std::printf("%s=%s\n", SjisToUtf8Lossy(name).c_str(), item ? ValueText(item->Value()).c_str() : "(none)");
+        std::printf("%s=%s\n", SjisToUtf8Lossy(name).c_str(), item ? ValueTextUtf8(item->Value()).c_str() : "(none)");
     }
     return 0;
 }
