@@ -14,10 +14,10 @@
 
 namespace {
 
-std::filesystem::path PlayerFolder(const char* argv0) {
+std::filesystem::path PlayerFile(const char* argv0) {
     std::error_code ec;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return (ec ? std::filesystem::absolute(argv0) : self).parent_path();
+    return ec ? std::filesystem::absolute(argv0) : self;
 }
 
 } // namespace
@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ruvoplay: %s\n%s", error.c_str(), ruvo::kPlayerUsage);
         return 2;
     }
-    const std::filesystem::path playerFolder = PlayerFolder(argv[0]);
+    const std::filesystem::path playerFile = PlayerFile(argv[0]);
+    const std::filesystem::path playerFolder = playerFile.parent_path();
     if (options->config) {
         std::fprintf(stderr, "ruvoplay: the settings dialog is not available in this build\n");
         return 1;
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
         }
         const std::string name = options->platform.empty() ? ruvo::platform::DefaultPlatformName() : options->platform;
         auto platform = ruvo::platform::CreatePlatform(name, headless);
-        ruvo::TPlayer player(*options, *platform, playerFolder);
+        ruvo::TPlayer player(*options, *platform, playerFile);
         return player.Run();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ruvoplay: %s\n", e.what());

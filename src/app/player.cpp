@@ -10,6 +10,7 @@
 #include "archive/sjis.hpp"
 #include "archive/vrfilemanager.hpp"
 #include "graphics/pngwriter.hpp"
+#include "params/functable.hpp"
 #include "params/valuetext.hpp"
 #include "params/varset.hpp"
 
@@ -17,12 +18,26 @@ namespace ruvo {
 
 namespace fs = std::filesystem;
 using platform::MessageAnswer;
+
+namespace {
+
+bool EndsWithArchiveTag(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    char tag[2] = {};
+    return in.seekg(-2, std::ios::end) && in.read(tag, 2) && tag[0] == 'r' && tag[1] == 'v';
+}
+
+} // namespace
+
 using platform::MessageButtons;
 using platform::MessageIcon;
 using platform::PlatformEvent;
 
-TPlayer::TPlayer(TPlayerOptions options, platform::TPlatform& platform, fs::path playerFolder)
-    : options_(std::move(options)), platform_(platform), playerFolder_(std::move(playerFolder)) {}
+TPlayer::TPlayer(TPlayerOptions options, platform::TPlatform& platform, fs::path playerFile)
+    : options_(std::move(options)),
+      platform_(platform),
+      playerFile_(std::move(playerFile)),
+      playerFolder_(playerFile_.parent_path()) {}
 
 TPlayer::~TPlayer() {
     if (trace_) std::fclose(trace_);
@@ -78,7 +93,9 @@ void TPlayer::StartUp() {
 void TPlayer::RegisterDataSources() {
     if (options_.gameFolders.empty()) {
         files_->SetBaseFolder(playerFolder_);
-        return;  // an appended or embedded archive is looked for by the executable, data by LocateData
+        // A player made with the game appended ends in "rv"; other data is found by LocateData.
+        if (EndsWithArchiveTag(playerFile_)) files_->AddArchive(playerFile_);
+        return;
     }
     files_->SetBaseFolder(options_.gameFolders.front());
     for (const std::string& folder : options_.gameFolders) {
@@ -247,6 +264,14 @@ std::string TPlayer::Title() { return project_ ? project_->Settings.Title : std:
 void TPlayer::SetFullScreen(bool on) {
     platform_.SetFullScreen(on);
     clock_.Resume(platform_.Ticks());
+}
+
+void TPlayer::Call(int number, TCustomParam& dest, TArgs args) {
+    if (number == sfOpenUrl && !args.empty()) {
+        const std::string url = args[0]->AsStr();
+        if (url.rfind("http", 0) == 0 || url.rfind("ftp", 0) == 0) platform_.OpenUrl(SjisToUtf8Lossy(url));
+        dest.SetFlag(false);
+    }
 }
 
 // ---- what a run leaves behind for tests and authors

@@ -30,8 +30,9 @@ class TPlayer final : private TProjectHost,
                       private IDiscPrompt,
                       private TLocatePrompts {
 public:
-    // playerFolder: where the player's executable lies ("game.ini", "ruvoplay.log", installed data).
-    TPlayer(TPlayerOptions options, platform::TPlatform& platform, std::filesystem::path playerFolder);
+    // The player's folder holds "game.ini", "ruvoplay.log" and an installed game's data.
+    // playerFile: the executable, which may carry the game's archive appended to it.
+    TPlayer(TPlayerOptions options, platform::TPlatform& platform, std::filesystem::path playerFile);
     ~TPlayer() override;
     TPlayer(const TPlayer&) = delete;
     TPlayer& operator=(const TPlayer&) = delete;
@@ -71,6 +72,9 @@ private:
     bool LocateData() override;
     IDiscPrompt& DiscPrompt() override { return *this; }
 
+    // TSysFuncHost
+    void Call(int number, TCustomParam& dest, TArgs args) override;
+
     // IDiscPrompt
     bool OkCancel(const std::string& caption, const std::string& text) override;
     void GiveUp() override { Terminate(); }
@@ -108,6 +112,7 @@ private:
 
     TPlayerOptions options_;
     platform::TPlatform& platform_;
+    std::filesystem::path playerFile_;
     std::filesystem::path playerFolder_;
     TGameIni ini_;
     bool terminating_ = true;

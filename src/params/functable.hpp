@@ -23,6 +23,7 @@ int FindSysFunc(std::string_view name) noexcept;
 // Numbers the evaluator and the function manager refer to by name.
 enum TSysFuncNumber : uint8_t {
     sfGetProp = 2,
+    sfOpenUrl = 135,
     sfCalc = 136,
 };
 
