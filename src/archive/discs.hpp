@@ -64,6 +64,9 @@ public:
     int Count() const noexcept { return static_cast<int>(items_.size()); }
     const std::pair<std::string, int>& operator[](int i) const { return items_.at(static_cast<size_t>(i)); }
     void Clear() noexcept { items_.clear(); }
+    auto begin() const noexcept { return items_.begin(); }
+    auto end() const noexcept { return items_.end(); }
+    bool operator==(const TFolderDiskList&) const = default;
 
     void ReadFrom(TStream& stream);
     void WriteTo(TStream& stream) const;

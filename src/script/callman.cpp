@@ -49,7 +49,7 @@ void TStackList::Clear() {
 // ---- the interpreter
 
 TCallMan::TCallMan(TScriptHost& host, TParamCollection& vars, TSysFuncMan& funcs, TPageOpener opener)
-    : Host(host), Vars(vars), Funcs(funcs), Stack(vars), pages_(std::move(opener)) {}
+    : Host(host), Vars(vars), Funcs(funcs), Stack(vars), pages_(std::move(opener), &vars) {}
 
 TCallMan::~TCallMan() = default;
 

@@ -53,17 +53,13 @@ bool TProject::Load() {
     Settings = std::move(read);
     host_.SetTitle(Settings.Title);
     DefineVariables();
-    FolderDisks.Clear();
-    for (const auto& [folder, disc] : Settings.FolderDisks) FolderDisks.Add(folder, disc);
+    FolderDisks = Settings.FolderDisks;
 
     if (files_.Exists(kOriginalProjectFileName)) {
         TMemoryStream original;
         files_.Load(original, kOriginalProjectFileName);
-        TFolderDiskPairs map;
-        if (ReadFolderDisks(original, map)) {
-            FolderDisks.Clear();
-            for (const auto& [folder, disc] : map) FolderDisks.Add(folder, disc);
-        }
+        TFolderDiskList map;
+        if (ReadFolderDisks(original, map)) FolderDisks = std::move(map);
     }
 
     CallMan = std::make_unique<TCallMan>(host_, vars_, funcs_, [this](const std::string& name) {

@@ -38,17 +38,6 @@ void WriteVariable(TStream& s, const TProjectVariable& v) {
     }
 }
 
-TFolderDiskPairs ReadFolderDiskMap(TStream& s) {
-    int32_t count = ReadInt(s);
-    if (count < 0 || count > s.Remaining() / 8) BadCount("folder-to-disc", count);
-    TFolderDiskPairs map;
-    for (int32_t i = 0; i < count; ++i) {
-        std::string folder = ReadStr(s);
-        map.emplace_back(std::move(folder), ReadInt(s));
-    }
-    return map;
-}
-
 // Reads every field up to the folder-to-disc map into p; false for a version above 110.
 bool ReadProject(TStream& s, TProjectFile& p) {
     if (s.Remaining() == 0) throw ERuvoError::FromUtf8("プロジェクトがありません");
@@ -84,7 +73,7 @@ bool TProjectFile::LoadFromStream(TStream& s) {
     return WithContext([] { return std::string("project file"); }, [&] {
         TProjectFile read;
         if (!ReadProject(s, read)) return false;
-        read.FolderDisks = ReadFolderDiskMap(s);
+        read.FolderDisks.ReadFrom(s);
         *this = std::move(read);
         return true;
     });
@@ -108,18 +97,16 @@ void TProjectFile::SaveToStream(TStream& s) const {
     WriteStr(s, QuitPrompt);
     WriteInt(s, static_cast<int32_t>(Variables.size()));
     for (const auto& v : Variables) WriteVariable(s, v);
-    WriteInt(s, static_cast<int32_t>(FolderDisks.size()));
-    for (const auto& [folder, disc] : FolderDisks) {
-        WriteStr(s, folder);
-        WriteInt(s, disc);
-    }
+    FolderDisks.WriteTo(s);
 }
 
-bool ReadFolderDisks(TStream& s, TFolderDiskPairs& map) {
+bool ReadFolderDisks(TStream& s, TFolderDiskList& map) {
     return WithContext([] { return std::string("original project file"); }, [&] {
         TProjectFile other;
         if (!ReadProject(s, other)) return false;
-        map = ReadFolderDiskMap(s);
+        TFolderDiskList read;  // the old map stays when the new one is damaged
+        read.ReadFrom(s);
+        map = std::move(read);
         return true;
     });
 }

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "archive/discs.hpp"
 #include "archive/extended.hpp"
 
 namespace ruvo {
@@ -30,8 +31,6 @@ struct TProjectVariable {
     std::string StringValue;
 };
 
-// Folder (Shift-JIS, "\" separators) and the 1-based disc it is on.
-using TFolderDiskPairs = std::vector<std::pair<std::string, int32_t>>;
 
 struct TProjectFile {
     int32_t Version = kProjectMaxVersion;
@@ -48,7 +47,7 @@ struct TProjectFile {
     std::string DiscPrompt;
     std::string QuitPrompt;
     std::vector<TProjectVariable> Variables;
-    TFolderDiskPairs FolderDisks;
+    TFolderDiskList FolderDisks;  // folder (Shift-JIS, "\" separators) -> 1-based disc
 
     // Reads a project file. An empty file throws "プロジェクトがありません"; a version above 110
     // answers false and leaves the record as it was (the player then stops without a message).
@@ -59,6 +58,6 @@ struct TProjectFile {
 
 // The folder-to-disc map of another project file ("/original_ruvo.rpb"), read with that file's own
 // version guards; false (map untouched) for a version above 110.
-bool ReadFolderDisks(TStream& stream, TFolderDiskPairs& map);
+bool ReadFolderDisks(TStream& stream, TFolderDiskList& map);
 
 } // namespace ruvo

@@ -151,7 +151,7 @@ void DumpProject(const TProjectFile& p) {
         }
         std::printf("  type %d %s = %s\n", v.Type, FormatStringLiteral(v.Name).c_str(), value.c_str());
     }
-    std::printf("folder disks %zu\n", p.FolderDisks.size());
+    std::printf("folder disks %d\n", p.FolderDisks.Count());
     for (const auto& [folder, disc] : p.FolderDisks) std::printf("  %s = %d\n", FormatStringLiteral(folder).c_str(), disc);
 }
 

@@ -112,7 +112,7 @@ void ReadVariable(std::string_view rest, TProjectFile& p) {
 void ReadDisc(std::string_view rest, TProjectFile& p) {
     std::string folder = ReadName(rest);
     if (rest.empty() || rest.front() != '=') throw std::runtime_error("write disc \"FOLDER\" = NUMBER");
-    p.FolderDisks.emplace_back(std::move(folder), ToInt(rest.substr(1)));
+    p.FolderDisks.Add(std::move(folder), ToInt(rest.substr(1)));
 }
 
 void ReadSetting(std::string_view key, std::string_view value, TProjectFile& p, bool& fullScreenGiven, bool& startGiven) {

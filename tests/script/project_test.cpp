@@ -59,8 +59,8 @@ TEST(ProjectFile, FieldsFollowTheirVersions) {
         EXPECT_EQ(p.Variables[2].FlagValue, 1);
         EXPECT_EQ(p.Variables[3].StringValue, "text");
         EXPECT_EQ(p.Variables[4].Type, 9);
-        ASSERT_EQ(p.FolderDisks.size(), 2u);
-        EXPECT_EQ(p.FolderDisks[1], (std::pair<std::string, int32_t>{"movie", 3}));
+        ASSERT_EQ(p.FolderDisks.Count(), 2);
+        EXPECT_EQ(p.FolderDisks[1], (std::pair<std::string, int>{"movie", 3}));
 
         TMemoryStream out;
         p.SaveToStream(out);
@@ -93,15 +93,16 @@ TEST(ProjectFile, EmptyNewerAndHostileFiles) {
 }
 
 TEST(ProjectFile, OriginalFileSuppliesOnlyTheDiscMap) {
-    TFolderDiskPairs map{{"old", 1}};
+    TFolderDiskList map;
+    map.Add("old", 1);
     TMemoryStream original = ProjectBytes(105).Stream();
     ASSERT_TRUE(ReadFolderDisks(original, map));
-    ASSERT_EQ(map.size(), 2u);
+    ASSERT_EQ(map.Count(), 2);
     EXPECT_EQ(map[0].first, "bgm");
 
     TMemoryStream newer = Bytes().i32(200).Stream();
     EXPECT_FALSE(ReadFolderDisks(newer, map));
-    EXPECT_EQ(map.size(), 2u);
+    EXPECT_EQ(map.Count(), 2);
 }
 
 } // namespace

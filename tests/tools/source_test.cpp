@@ -192,7 +192,7 @@ TEST(ProjectSource, WrittenSourceBuildsTheSameFileAtEveryVersion) {
         p.QuitPrompt = "";
         p.Variables = {{1, "n", -5, 0, 0, ""},     {2, "f", 0, 0.1L, 0, ""},      {2, "big", 0, 1e300L * 1e300L, 0, ""},
                        {3, "g", 0, 0, 7, ""},      {4, "s p", 0, 0, 0, "a\"b"}, {9, "\x96\xbc", 0, 0, 0, ""}};
-        p.FolderDisks = {{"bgm\\x", 2}};
+        p.FolderDisks.Add("bgm\\x", 2);
         TMemoryStream want;
         p.SaveToStream(want);
         std::string source = WriteProjectSource(p);
