@@ -23,7 +23,10 @@ std::string Printable(const std::string& sjis) {
 std::string ValueTextUtf8(const TCustomParam& v) {
     if (v.Dims().empty()) return Printable(v.AsStr());
     std::string text = "[";
-    for (int i = 0; i < v.Count(); ++i) text += (i ? "," : "") + Printable(v.GetStrAt(i));
+    for (int i = 0; i < v.Count(); ++i) {
+        if (i) text += ',';
+        text += Printable(v.GetStrAt(i));
+    }
     return text + "]";
 }
 

@@ -135,6 +135,37 @@ TEST_F(Games, AMissingStartPageIsReportedAndEndsTheStart) {
         << ReadFile(dir / "err.txt");
 }
 
+// The size of a PNG file from its header (big-endian width and height after the signature and IHDR tag).
+std::pair<uint32_t, uint32_t> PngSize(const std::string& png) {
+    auto be = [&](size_t at) {
+        return (uint32_t(uint8_t(png.at(at))) << 24) | (uint32_t(uint8_t(png.at(at + 1))) << 16) |
+               (uint32_t(uint8_t(png.at(at + 2))) << 8) | uint32_t(uint8_t(png.at(at + 3)));
+    };
+    return {be(16), be(20)};
+}
+
+TEST_F(Games, HeadlessScreenshotsHaveTheGameSize) {
+    Project();
+    Source("main.rvs", "Wait\n");
+    const RunResult r = Play("--frames 3 --screenshot " + (dir / "shot.png").string());
+    EXPECT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(PngSize(ReadFile(dir / "shot.png")), (std::pair<uint32_t, uint32_t>{320, 240}));
+}
+
+TEST_F(Games, InAWindowTheToolBarSitsAboveTheGame) {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) GTEST_SKIP() << "no display (make test runs this under Xvfb)";
+    Project();
+    Source("main.rvs", "Wait\n");
+    Play("--frames 1");  // builds the game
+    const std::string shot = (dir / "window.png").string();
+    // The display stack (X11, GL drivers, fontconfig) keeps allocations until exit by design.
+    const int code = Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --frames 3 --screenshot " + shot + " " +
+                           (dir / "game").string() + " 2> /dev/null");
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(PngSize(ReadFile(shot)), (std::pair<uint32_t, uint32_t>{320, 240 + 22}));
+}
+
 TEST_F(Games, BadCommandLinesAreUsageErrors) {
     EXPECT_EQ(Shell(std::string(RUVO_PLAYER_PATH) + " --frames x somewhere 2> /dev/null"), 2);
     EXPECT_EQ(Shell(std::string(RUVO_PLAYER_PATH) + " --bogus 2> /dev/null"), 2);

@@ -1,0 +1,57 @@
+// Commands per second of the interpreter on a tight loop (While, Calc, WhileLoop, all continuing).
+#include <benchmark/benchmark.h>
+
+#include "archive/sjis.hpp"
+#include "params/sysfuncs.hpp"
+#include "params/sysstate.hpp"
+#include "params/varset.hpp"
+#include "script/callman.hpp"
+#include "script/scripthost.hpp"
+#include "tools/pagesource.hpp"
+
+namespace {
+
+using namespace ruvo;
+
+class BenchHost : public TScriptHost {
+public:
+    bool FileAvailable(std::string_view) override { return true; }
+    int32_t GameClock() const override { return 0; }
+    int32_t FrameTime() const override { return 16; }
+    bool Terminating() const override { return false; }
+    void Terminate() override {}
+    TScriptWorld* World() const override { return nullptr; }
+    void ResetGameState() override {}
+};
+
+void BM_TightLoop(benchmark::State& state) {
+    const int iterations = static_cast<int>(state.range(0));
+    const std::string source = "WhileInit i = 0\n"
+                               "While i < " + std::to_string(iterations) + "\n"
+                               "    Calc total = total + i * 2\n"
+                               "    WhileLoop i = i + 1\n";
+    TSystemState system;
+    TParamCollection vars(system);
+    TSysFuncHost funcHost;
+    TSysFuncMan funcs(vars, funcHost);
+    BenchHost host;
+    vars.Declare("i", 1, TVarScope::Global);
+    vars.Declare("total", 1, TVarScope::Global);
+    TCallMan cm(host, vars, funcs, [&](const std::string& name) {
+        auto page = tools::BuildPageSource(source, "bench.rvs", name);
+        auto stream = std::make_unique<TMemoryStream>();
+        page->SaveToStream(*stream);
+        stream->SetPosition(0);
+        return std::unique_ptr<TStream>(std::move(stream));
+    });
+    for (auto _ : state) {
+        cm.ResetTo("bench.rsb");
+        cm.RunFrame();  // the whole loop runs within one frame
+    }
+    // Per loop turn: While, Calc and WhileLoop; plus WhileInit and the final While.
+    state.counters["commands/s"] =
+        benchmark::Counter(static_cast<double>(3 * iterations + 2), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_TightLoop)->Arg(100000);
+
+} // namespace
