@@ -80,8 +80,9 @@ TPage* TCallMan::ResetTo(std::string_view pageName) {
 }
 
 void TCallMan::TraceCommand(const TCommand& command) {
-    if (!Host.Tracing() || &command == lastTraced_) return;
-    lastTraced_ = &command;
+    if (!Host.Tracing() || (Index == lastTracedIndex_ && CurrentPage->FileName == lastTracedPage_)) return;
+    lastTracedPage_ = CurrentPage->FileName;
+    lastTracedIndex_ = Index;
     char head[16];
     std::snprintf(head, sizeof head, "%.8x : ", static_cast<uint32_t>(Host.GameClock()));
     Host.Trace(std::string(head) + CurrentPage->FileName + "(" + std::to_string(command.Line) + ")");

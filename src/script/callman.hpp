@@ -109,7 +109,9 @@ private:
     void RemoveByState(int32_t level);
 
     TPageCache pages_;
-    const TCommand* lastTraced_ = nullptr;
+    // The command traced last, by page name and index: pages can be freed and loaded again.
+    std::string lastTracedPage_;
+    int32_t lastTracedIndex_ = -1;
 };
 
 } // namespace ruvo

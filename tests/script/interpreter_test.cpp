@@ -317,6 +317,23 @@ TEST_F(Interpreter, SavedStateResumesAWaitInsideACallIdentically) {
     EXPECT_EQ(Var("after"), "9");
 }
 
+TEST_F(Interpreter, SavedGamesBefore116CarryNoDispatchLevel) {
+    Page("main.rsb", "Calc x = 1\n");
+    Start();
+    cm.Level = 5;
+    TMemoryStream saved;
+    cm.SaveTo(saved);  // not started: the level is the last field
+    auto bytes = saved.Bytes();
+    TMemoryStream current(bytes);
+    cm.LoadFrom(current, 134);
+    EXPECT_EQ(cm.Level, 5);
+    bytes.resize(bytes.size() - 4);
+    TMemoryStream old(bytes);
+    cm.LoadFrom(old, 115);
+    EXPECT_EQ(cm.Level, 2);
+    EXPECT_EQ(old.Remaining(), 0);
+}
+
 TEST_F(Interpreter, DamagedSavedStateIsRefusedCleanly) {
     Page("main.rsb", "Wait\n");
     Start();
