@@ -83,9 +83,14 @@ void TCallMan::TraceCommand(const TCommand& command) {
     if (!Host.Tracing() || (Index == lastTracedIndex_ && CurrentPage->FileName == lastTracedPage_)) return;
     lastTracedPage_ = CurrentPage->FileName;
     lastTracedIndex_ = Index;
+    TraceLine(CurrentPage->FileName, command.Line);
+}
+
+// "%.8x : %s(%d)": game clock, what ran (a page, or "<Event>" and the handler's page) and its line.
+void TCallMan::TraceLine(std::string_view what, int32_t line) {
     char head[16];
     std::snprintf(head, sizeof head, "%.8x : ", static_cast<uint32_t>(Host.GameClock()));
-    Host.Trace(std::string(head) + CurrentPage->FileName + "(" + std::to_string(command.Line) + ")");
+    Host.Trace(std::string(head) + std::string(what) + "(" + std::to_string(line) + ")");
 }
 
 void TCallMan::RunCommand(bool& yields) {
@@ -197,11 +202,7 @@ bool TCallMan::DispatchEvent(int32_t level) {
     CurrentPage = target;
     Index = 0;
     if (hasLabel) Index = std::max(CurrentPage->FindLabel(label), 0);
-    if (Host.Tracing() && Index < CurrentPage->Count()) {
-        char head[16];
-        std::snprintf(head, sizeof head, "%.8x : ", static_cast<uint32_t>(Host.GameClock()));
-        Host.Trace(std::string(head) + "<Event>" + pageName + "(" + std::to_string(CurrentPage->Items(Index)->Line) + ")");
-    }
+    if (Host.Tracing() && Index < CurrentPage->Count()) TraceLine("<Event>" + pageName, CurrentPage->Items(Index)->Line);
     Started = false;
     event->State = level;
     Args = event->Parameters;

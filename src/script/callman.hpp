@@ -102,6 +102,7 @@ public:
 private:
     void RunCommand(bool& yields);
     void TraceCommand(const TCommand& command);
+    void TraceLine(std::string_view what, int32_t line);
     void SaveFrame(TStream& s, const TStack& f) const;
     void LoadFrame(TStream& s, TStack& f);
     std::string NameOfSender(const TRuvoObject* sender) const;
