@@ -119,9 +119,8 @@ void ExecExit(TCommand& c, TCallMan& cm) {
 }
 
 // Break and Continue: a negative target ends the page.
-template <class T>
 void ExecLoopJump(TCommand& c, TCallMan& cm) {
-    auto& command = static_cast<T&>(c);
+    auto& command = static_cast<TComLoopJump&>(c);
     if (!Holds(command.Condition, cm)) {
         ++cm.Index;
     } else if (command.Target >= 0) {
@@ -261,8 +260,8 @@ constexpr std::array<std::pair<int, TBehaviour>, 21> kBehaviours = {{
     {TComWhile::kCode, {NoBegin, ExecWhile}},
     {TComWhileInit::kCode, {NoBegin, ExecWhileInit}},
     {TComWhileLoop::kCode, {NoBegin, ExecWhileLoop}},
-    {TComBreak::kCode, {NoBegin, ExecLoopJump<TComBreak>}},
-    {TComContinue::kCode, {NoBegin, ExecLoopJump<TComContinue>}},
+    {TComBreak::kCode, {NoBegin, ExecLoopJump}},
+    {TComContinue::kCode, {NoBegin, ExecLoopJump}},
     {TComPCReset::kCode, {NoBegin, ExecPCReset}},
     {TComReset::kCode, {NoBegin, ExecReset}},
     {TComTerminate::kCode, {NoBegin, ExecTerminate}},

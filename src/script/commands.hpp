@@ -140,26 +140,30 @@ public:
     TExpression Condition;
 };
 
-class TComBreak : public TComExit {
+// Break and Continue: a condition and a target command index (negative: the page ends).
+class TComLoopJump : public TComExit {
 public:
-    using TComExit::TComExit;
-    RUVO_COMMAND_CODE(34)
+    TComLoopJump(TPage* page, FieldHint hint) : TComExit(page), hint_(hint) {}
     void VisitRecord(TRecordVisitor& v) override {
         TComExit::VisitRecord(v);
-        v.Int("target", Target, 0, FieldHint::BreakTarget);
+        v.Int("target", Target, 0, hint_);
     }
     int32_t Target = -1;
+
+private:
+    FieldHint hint_;
 };
 
-class TComContinue : public TComExit {
+class TComBreak : public TComLoopJump {
 public:
-    using TComExit::TComExit;
+    explicit TComBreak(TPage* page) : TComLoopJump(page, FieldHint::BreakTarget) {}
+    RUVO_COMMAND_CODE(34)
+};
+
+class TComContinue : public TComLoopJump {
+public:
+    explicit TComContinue(TPage* page) : TComLoopJump(page, FieldHint::ContinueTarget) {}
     RUVO_COMMAND_CODE(35)
-    void VisitRecord(TRecordVisitor& v) override {
-        TComExit::VisitRecord(v);
-        v.Int("target", Target, 0, FieldHint::ContinueTarget);
-    }
-    int32_t Target = -1;
 };
 
 class TComWait : public TCommand {
