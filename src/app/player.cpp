@@ -9,7 +9,7 @@
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
 #include "archive/vrfilemanager.hpp"
-#include "graphics/pngwriter.hpp"
+#include "graphics/pngfile.hpp"
 #include "params/functable.hpp"
 #include "params/valuetext.hpp"
 #include "params/varset.hpp"

@@ -3,10 +3,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <span>
+#include <vector>
 
 #include "archive/errors.hpp"
 #include "archive/streams.hpp"
-#include "graphics/pngwriter.hpp"
+#include "graphics/pngfile.hpp"
 #include "surface_helpers.hpp"
 
 namespace ruvo {
@@ -97,11 +100,35 @@ TEST(Files, SavedBitmapLoadsBackAndPngIsWritten) {
     EXPECT_TRUE(test::SamePixels(*s, *back, "bitmap-round-trip"));
 
     SavePng(*s, dir / "shot.png");
-    std::ifstream png(dir / "shot.png", std::ios::binary);
-    char signature[8] = {};
-    png.read(signature, 8);
-    EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+    const TPngPicture shot = LoadPngFile(dir / "shot.png");
+    ASSERT_EQ(shot.width, 5);
+    ASSERT_EQ(shot.height, 3);
+    EXPECT_FALSE(shot.hasAlpha);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(shot.argb[size_t(y) * 5 + x], 0xFF000000u | s->GetPixel(x, y)) << x << "," << y;
     EXPECT_THROW(SavePng(*s, dir / "missing-folder" / "x.png"), ERuvoError);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Files, ArgbPngKeepsEveryChannelAndDamagedFilesAreRefused) {
+    TPngPicture picture{3, 2, true, {0x00000000, 0x80FF0000, 0xFF00FF00, 0x400000FF, 0xFF123456, 0x01ABCDEF}};
+    const auto dir = std::filesystem::temp_directory_path() / ("ruvo-png-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    SavePngArgb(picture, dir / "a.png");
+    const TPngPicture back = LoadPngFile(dir / "a.png");
+    EXPECT_EQ(back.width, 3);
+    EXPECT_EQ(back.height, 2);
+    EXPECT_TRUE(back.hasAlpha);
+    EXPECT_EQ(back.argb, picture.argb);
+
+    std::ifstream in(dir / "a.png", std::ios::binary);
+    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    for (size_t cut : {size_t(0), size_t(7), size_t(30), bytes.size() - 13})
+        EXPECT_THROW(DecodePng(std::span(bytes.data(), cut)), ERuvoError) << "cut at " << cut;
+    bytes[20] = 0x7F;  // the width grows beyond any sensible picture
+    EXPECT_THROW(DecodePng(bytes), ERuvoError);
+    EXPECT_THROW(LoadPngFile(dir / "missing.png"), ERuvoError);
     std::filesystem::remove_all(dir);
 }
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "graphics/pngwriter.hpp"
+#include "graphics/pngfile.hpp"
 
 namespace ruvo::test {
 
