@@ -13,6 +13,7 @@
 #include "archive/streams.hpp"
 #include "archive/vrfiles.hpp"
 #include "script/project.hpp"
+#include "tools/cli.hpp"
 #include "tools/commands.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/projectsource.hpp"
@@ -151,24 +152,22 @@ void WriteExecutable(const GameFiles& files, const fs::path& player, const fs::p
     fs::permissions(exe, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
 }
 
-int Usage() {
-    std::fprintf(stderr, "usage: ruvotool build SRC -o OUT [--loose] [--exe PLAYER]\n");
-    return 2;
-}
-
 } // namespace
 
 int RunBuild(const Args& args) {
+    TVerbCommandLine line("ruvotool build",
+                          "Builds a game folder from builder source (docs/game-source.md): OUT/game.dat holding the "
+                          "project file, the pages and every other file of SRC.");
+    CLI::App& app = line.App();
     std::string src, out, player;
     bool loose = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size()) out = args[++i];
-        else if (args[i] == "--exe" && i + 1 < args.size()) player = args[++i];
-        else if (args[i] == "--loose") loose = true;
-        else if (src.empty() && !args[i].empty() && args[i][0] != '-') src = args[i];
-        else return Usage();
-    }
-    if (src.empty() || out.empty()) return Usage();
+    app.add_option("SRC", src, "the source folder, holding project.rvp")->required();
+    app.add_option("-o,--output", out, "the game folder to write")->type_name("OUT")->required();
+    app.add_flag("--loose", loose, "write the game's files unpacked into OUT instead of OUT/game.dat");
+    app.add_option("--exe", player, "also write OUT/<player name>: a copy of PLAYER with the archive appended")
+        ->type_name("PLAYER");
+    if (auto exit = line.Parse(args)) return *exit;
+    if (TOutputFile::IsStandardOutput(out)) throw EUsageError("OUT is a folder; standard output cannot hold a game");
     try {
         TProjectFile project;
         GameFiles files = Collect(src, project);
@@ -181,10 +180,10 @@ int RunBuild(const Args& args) {
         }
         if (!player.empty()) WriteExecutable(files, player, out);
         std::printf("built %zu files into %s\n", files.entries.size(), out.c_str());
-        return 0;
+        return kExitOk;
     } catch (const ESourceError& e) {
         std::fprintf(stderr, "%s\n", e.what());
-        return 1;
+        return kExitFailure;
     }
 }
 
