@@ -15,6 +15,7 @@
 #include "params/varset.hpp"
 #include "tools/cli.hpp"
 #include "tools/commands.hpp"
+#include "tools/exprdiag.hpp"
 #include "tools/sourcetext.hpp"
 
 namespace ruvo::tools {
@@ -147,11 +148,11 @@ int RunExpr(const Args& args) {
         try {
             parser = CompileExpression(Utf8ToSjis(source));
         } catch (const ERuvoError& e) {
-            std::fprintf(stderr, "%s\n", SjisToUtf8Lossy(e.Message()).c_str());
-            return 1;
+            std::fprintf(stderr, "%s\n", DescribeCompileError(SjisToUtf8Lossy(e.Message()), source).c_str());
+            return kExitFailure;
         } catch (const EConvertError& e) {
             std::fprintf(stderr, "ruvotool expr: %s\n", e.what());
-            return 1;
+            return kExitFailure;
         }
         if (showOps) {
             std::printf("# %s\n%s", source.c_str(), SjisToUtf8Lossy(parser.Listing()).c_str());
