@@ -73,6 +73,10 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
     app.add_option("--screenshot", screenshotFile, "at exit, write the picture as PNG (- for standard output)")
         ->type_name("FILE");
     app.add_option("GAMEFOLDER", o.gameFolders, "game folders; the first holds loose files and the saved games");
+    // A value given twice: the later one counts, so scripts can add to a command line.
+    for (CLI::Option* option : app.get_options())
+        if (option->get_expected_max() == 1 && option->get_type_size() > 0)
+            option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes the arguments last first
     try {
