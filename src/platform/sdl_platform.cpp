@@ -3,7 +3,6 @@
 // Windows key codes, and SDL message boxes (drawn by the player itself where the desktop has none).
 #include <SDL.h>
 #include <SDL_ttf.h>
-#include <fontconfig/fontconfig.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -16,6 +15,7 @@
 #include <thread>
 
 #include "platform/platform.hpp"
+#include "platform/sdl_font.hpp"
 #include "platform/sdl_keymap.hpp"
 #include "platform/sdl_messagebox.hpp"
 #include "platform/viewport.hpp"
@@ -31,23 +31,6 @@ constexpr int kButtonWidth = 67;
 constexpr int kButtonHeight = 18;
 constexpr int kButtonTop = 2;
 const char* const kButtonLabels[2] = {"終了", "画面切替"};
-
-// A font that holds Japanese, found through fontconfig.
-std::string JapaneseFontPath() {
-    std::string path;
-    if (!FcInit()) return path;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:lang=ja"));
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result;
-    if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
-        FcChar8* file = nullptr;
-        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) path = reinterpret_cast<char*>(file);
-        FcPatternDestroy(match);
-    }
-    FcPatternDestroy(pattern);
-    return path;
-}
 
 // The answer of a box closed without a choice.
 MessageAnswer EscapeAnswer(MessageButtons buttons) {
