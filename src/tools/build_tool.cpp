@@ -195,7 +195,8 @@ int RunBuild(const Args& args) {
             WriteArchive(files, stream);
         }
         if (!player.empty()) WriteExecutable(files, player, out);
-        std::printf("built %zu files into %s\n", files.entries.size(), out.c_str());
+        // A status line, as pack and verify give theirs: standard output stays for results.
+        std::fprintf(stderr, "built %zu files into %s\n", files.entries.size(), out.c_str());
         return kExitOk;
     } catch (const ESourceError& e) {
         std::fprintf(stderr, "%s\n", e.what());
