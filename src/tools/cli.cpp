@@ -28,6 +28,11 @@ std::optional<int> TVerbCommandLine::Parse(const Args& args) {
             sub = sub->get_subcommands().front();
             command += " " + sub->get_name();
         }
+        if (args.empty()) {
+            // Nothing given at all: the whole usage says more than the first thing missing.
+            std::fprintf(stderr, "%s: %s\n\n%s", command.c_str(), e.what(), app_.help().c_str());
+            return kExitUsage;
+        }
         return ReportUsageError(command, e.what());
     }
 }

@@ -64,6 +64,7 @@ TEST(ExprTool, PrintsTheValueOfExpressionsThatAssignNothing) {
     const ToolRun none = RunTool("", true);
     EXPECT_EQ(none.status, 2);
     EXPECT_NE(none.out.find("EXPR is required"), std::string::npos) << none.out;
+    EXPECT_NE(none.out.find("Usage: ruvotool expr"), std::string::npos) << none.out;  // the whole usage
     const ToolRun help = RunTool("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: ruvotool expr"), std::string::npos) << help.out;
