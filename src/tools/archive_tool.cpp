@@ -16,7 +16,6 @@
 #include "archive/zcodec.hpp"
 #include "tools/cli.hpp"
 #include "tools/commands.hpp"
-#include "tools/sourcetext.hpp"
 
 namespace ruvo::tools {
 
@@ -46,9 +45,12 @@ std::optional<std::string> GameNameOfDiskName(const std::string& onDisk) {
         return Utf8ToSjis(onDisk);
     } catch (const EConvertError&) {
     }
-    std::string utf8;
-    if (SjisToUtf8Exact(onDisk, utf8)) return onDisk;
-    return std::nullopt;
+    try {
+        SjisToUtf8(onDisk);  // the bytes are stored as they are, so only their being text matters
+        return onDisk;
+    } catch (const EConvertError&) {
+        return std::nullopt;
+    }
 }
 
 void OpenArchive(TVrFileCollection& archive, const std::string& path) {

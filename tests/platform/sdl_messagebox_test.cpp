@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <memory>
 
 #include "app/player.hpp"
@@ -201,7 +200,7 @@ TEST_F(DrawnBoxInAWindow, TheQuitButtonAsksAndYesEndsTheGame) {
     WriteFile(dir / "src" / "project.rvp", "title = \"テスト\"\nscreen = 64, 48\nstart = \"main.rsb\"\n");
     WriteFile(dir / "src" / "main.rvs", "Wait\n");  // waits for ever: only the quit button ends it
     const std::string build = std::string(RUVO_TOOL_PATH) + " build '" + (dir / "src").string() + "' -o '" +
-                              (dir / "game").string() + "' > /dev/null";
+                              (dir / "game").string() + "' > /dev/null 2>&1";
     ASSERT_EQ(std::system(build.c_str()), 0);
 
     TPlayerOptions options;
