@@ -49,4 +49,19 @@ void BM_BuildPageSource(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildPageSource)->Arg(200);
 
+// dump --source: every string and expression is checked to come back as the same bytes.
+void BM_WritePageSource(benchmark::State& state) {
+    std::string source = Source(static_cast<int>(state.range(0)));
+    for (size_t at; (at = source.find("text number")) != std::string::npos;) source.replace(at, 11, "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");
+    auto page = ruvo::tools::BuildPageSource(source, "bench.rvs", "bench.rsb");
+    size_t written = 0;
+    for (auto _ : state) {
+        const std::string text = ruvo::tools::WritePageSource(*page);
+        written += text.size();
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(written));
+}
+BENCHMARK(BM_WritePageSource)->Arg(200);
+
 } // namespace

@@ -24,17 +24,9 @@ std::filesystem::path PlayerFile(const char* argv0) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (!args.empty() && (args[0] == "--version" || args[0] == "--help")) {
-        std::printf("ruvoplay %s\n", RUVO_VERSION);
-        if (args[0] == "--help") std::fputs(ruvo::kPlayerUsage, stdout);
-        return 0;
-    }
-    std::string error;
-    const auto options = ruvo::ParsePlayerOptions(args, error);
-    if (!options) {
-        std::fprintf(stderr, "ruvoplay: %s\n%s", error.c_str(), ruvo::kPlayerUsage);
-        return 2;
-    }
+    int exitCode = ruvo::kPlayerExitOk;
+    const auto options = ruvo::ParsePlayerOptions(args, exitCode);
+    if (!options) return exitCode;
     const std::filesystem::path playerFile = PlayerFile(argv[0]);
     const std::filesystem::path playerFolder = playerFile.parent_path();
     if (options->config) {

@@ -1,63 +1,116 @@
 #include "app/options.hpp"
 
-#include <charconv>
+#include <CLI/CLI.hpp>
+#include <unistd.h>
+
+#include <cstdio>
+#include <system_error>
 
 #include "archive/sjis.hpp"
 
 namespace ruvo {
 
-const char* const kPlayerUsage =
-    "usage: ruvoplay [OPTIONS] [GAMEFOLDER...]\n"
-    "       ruvoplay /config\n"
-    "Without a game folder the game data is looked for beside the player.\n"
-    "options:\n"
-    "  --headless         no window: 16 ms per frame, ends when the script ends\n"
-    "  --window           a window even when the default would be headless\n"
-    "  --fullscreen       start in full screen\n"
-    "  --frames N         stop after N frames\n"
-    "  --input FILE       scripted input: FRAME click X Y | rclick X Y | move X Y | key CODE |\n"
-    "                     wheel up|down | answer ok|cancel|yes|no\n"
-    "  --trace FILE       write the trace of commands run\n"
-    "  --dump-vars FILE   at exit, write every variable as NAME=VALUE, sorted by name\n"
-    "  --screenshot FILE  at exit, write the picture as PNG\n"
-    "  --version          print the version\n";
+namespace fs = std::filesystem;
 
-std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>& args, std::string& error) {
+namespace {
+
+constexpr const char* kDescription =
+    "Plays a game: in a window, or headless (no window, every frame 16 ms of game time) for tests and "
+    "recordings.\n"
+    "GAMEFOLDER holds the game's data (\"game.dat\" or loose files); without one the game is looked for "
+    "beside the player. \"ruvoplay /config\" opens the sound settings only.";
+
+constexpr const char* kFooter =
+    "\"The script\" is the game's own script: its pages, run from the project's start page.\n"
+    "Scripted input (--input), one event per line: FRAME click X Y | rclick X Y | move X Y | key CODE |\n"
+    "wheel up|down | answer ok|cancel|yes|no\n"
+    "Exit codes: 0 the game ended, 1 it could not start or failed, 2 a wrong command line or an output\n"
+    "that cannot be written.";
+
+// Whether a file could be created or replaced there, without touching it.
+bool CanWrite(const fs::path& file, std::string& why) {
+    std::error_code ec;
+    if (fs::is_directory(file, ec)) {
+        why = "it is a folder";
+        return false;
+    }
+    if (fs::exists(file, ec)) {
+        if (::access(file.c_str(), W_OK) == 0) return true;
+        why = "it is not writable";
+        return false;
+    }
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, ec)) {
+        why = "the folder " + folder.string() + " does not exist";
+        return false;
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        why = "the folder " + folder.string() + " is not writable";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>& args, int& exitCode) {
     TPlayerOptions o;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](const char* what) -> const std::string* {
-            if (i + 1 >= args.size()) {
-                error = a + " needs " + what;
-                return nullptr;
-            }
-            return &args[++i];
-        };
-        if (a == "--headless") {
-            o.platform = "headless";
-        } else if (a == "--window") {
-            o.platform = "sdl";
-        } else if (a == "--fullscreen") {
-            o.fullScreen = true;
-        } else if (a == "--frames") {
-            const std::string* v = value("a number");
-            if (!v) return std::nullopt;
-            const auto r = std::from_chars(v->data(), v->data() + v->size(), o.frames);
-            if (r.ec != std::errc() || r.ptr != v->data() + v->size() || o.frames < 0) {
-                error = "--frames needs a number, not \"" + *v + "\"";
-                return std::nullopt;
-            }
-        } else if (a == "--input" || a == "--trace" || a == "--dump-vars" || a == "--screenshot") {
-            const std::string* v = value("a file name");
-            if (!v) return std::nullopt;
-            (a == "--input" ? o.inputFile : a == "--trace" ? o.traceFile : a == "--dump-vars" ? o.dumpVarsFile : o.screenshotFile) = *v;
-        } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
-            error = "unknown option " + a;
+    CLI::App app(kDescription, "ruvoplay");
+    app.footer(kFooter);
+    app.set_version_flag("--version", std::string("ruvoplay ") + RUVO_VERSION);
+    bool headless = false, window = false;
+    std::string inputFile, traceFile, dumpVarsFile, screenshotFile;
+    auto* headlessFlag = app.add_flag("--headless", headless, "no window: 16 ms per frame, ends when the script ends");
+    app.add_flag("--window", window, "a window even when the default would be headless")->excludes(headlessFlag);
+    app.add_flag("--fullscreen", o.fullScreen, "start in full screen");
+    app.add_option("--frames", o.frames, "stop after N frames")->type_name("N")->check(CLI::NonNegativeNumber);
+    app.add_option("--input", inputFile, "scripted input for headless runs (see below)")->type_name("FILE");
+    app.add_option("--trace", traceFile, "write the trace of the commands the script runs (- for standard output)")
+        ->type_name("FILE");
+    app.add_option("--dump-vars", dumpVarsFile,
+                   "at exit, write every variable as NAME=VALUE, sorted by name (- for standard output)")
+        ->type_name("FILE");
+    app.add_option("--screenshot", screenshotFile, "at exit, write the picture as PNG (- for standard output)")
+        ->type_name("FILE");
+    app.add_option("GAMEFOLDER", o.gameFolders, "game folders; the first holds loose files and the saved games");
+    // A value given twice: the later one counts, so scripts can add to a command line.
+    for (CLI::Option* option : app.get_options())
+        if (option->get_expected_max() == 1 && option->get_type_size() > 0)
+            option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+
+    std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes the arguments last first
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(app.help().c_str(), stdout);
+        exitCode = kPlayerExitOk;
+        return std::nullopt;
+    } catch (const CLI::CallForVersion& e) {
+        std::printf("%s\n", e.what());
+        exitCode = kPlayerExitOk;
+        return std::nullopt;
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "ruvoplay: %s\nRun \"ruvoplay --help\" for the usage.\n", e.what());
+        exitCode = kPlayerExitUsage;
+        return std::nullopt;
+    }
+    if (headless) o.platform = "headless";
+    if (window) o.platform = "sdl";
+    o.inputFile = inputFile;
+    o.traceFile = traceFile;
+    o.dumpVarsFile = dumpVarsFile;
+    o.screenshotFile = screenshotFile;
+    if (!o.gameFolders.empty() && SameTextSjis(o.gameFolders.front(), "/config")) {
+        o.config = true;
+        o.gameFolders.erase(o.gameFolders.begin());
+    }
+    // Outputs asked for are checked now, so that a long run does not end without them.
+    for (const fs::path* file : {&o.traceFile, &o.dumpVarsFile, &o.screenshotFile}) {
+        std::string why;
+        if (!file->empty() && !NamesStandardOutput(*file) && !CanWrite(*file, why)) {
+            std::fprintf(stderr, "ruvoplay: cannot write %s: %s\n", file->c_str(), why.c_str());
+            exitCode = kPlayerExitUsage;
             return std::nullopt;
-        } else if (o.gameFolders.empty() && !o.config && SameTextSjis(a, "/config")) {
-            o.config = true;
-        } else {
-            o.gameFolders.push_back(a);
         }
     }
     return o;

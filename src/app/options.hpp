@@ -13,14 +13,23 @@ struct TPlayerOptions {
     std::string platform;                  // "sdl", "headless" or empty for the default
     long long frames = -1;                 // stop after this many frames (-1: no limit)
     std::filesystem::path inputFile;       // scripted input (headless)
-    std::filesystem::path traceFile;
-    std::filesystem::path dumpVarsFile;
-    std::filesystem::path screenshotFile;  // the picture at exit, as PNG
+    std::filesystem::path traceFile;       // "-": standard output
+    std::filesystem::path dumpVarsFile;    // "-": standard output
+    std::filesystem::path screenshotFile;  // the picture at exit, as PNG; "-": standard output
     bool fullScreen = false;
 };
 
-// Parses the arguments after the program name; nullopt with the problem in `error` for a bad line.
-std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>& args, std::string& error);
-extern const char* const kPlayerUsage;
+// Exit codes of the player: a usage problem includes an output that cannot be written.
+constexpr int kPlayerExitOk = 0;
+constexpr int kPlayerExitFailure = 1;
+constexpr int kPlayerExitUsage = 2;
+
+// An output option's value that stands for standard output.
+inline bool NamesStandardOutput(const std::filesystem::path& file) { return file == "-"; }
+
+// Parses the arguments after the program name. nullopt when the program ends here, with the exit code
+// in exitCode: kPlayerExitOk after --help or --version (printed on standard output), kPlayerExitUsage
+// after naming the problem on standard error. Outputs are checked for being writable, not created.
+std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>& args, int& exitCode);
 
 } // namespace ruvo

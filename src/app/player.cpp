@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <sstream>
 #include <system_error>
+#include <unistd.h>
 
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
@@ -40,7 +42,7 @@ TPlayer::TPlayer(TPlayerOptions options, platform::TPlatform& platform, fs::path
       playerFolder_(playerFile_.parent_path()) {}
 
 TPlayer::~TPlayer() {
-    if (trace_) std::fclose(trace_);
+    if (trace_ && trace_ != stdout) std::fclose(trace_);
 }
 
 int TPlayer::Run() {
@@ -70,7 +72,7 @@ void TPlayer::StartUp() {
     fs::remove(playerFolder_ / "ruvoplay.log", ec);
     ini_ = LoadGameIni(playerFolder_ / "game.ini");
     if (!options_.traceFile.empty()) {
-        trace_ = std::fopen(options_.traceFile.c_str(), "wb");
+        trace_ = NamesStandardOutput(options_.traceFile) ? stdout : std::fopen(options_.traceFile.c_str(), "wb");
         if (!trace_) throw std::runtime_error("cannot write the trace file " + options_.traceFile.string());
     }
     files_ = std::make_unique<TVrFileManager>(deletions_, std::make_unique<TMountTableDiscRoots>());
@@ -107,8 +109,10 @@ void TPlayer::RegisterDataSources() {
 
 void TPlayer::ShutDown() {
     project_.reset();  // runs the exit page
-    if (vars_ && !options_.dumpVarsFile.empty()) DumpVariables(options_.dumpVarsFile);
-    if (!options_.screenshotFile.empty()) SaveScreenshot(options_.screenshotFile);
+    // An output that was asked for and not written fails the run as a usage problem would.
+    if (vars_ && !options_.dumpVarsFile.empty() && !DumpVariables(options_.dumpVarsFile)) exitCode_ = kPlayerExitUsage;
+    if (!options_.screenshotFile.empty() && !SaveScreenshot(options_.screenshotFile)) exitCode_ = kPlayerExitUsage;
+    if (trace_ && std::fflush(trace_) != 0) exitCode_ = kPlayerExitUsage;
     funcs_.reset();
     vars_.reset();
     files_.reset();
@@ -276,23 +280,28 @@ void TPlayer::Call(int number, TCustomParam& dest, TArgs args) {
 
 // ---- what a run leaves behind for tests and authors
 
-void TPlayer::DumpVariables(const fs::path& path) const {
+bool TPlayer::DumpVariables(const fs::path& path) const {
     std::map<std::string, std::string> lines;  // sorted by name as shown
     for (int i = 0; i < vars_->Count(); ++i) {
         const TParamCollectionItem& item = (*vars_)[i];
         if (item.IsSystem() || item.Name().empty() || item.Name().rfind("____", 0) == 0) continue;
         lines[SjisToUtf8Lossy(item.Name())] = ValueTextUtf8(item.Value());
     }
-    std::ofstream out(path, std::ios::binary);
+    std::ofstream file;
+    if (!NamesStandardOutput(path)) file.open(path, std::ios::binary);
+    std::ostream& out = NamesStandardOutput(path) ? std::cout : file;
     for (const auto& [name, value] : lines) out << name << '=' << value << '\n';
-    if (!out) std::fprintf(stderr, "ruvoplay: cannot write %s\n", path.c_str());
+    out.flush();
+    if (out) return true;
+    std::fprintf(stderr, "ruvoplay: cannot write %s\n", path.c_str());
+    return false;
 }
 
-void TPlayer::SaveScreenshot(const fs::path& path) {
+bool TPlayer::SaveScreenshot(const fs::path& path) {
     platform::TPlatform::Capture shot;
     if (!platform_.CaptureWindow(shot) || shot.width <= 0 || shot.height <= 0) {
         std::fprintf(stderr, "ruvoplay: there is no picture to save\n");
-        return;
+        return false;
     }
     TDIBX surface;
     surface.SetSize(shot.width, shot.height, 32);
@@ -300,9 +309,32 @@ void TPlayer::SaveScreenshot(const fs::path& path) {
         for (int x = 0; x < shot.width; ++x)
             surface.SetPixel(x, y, shot.pixels[static_cast<size_t>(y) * shot.width + x]);
     try {
-        SavePng(surface, path);
+        if (!NamesStandardOutput(path)) {
+            SavePng(surface, path);
+            return true;
+        }
+        // The PNG writer wants a file: one in the temporary folder, copied out.
+        std::string temp = (fs::temp_directory_path() / "ruvoplay-shot-XXXXXX").string();
+        const int fd = ::mkstemp(temp.data());
+        if (fd < 0) throw std::runtime_error("cannot make a temporary file for the screenshot");
+        ::close(fd);
+        std::error_code ec;
+        try {
+            SavePng(surface, temp);
+        } catch (...) {
+            fs::remove(temp, ec);
+            throw;
+        }
+        std::ifstream in(temp, std::ios::binary);
+        std::cout << in.rdbuf();
+        std::cout.flush();
+        in.close();
+        fs::remove(temp, ec);
+        if (!std::cout) throw std::runtime_error("cannot write the screenshot to standard output");
+        return true;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ruvoplay: %s\n", e.what());
+        return false;
     }
 }
 

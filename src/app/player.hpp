@@ -50,8 +50,9 @@ private:
     void Present(bool whole);
     bool ScriptEnded() const;
     void ShutDown();
-    void DumpVariables(const std::filesystem::path& path) const;
-    void SaveScreenshot(const std::filesystem::path& path);
+    // Each answers false, after saying why on standard error, when the output could not be written.
+    bool DumpVariables(const std::filesystem::path& path) const;
+    bool SaveScreenshot(const std::filesystem::path& path);
     platform::MessageAnswer Box(const std::string& sjisText, const std::string& sjisCaption,
                                 platform::MessageButtons buttons, platform::MessageIcon icon);
 

@@ -214,12 +214,14 @@ void TVrFileCollection::ReadDirectory(TGxBigStream& stream) {
 void TVrFileCollection::ReadDirectoryFrom(TGxBigStream& directory, int64_t base, int64_t dataSize) {
     Clear();
     version_ = -1;
+    bool marked = false;
     try {
         // The magic is absent from version-0 archives: then the count starts right here.
         int32_t version = 0;
         const int64_t start = directory.GetPosition();
         uint8_t magic[2] = {0, 0};
-        if (directory.Read(magic, 2) == 2 && magic[0] == 'v' && magic[1] == 'f') {
+        marked = directory.Read(magic, 2) == 2 && magic[0] == 'v' && magic[1] == 'f';
+        if (marked) {
             uint8_t v[4];
             if (directory.Read(v, 4) != 4) throw Damaged("the version runs past the end of the directory");
             version = static_cast<int32_t>(GetLe32(v));
@@ -305,6 +307,16 @@ void TVrFileCollection::ReadDirectoryFrom(TGxBigStream& directory, int64_t base,
         }
         endMarker.Offset = offsets.back();
         version_ = version;
+    } catch (const ERuvoError& e) {
+        Clear();
+        if (marked) throw;
+        // Only archives of version 0 lack the "vf" mark; a file that does not even read as one of those
+        // is most likely no archive at all, and saying so helps more than the field that broke.
+        std::string detail;
+        for (auto it = e.Context().rbegin(); it != e.Context().rend(); ++it) detail += (detail.empty() ? "" : ": ") + *it;
+        throw std::move(ERuvoError::FromUtf8("アーカイブではありません")
+                            .AddContext("not an archive: it does not begin with \"vf\", and read as an unmarked archive of "
+                                        "version 0 " + detail));
     } catch (...) {
         Clear();
         throw;

@@ -1,9 +1,8 @@
 // The window back end on SDL2: the game picture in a streaming texture under a tool bar of two buttons,
 // desktop full screen with the picture scaled and letterboxed, input mapped to game pixels and
-// Windows key codes, and SDL message boxes.
+// Windows key codes, and SDL message boxes (drawn by the player itself where the desktop has none).
 #include <SDL.h>
 #include <SDL_ttf.h>
-#include <fontconfig/fontconfig.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -16,7 +15,9 @@
 #include <thread>
 
 #include "platform/platform.hpp"
+#include "platform/sdl_font.hpp"
 #include "platform/sdl_keymap.hpp"
+#include "platform/sdl_messagebox.hpp"
 #include "platform/viewport.hpp"
 
 extern char** environ;
@@ -31,21 +32,11 @@ constexpr int kButtonHeight = 18;
 constexpr int kButtonTop = 2;
 const char* const kButtonLabels[2] = {"終了", "画面切替"};
 
-// A font that holds Japanese, found through fontconfig.
-std::string JapaneseFontPath() {
-    std::string path;
-    if (!FcInit()) return path;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:lang=ja"));
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result;
-    if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
-        FcChar8* file = nullptr;
-        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) path = reinterpret_cast<char*>(file);
-        FcPatternDestroy(match);
-    }
-    FcPatternDestroy(pattern);
-    return path;
+// The answer of a box closed without a choice.
+MessageAnswer EscapeAnswer(MessageButtons buttons) {
+    return buttons == MessageButtons::YesNo      ? MessageAnswer::No
+           : buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel
+                                                 : MessageAnswer::Ok;
 }
 
 class TSdlPlatform : public TPlatform {
@@ -56,6 +47,9 @@ public:
             throw std::runtime_error(std::string("cannot start SDL video: ") + SDL_GetError());
         const char* integer = std::getenv("RUVOPLAY_INTEGER_SCALE");
         integerScale_ = integer && *integer == '1';
+        // For tests and for desktops whose message boxes misbehave: always draw them ourselves.
+        const char* boxes = std::getenv("RUVOPLAY_MESSAGEBOX");
+        drawnBoxesOnly_ = boxes && std::string(boxes) == "drawn";
     }
     ~TSdlPlatform() override {
         for (auto* t : labels_)
@@ -177,11 +171,10 @@ public:
         const uint32_t flags = icon == MessageIcon::Warning ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
         const SDL_MessageBoxData box{flags, window_, caption.c_str(), text.c_str(), count, data, nullptr};
         int pressed = -1;
-        if (SDL_ShowMessageBox(&box, &pressed) != 0 || pressed < 0)
-            return buttons == MessageButtons::YesNo ? MessageAnswer::No
-                   : buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel
-                                                         : MessageAnswer::Ok;
-        return static_cast<MessageAnswer>(pressed);
+        if (!drawnBoxesOnly_ && SDL_ShowMessageBox(&box, &pressed) == 0)
+            return pressed < 0 ? EscapeAnswer(buttons) : static_cast<MessageAnswer>(pressed);
+        // No message system on this desktop: the question must still be asked, so the player draws it.
+        return ShowDrawnMessage(text, caption, buttons);
     }
 
     // The desktop's opener gets the address as one argument; no shell ever sees it.
@@ -199,6 +192,36 @@ public:
     }
 
 private:
+    MessageAnswer ShowDrawnMessage(const std::string& text, const std::string& caption, MessageButtons buttons) {
+        TTF_Font* font = nullptr;
+        if (TTF_WasInit() || TTF_Init() == 0) {
+            const std::string path = JapaneseFontPath();
+            if (!path.empty()) font = TTF_OpenFont(path.c_str(), 14);
+        }
+        MessageAnswer answer;
+        if (renderer_) {
+            answer = TDrawnMessageBox(renderer_, font, text, caption, buttons).Run([this] { Draw(); });
+            Render();
+        } else {
+            // Before the game's window exists (a start-up question): a window of the box's own.
+            SDL_Window* window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 480, 200,
+                                                  SDL_WINDOW_SHOWN);
+            SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE) : nullptr;
+            if (renderer) {
+                answer = TDrawnMessageBox(renderer, font, text, caption, buttons).Run([renderer] {
+                    SDL_SetRenderDrawColor(renderer, 0x80, 0x80, 0x80, 255);
+                    SDL_RenderClear(renderer);
+                });
+                SDL_DestroyRenderer(renderer);
+            } else {
+                answer = EscapeAnswer(buttons);
+            }
+            if (window) SDL_DestroyWindow(window);
+        }
+        if (font) TTF_CloseFont(font);
+        return answer;
+    }
+
     // Where the picture is drawn in the window now.
     Viewport PictureViewport() const {
         int w, h;
@@ -373,6 +396,7 @@ private:
     int screenWidth_ = 0, screenHeight_ = 0;
     bool fullScreen_ = false;
     bool integerScale_ = false;
+    bool drawnBoxesOnly_ = false;
     bool pointerOnTopRow_ = false;
     int pressedButton_ = -1;
 };

@@ -13,6 +13,8 @@
 #include "archive/streams.hpp"
 #include "archive/vrfiles.hpp"
 #include "script/project.hpp"
+#include "tools/buildcheck.hpp"
+#include "tools/cli.hpp"
 #include "tools/commands.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/projectsource.hpp"
@@ -59,12 +61,14 @@ std::string EntryStem(const fs::path& relative) {
 }
 
 // Command indexes written as "*label" become the label's index in the page they name.
-void ResolveLabels(const std::vector<std::unique_ptr<TPage>>& pages, const std::vector<TLabelRef>& refs) {
+void ResolveLabels(const std::vector<TBuiltPage>& pages, const std::vector<TLabelRef>& refs) {
     for (const auto& ref : refs) {
-        auto page = std::find_if(pages.begin(), pages.end(), [&](const auto& p) { return p->FileName == ref.page; });
+        // Game names ignore case, as the player's file lookup does.
+        auto page = std::find_if(pages.begin(), pages.end(),
+                                 [&](const auto& p) { return SameTextSjis(p.page->FileName, ref.page); });
         if (page == pages.end())
             throw ESourceError(ref.file, ref.line, "the page " + SjisToUtf8Lossy(ref.page) + " is not built from this source");
-        int index = (*page)->FindLabel(ref.label);
+        int index = page->page->FindLabel(ref.label);
         if (index < 0)
             throw ESourceError(ref.file, ref.line, "the page " + SjisToUtf8Lossy(ref.page) + " has no label " +
                                                        SjisToUtf8Lossy(ref.label));
@@ -72,7 +76,8 @@ void ResolveLabels(const std::vector<std::unique_ptr<TPage>>& pages, const std::
     }
 }
 
-GameFiles Collect(const fs::path& src, TProjectFile& project) {
+// Reads the source folder into the game's files; warnings about likely mistakes are appended.
+GameFiles Collect(const fs::path& src, TProjectFile& project, std::vector<TBuildWarning>& warnings) {
     GameFiles files;
     fs::path projectPath = src / kProjectSource;
     if (!fs::is_regular_file(projectPath)) throw std::runtime_error(projectPath.string() + ": no project source here");
@@ -90,24 +95,27 @@ GameFiles Collect(const fs::path& src, TProjectFile& project) {
         if (it->is_regular_file()) paths.push_back(it->path());
     }
     std::sort(paths.begin(), paths.end());
-    std::vector<std::unique_ptr<TPage>> pages;
+    std::vector<TBuiltPage> pages;
     std::vector<TLabelRef> labelRefs;
     for (const auto& path : paths) {
         fs::path relative = fs::relative(path, src);
         if (relative == kProjectSource) continue;
         if (path.extension() == kPageSourceExt) {
             std::string name = EntryStem(relative.parent_path() / relative.stem()) + ".rsb";
-            pages.push_back(BuildPageSource(ReadText(path), path.string(), name, &labelRefs));
+            TBuiltPage built;
+            built.file = path.string();
+            built.page = BuildPageSource(ReadText(path), built.file, name, &labelRefs, &built.sourceLines);
+            pages.push_back(std::move(built));
             files.Add(name, {}, path.string());
         } else {
             files.Add(EntryStem(relative), ReadText(path), path.string());
         }
     }
     ResolveLabels(pages, labelRefs);
-    for (auto& page : pages) {
+    for (auto& built : pages) {
         TMemoryStream bytes;
-        page->SaveToStream(bytes);
-        files.entries[page->FileName] = Bytes(bytes);
+        built.page->SaveToStream(bytes);
+        files.entries[built.page->FileName] = Bytes(bytes);
     }
     if (!files.Has(project.StartPage))
         throw std::runtime_error(projectPath.string() + ": the start page " + SjisToUtf8Lossy(project.StartPage) +
@@ -115,6 +123,7 @@ GameFiles Collect(const fs::path& src, TProjectFile& project) {
     if (!project.ExitPage.empty() && !files.Has(project.ExitPage))
         throw std::runtime_error(projectPath.string() + ": the exit page " + SjisToUtf8Lossy(project.ExitPage) +
                                  " is not in the game");
+    warnings = CheckGame(pages, project, [&](const std::string& name) { return files.Has(name); });
     return files;
 }
 
@@ -151,27 +160,33 @@ void WriteExecutable(const GameFiles& files, const fs::path& player, const fs::p
     fs::permissions(exe, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
 }
 
-int Usage() {
-    std::fprintf(stderr, "usage: ruvotool build SRC -o OUT [--loose] [--exe PLAYER]\n");
-    return 2;
-}
-
 } // namespace
 
 int RunBuild(const Args& args) {
+    TVerbCommandLine line("ruvotool build",
+                          "Builds a game folder from builder source (docs/game-source.md): OUT/game.dat holding the "
+                          "project file, the pages and every other file of SRC.");
+    CLI::App& app = line.App();
     std::string src, out, player;
-    bool loose = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size()) out = args[++i];
-        else if (args[i] == "--exe" && i + 1 < args.size()) player = args[++i];
-        else if (args[i] == "--loose") loose = true;
-        else if (src.empty() && !args[i].empty() && args[i][0] != '-') src = args[i];
-        else return Usage();
-    }
-    if (src.empty() || out.empty()) return Usage();
+    bool loose = false, werror = false;
+    app.add_option("SRC", src, "the source folder, holding project.rvp")->required();
+    app.add_option("-o,--output", out, "the game folder to write")->type_name("OUT")->required();
+    app.add_flag("--loose", loose, "write the game's files unpacked into OUT instead of OUT/game.dat");
+    app.add_option("--exe", player, "also write OUT/<player name>: a copy of PLAYER with the archive appended")
+        ->type_name("PLAYER");
+    app.add_flag("--werror", werror, "treat warnings as errors: report them and write nothing");
+    if (auto exit = line.Parse(args)) return *exit;
+    if (TOutputFile::IsStandardOutput(out)) throw EUsageError("OUT is a folder; standard output cannot hold a game");
     try {
         TProjectFile project;
-        GameFiles files = Collect(src, project);
+        std::vector<TBuildWarning> warnings;
+        GameFiles files = Collect(src, project, warnings);
+        for (const auto& w : warnings) std::fprintf(stderr, "%s\n", w.Text().c_str());
+        if (werror && !warnings.empty()) {
+            std::fprintf(stderr, "ruvotool build: %zu warning(s), and --werror makes them errors; nothing written\n",
+                         warnings.size());
+            return kExitFailure;
+        }
         fs::create_directories(out);
         if (loose) {
             WriteLoose(files, out);
@@ -180,11 +195,12 @@ int RunBuild(const Args& args) {
             WriteArchive(files, stream);
         }
         if (!player.empty()) WriteExecutable(files, player, out);
-        std::printf("built %zu files into %s\n", files.entries.size(), out.c_str());
-        return 0;
+        // A status line, as pack and verify give theirs: standard output stays for results.
+        std::fprintf(stderr, "built %zu files into %s\n", files.entries.size(), out.c_str());
+        return kExitOk;
     } catch (const ESourceError& e) {
         std::fprintf(stderr, "%s\n", e.what());
-        return 1;
+        return kExitFailure;
     }
 }
 

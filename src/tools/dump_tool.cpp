@@ -1,5 +1,7 @@
 // ruvotool dump: a readable listing of a script page or a project file, or (--source) its builder
 // source.
+#include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <filesystem>
 
@@ -10,6 +12,7 @@
 #include "script/page.hpp"
 #include "script/project.hpp"
 #include "script/propertyids.hpp"
+#include "tools/cli.hpp"
 #include "tools/commands.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/projectsource.hpp"
@@ -24,6 +27,11 @@ struct DumpInput {
     TMemoryStream data;
 };
 
+// An archive starts with "vf"; no page or project file does (they start with a small version number).
+bool StartsLikeAnArchive(TMemoryStream& data) {
+    return data.Size() >= 2 && data.Memory()[0] == 'v' && data.Memory()[1] == 'f';
+}
+
 // FILE, or ARCHIVE:NAME read through the archive collection.
 void ReadInput(const std::string& arg, DumpInput& in) {
     namespace fs = std::filesystem;
@@ -31,16 +39,40 @@ void ReadInput(const std::string& arg, DumpInput& in) {
     size_t colon = arg.rfind(':');
     if (fs::is_regular_file(arg, ec) || colon == std::string::npos || colon == 0) {
         in.data.LoadFromFile(arg);
+        if (StartsLikeAnArchive(in.data))
+            throw std::runtime_error(arg + " is an archive: name one of its entries as " + arg +
+                                     ":NAME (\"ruvotool archive list " + arg + "\" lists them)");
         in.name = Utf8ToSjisLossy(fs::path(arg).filename().string());
         return;
     }
     std::string archive = arg.substr(0, colon);
-    in.name = SourceToSjis(arg.substr(colon + 1));
+    std::string entry = arg.substr(colon + 1);
+    std::replace(entry.begin(), entry.end(), '/', '\\');  // game names part folders with "\"
+    in.name = SourceToSjis(entry);
     TVrFileCollection collection;
     collection.Open(archive);
     if (!collection.HasContainer()) throw std::runtime_error(archive + ": no such archive");
-    if (collection.IndexOf(in.name) < 0) throw std::runtime_error(arg.substr(colon + 1) + ": no such entry in " + archive);
+    if (collection.IndexOf(in.name) < 0)
+        throw std::runtime_error(entry + ": no such entry in " + archive + " (\"ruvotool archive list " + archive +
+                                 "\" lists them)");
     collection.Extract(in.name, in.data);
+}
+
+// printf into a growing listing.
+[[gnu::format(printf, 2, 3)]] void Appendf(std::string& out, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    if (n > 0) {
+        const size_t at = out.size();
+        out.resize(at + static_cast<size_t>(n) + 1);
+        std::vsnprintf(out.data() + at, static_cast<size_t>(n) + 1, format, again);
+        out.resize(at + static_cast<size_t>(n));
+    }
+    va_end(again);
 }
 
 std::string Utf8(const std::string& sjis) { return SjisToUtf8Lossy(sjis); }
@@ -88,13 +120,14 @@ private:
     bool ops_;
 };
 
-void DumpPage(TPage& page, bool ops) {
-    std::printf("page %s\nversion %d\nreturn type %d\n", Utf8(page.FileName).c_str(), page.Version, page.ReturnType);
+std::string PageListing(TPage& page, bool ops) {
+    std::string out;
+    Appendf(out, "page %s\nversion %d\nreturn type %d\n", Utf8(page.FileName).c_str(), page.Version, page.ReturnType);
     if (page.Version > kPageMaxVersion) {
-        std::printf("(a version above %d: the player reads this page as empty)\n", kPageMaxVersion);
-        return;
+        Appendf(out, "(a version above %d: the player reads this page as empty)\n", kPageMaxVersion);
+        return out;
     }
-    std::printf("masks %d\n", page.StoredMaskCount);
+    Appendf(out, "masks %d\n", page.StoredMaskCount);
     for (int code = 0; code < kMaskCount; ++code) {
         std::string bits;
         for (int bit = 0; bit < kMaskBytes * 8; ++bit)
@@ -102,9 +135,9 @@ void DumpPage(TPage& page, bool ops) {
                 const char* name = PropertyName(bit);
                 bits += " " + (name ? std::string(name) : std::to_string(bit));
             }
-        if (!bits.empty()) std::printf("mask %s:%s\n", CommandName(code), bits.c_str());
+        if (!bits.empty()) Appendf(out, "mask %s:%s\n", CommandName(code), bits.c_str());
     }
-    std::printf("commands %d\n", page.Count());
+    Appendf(out, "commands %d\n", page.Count());
     for (int i = 0; i < page.Count(); ++i) {
         TCommand& c = *page.Items(i);
         DumpFields fields(page.Version, ops);
@@ -115,26 +148,28 @@ void DumpPage(TPage& page, bool ops) {
         std::string indent(c.Depth > 0 ? static_cast<size_t>(std::min(c.Depth, 40)) * 2 : 0, ' ');
         std::string line = indent + c.Name() + "  (" + flags + (c.Depth < 0 ? ", depth " + std::to_string(c.Depth) : "") + ")";
         for (size_t f = 0; f < fields.parts.size(); ++f) line += (f ? "; " : "  ") + fields.parts[f];
-        std::printf("%5d  %s\n", i, line.c_str());
+        Appendf(out, "%5d  %s\n", i, line.c_str());
     }
+    return out;
 }
 
-void DumpProject(const TProjectFile& p) {
-    std::printf("version %d\n", p.Version);
-    std::printf("Title %s\n", FormatStringLiteral(p.Title).c_str());
-    std::printf("ScreenWidth %d\nScreenHeight %d\n", p.ScreenWidth, p.ScreenHeight);
-    std::printf("FullScreenWidth %d\nFullScreenHeight %d\n", p.FullScreenWidth, p.FullScreenHeight);
-    std::printf("StartPage %s\n", FormatStringLiteral(p.StartPage).c_str());
-    std::printf("ExitPage %s%s\n", FormatStringLiteral(p.ExitPage).c_str(), p.Version < 110 ? " (not stored before 110)" : "");
-    std::printf("RegistryKey %s\n", FormatStringLiteral(p.RegistryKey).c_str());
-    std::printf("ImageKey %d\n", p.ImageKey);
-    std::printf("WriteStatus %d%s\n", p.WriteStatus, p.Version < 104 ? " (not stored before 104)" : "");
-    std::printf("IdleSleep %d%s\n", p.IdleSleep, p.Version < 106 ? " (not stored before 106)" : "");
-    std::printf("StreamedExts %s%s\n", FormatStringLiteral(p.StreamedExts).c_str(),
+std::string ProjectListing(const TProjectFile& p) {
+    std::string out;
+    Appendf(out, "version %d\n", p.Version);
+    Appendf(out, "Title %s\n", FormatStringLiteral(p.Title).c_str());
+    Appendf(out, "ScreenWidth %d\nScreenHeight %d\n", p.ScreenWidth, p.ScreenHeight);
+    Appendf(out, "FullScreenWidth %d\nFullScreenHeight %d\n", p.FullScreenWidth, p.FullScreenHeight);
+    Appendf(out, "StartPage %s\n", FormatStringLiteral(p.StartPage).c_str());
+    Appendf(out, "ExitPage %s%s\n", FormatStringLiteral(p.ExitPage).c_str(), p.Version < 110 ? " (not stored before 110)" : "");
+    Appendf(out, "RegistryKey %s\n", FormatStringLiteral(p.RegistryKey).c_str());
+    Appendf(out, "ImageKey %d\n", p.ImageKey);
+    Appendf(out, "WriteStatus %d%s\n", p.WriteStatus, p.Version < 104 ? " (not stored before 104)" : "");
+    Appendf(out, "IdleSleep %d%s\n", p.IdleSleep, p.Version < 106 ? " (not stored before 106)" : "");
+    Appendf(out, "StreamedExts %s%s\n", FormatStringLiteral(p.StreamedExts).c_str(),
                 p.Version < 109 ? " (not stored before 109)" : "");
-    std::printf("DiscPrompt %s\n", FormatStringLiteral(p.DiscPrompt).c_str());
-    std::printf("QuitPrompt %s\n", FormatStringLiteral(p.QuitPrompt).c_str());
-    std::printf("variables %zu\n", p.Variables.size());
+    Appendf(out, "DiscPrompt %s\n", FormatStringLiteral(p.DiscPrompt).c_str());
+    Appendf(out, "QuitPrompt %s\n", FormatStringLiteral(p.QuitPrompt).c_str());
+    Appendf(out, "variables %zu\n", p.Variables.size());
     for (const auto& v : p.Variables) {
         std::string value;
         switch (v.Type) {
@@ -149,10 +184,11 @@ void DumpProject(const TProjectFile& p) {
         case 4: value = FormatStringLiteral(v.StringValue); break;
         default: value = "(no value)"; break;
         }
-        std::printf("  type %d %s = %s\n", v.Type, FormatStringLiteral(v.Name).c_str(), value.c_str());
+        Appendf(out, "  type %d %s = %s\n", v.Type, FormatStringLiteral(v.Name).c_str(), value.c_str());
     }
-    std::printf("folder disks %d\n", p.FolderDisks.Count());
-    for (const auto& [folder, disc] : p.FolderDisks) std::printf("  %s = %d\n", FormatStringLiteral(folder).c_str(), disc);
+    Appendf(out, "folder disks %d\n", p.FolderDisks.Count());
+    for (const auto& [folder, disc] : p.FolderDisks) Appendf(out, "  %s = %d\n", FormatStringLiteral(folder).c_str(), disc);
+    return out;
 }
 
 bool IsProjectName(const std::string& name) {
@@ -162,39 +198,42 @@ bool IsProjectName(const std::string& name) {
 } // namespace
 
 int RunDump(const Args& args) {
+    TVerbCommandLine line("ruvotool dump",
+                          "Lists a script page (.rsb) or a project file (.rpb), read from a file or from an entry of an "
+                          "archive, or writes it back as builder source (docs/game-source.md).");
+    CLI::App& app = line.App();
     bool ops = false, source = false;
-    std::string input;
-    for (const auto& a : args) {
-        if (a == "--ops") ops = true;
-        else if (a == "--source") source = true;
-        else if (input.empty() && (a.empty() || a[0] != '-')) input = a;
-        else {
-            std::fprintf(stderr, "usage: ruvotool dump [--ops] [--source] FILE|ARCHIVE:NAME\n");
-            return 2;
-        }
-    }
-    if (input.empty()) {
-        std::fprintf(stderr, "usage: ruvotool dump [--ops] [--source] FILE|ARCHIVE:NAME\n");
-        return 2;
-    }
+    std::string input, output = "-";
+    app.add_flag("--ops", ops, "show expressions as their operation lists");
+    app.add_flag("--source", source, "write builder source that builds the same bytes again");
+    app.add_option("-o,--output", output, "where the listing goes (- for standard output, the default)")
+        ->type_name("FILE");
+    app.add_option("INPUT", input, "FILE, or ARCHIVE:NAME for an entry of an archive")->required();
+    if (auto exit = line.Parse(args)) return *exit;
+
     DumpInput in;
     ReadInput(input, in);
     in.data.SetPosition(0);
     if (IsProjectName(in.name)) {
         TProjectFile project;
+        TOutputFile out(output);
         if (!project.LoadFromStream(in.data)) {
-            std::printf("version above %d: the player stops without a message\n", kProjectMaxVersion);
-            return 0;
+            if (source) throw std::runtime_error(input + ": a project version above " + std::to_string(kProjectMaxVersion) +
+                                                 " has no source: the player stops without reading it");
+            out.Write("version above " + std::to_string(kProjectMaxVersion) + ": the player stops without a message\n");
+            out.Close();
+            return kExitOk;
         }
-        if (source) std::fputs(WriteProjectSource(project).c_str(), stdout);
-        else DumpProject(project);
-        return 0;
+        out.Write(source ? WriteProjectSource(project) : ProjectListing(project));
+        out.Close();
+        return kExitOk;
     }
     TPage page;
     page.LoadFromStream(in.name, in.data);
-    if (source) std::fputs(WritePageSource(page).c_str(), stdout);
-    else DumpPage(page, ops);
-    return 0;
+    TOutputFile out(output);
+    out.Write(source ? WritePageSource(page) : PageListing(page, ops));
+    out.Close();
+    return kExitOk;
 }
 
 } // namespace ruvo::tools

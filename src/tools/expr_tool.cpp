@@ -1,6 +1,7 @@
 // ruvotool expr: compiles expressions the way the builder stores them, reloads and evaluates them
 // against declared variables, and prints the variables afterwards.
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,21 +13,14 @@
 #include "params/sysstate.hpp"
 #include "params/valuetext.hpp"
 #include "params/varset.hpp"
+#include "tools/cli.hpp"
 #include "tools/commands.hpp"
+#include "tools/exprdiag.hpp"
+#include "tools/sourcetext.hpp"
 
 namespace ruvo::tools {
 
 namespace {
-
-constexpr const char* kUsage =
-    "usage: ruvotool expr [--ops] [--verbose] [DECL...] [--] EXPR...\n"
-    "  DECL: --int NAME[=V] | --float NAME[=V] | --flag NAME[=V] | --str NAME[=V]\n"
-    "        --array NAME=TYPE:D1xD2... (TYPE: int, float, flag, str)\n";
-
-int Usage(const std::string& problem) {
-    std::fprintf(stderr, "ruvotool expr: %s\n%s", problem.c_str(), kUsage);
-    return 2;
-}
 
 int TypeCodeOf(const std::string& type) {
     if (type == "int") return 1;
@@ -61,65 +55,92 @@ bool SetInitial(TCustomParam& v, int type, const std::string& utf8) {
     }
 }
 
+// A declaration of the command line, "NAME[=V]" or for arrays "NAME=TYPE:D1xD2...", into vars.
+// Throws EUsageError for a bad one.
+std::string Declare(TParamCollection& vars, const std::string& kind, const std::string& decl) {
+    const size_t eq = decl.find('=');
+    const std::string name = SourceToSjis(decl.substr(0, eq));
+    try {
+        TParamCollection::CheckName(name);
+    } catch (const ERuvoError& e) {
+        throw EUsageError(SjisToUtf8Lossy(e.Message()));
+    }
+    if (kind == "array") {
+        const size_t colon = eq == std::string::npos ? std::string::npos : decl.find(':', eq);
+        if (colon == std::string::npos) throw EUsageError("--array needs NAME=TYPE:D1xD2...");
+        const int type = TypeCodeOf(decl.substr(eq + 1, colon - eq - 1));
+        if (type == 0) throw EUsageError("unknown array type in " + decl);
+        std::vector<int32_t> sizes;
+        const std::string rest = decl.substr(colon + 1);
+        for (size_t start = 0;;) {
+            const size_t x = rest.find('x', start);
+            const auto d = TryTextToInt(rest.substr(start, x == std::string::npos ? std::string::npos : x - start));
+            if (!d) throw EUsageError("bad dimensions in " + decl);
+            sizes.push_back(*d);
+            if (x == std::string::npos) break;
+            start = x + 1;
+        }
+        TParamCollectionItem& item = vars.Declare(name, type, TVarScope::Global);
+        try {
+            item.Value().SetDims(sizes);
+        } catch (const ERuvoError& e) {
+            throw EUsageError(SjisToUtf8Lossy(e.Message()));
+        }
+        return name;
+    }
+    const int type = TypeCodeOf(kind);
+    TParamCollectionItem& item = vars.Declare(name, type, TVarScope::Global);
+    if (eq != std::string::npos && !SetInitial(item.Value(), type, decl.substr(eq + 1)))
+        throw EUsageError("bad " + kind + " value in " + decl);
+    return name;
+}
+
+// True when the expression ends by handing its value out rather than assigning it to a variable.
+bool YieldsValue(const TRuvoParser& parser) {
+    return !parser.Empty() && parser.Operations().back().code == ocTo && parser.Operations().back().destIsResult;
+}
+
 } // namespace
 
 int RunExpr(const Args& args) {
+    TVerbCommandLine line("ruvotool expr",
+                          "Compiles expressions the way the builder stores them, evaluates them in order against the "
+                          "declared variables, and prints the value of each expression that assigns nothing as "
+                          "\"= VALUE\", then every declared variable as NAME=VALUE.");
+    CLI::App& app = line.App();
+    bool showOps = false, verbose = false;
+    std::vector<std::string> expressions;
+    const char* const kinds[] = {"int", "float", "flag", "str", "array"};
+    std::map<std::string, std::vector<std::string>> declarations;
+    std::map<const CLI::Option*, std::string> kindOf;
+    app.add_flag("--ops", showOps, "list the compiled operations of each expression");
+    app.add_flag("--verbose", verbose, "say on standard error where an evaluation stopped and what it gave");
+    for (const char* kind : kinds) {
+        const std::string what = std::string(kind) == "array" ? "NAME=TYPE:D1xD2..."
+                                                              : std::string("NAME[=VALUE]");
+        CLI::Option* option = app.add_option(std::string("--") + kind, declarations[kind],
+                                             std::string("declare ") + (std::string(kind) == "array"
+                                                                            ? "an array (TYPE: int, float, flag, str)"
+                                                                            : std::string("a variable of type ") + kind))
+                                  ->type_name(what)
+                                  ->allow_extra_args(false);
+        kindOf[option] = kind;
+    }
+    app.add_option("EXPR", expressions, "expressions in the player's infix language (\"--\" before one starting with -)")
+        ->required();
+    if (auto exit = line.Parse(args)) return *exit;
+
     TSystemState state;
     TParamCollection vars(state);
     TSysFuncHost host;
     TSysFuncMan funcs(vars, host);
-
-    bool showOps = false, verbose = false, optionsDone = false;
+    // Declarations take effect in the order given, whatever their kinds.
     std::vector<std::string> declared;  // Shift-JIS names, in declaration order
-    std::vector<std::string> expressions;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (optionsDone || a.size() < 2 || a.compare(0, 2, "--") != 0) {
-            expressions.push_back(a);
-            continue;
-        }
-        if (a == "--") { optionsDone = true; continue; }
-        if (a == "--ops") { showOps = true; continue; }
-        if (a == "--verbose") { verbose = true; continue; }
-        const std::string kind = a.substr(2);
-        const int scalarType = TypeCodeOf(kind == "flag" || kind == "str" || kind == "int" || kind == "float" ? kind : "");
-        if (scalarType == 0 && kind != "array") return Usage("unknown option " + a);
-        if (i + 1 >= args.size()) return Usage(a + " needs a declaration");
-        const std::string decl = args[++i];
-        const size_t eq = decl.find('=');
-        const std::string name = Utf8ToSjis(decl.substr(0, eq));
-        try {
-            TParamCollection::CheckName(name);
-        } catch (const ERuvoError& e) {
-            return Usage(e.what());
-        }
-        if (kind == "array") {
-            const size_t colon = eq == std::string::npos ? std::string::npos : decl.find(':', eq);
-            if (colon == std::string::npos) return Usage("--array needs NAME=TYPE:D1xD2...");
-            const int type = TypeCodeOf(decl.substr(eq + 1, colon - eq - 1));
-            if (type == 0) return Usage("unknown array type in " + decl);
-            std::vector<int32_t> sizes;
-            std::string rest = decl.substr(colon + 1);
-            for (size_t start = 0;;) {
-                const size_t x = rest.find('x', start);
-                const auto d = TryTextToInt(rest.substr(start, x == std::string::npos ? std::string::npos : x - start));
-                if (!d) return Usage("bad dimensions in " + decl);
-                sizes.push_back(*d);
-                if (x == std::string::npos) break;
-                start = x + 1;
-            }
-            TParamCollectionItem& item = vars.Declare(name, type, TVarScope::Global);
-            try {
-                item.Value().SetDims(sizes);
-            } catch (const ERuvoError& e) {
-                return Usage(e.what());
-            }
-        } else {
-            TParamCollectionItem& item = vars.Declare(name, scalarType, TVarScope::Global);
-            if (eq != std::string::npos && !SetInitial(item.Value(), scalarType, decl.substr(eq + 1)))
-                return Usage("bad " + kind + " value in " + decl);
-        }
-        declared.push_back(name);
+    std::map<std::string, size_t> used;
+    for (const CLI::Option* option : app.parse_order()) {
+        auto kind = kindOf.find(option);
+        if (kind == kindOf.end()) continue;
+        declared.push_back(Declare(vars, kind->second, declarations[kind->second][used[kind->second]++]));
     }
 
     for (const std::string& source : expressions) {
@@ -127,11 +148,11 @@ int RunExpr(const Args& args) {
         try {
             parser = CompileExpression(Utf8ToSjis(source));
         } catch (const ERuvoError& e) {
-            std::fprintf(stderr, "%s\n", SjisToUtf8Lossy(e.Message()).c_str());
-            return 1;
+            std::fprintf(stderr, "%s\n", DescribeCompileError(SjisToUtf8Lossy(e.Message()), source).c_str());
+            return kExitFailure;
         } catch (const EConvertError& e) {
             std::fprintf(stderr, "ruvotool expr: %s\n", e.what());
-            return 1;
+            return kExitFailure;
         }
         if (showOps) {
             std::printf("# %s\n%s", source.c_str(), SjisToUtf8Lossy(parser.Listing()).c_str());
@@ -145,13 +166,15 @@ int RunExpr(const Args& args) {
                              SjisToUtf8Lossy(stop.message).c_str());
             if (parser.Result()) std::fprintf(stderr, "result: %s\n", ValueTextUtf8(*parser.Result()).c_str());
         }
+        if (YieldsValue(parser))
+            std::printf("= %s\n", parser.Result() ? ValueTextUtf8(*parser.Result()).c_str() : "(nothing)");
     }
 
     for (const std::string& name : declared) {
         const TParamCollectionItem* item = vars.Find(name);
         std::printf("%s=%s\n", SjisToUtf8Lossy(name).c_str(), item ? ValueTextUtf8(item->Value()).c_str() : "(none)");
     }
-    return 0;
+    return kExitOk;
 }
 
 } // namespace ruvo::tools

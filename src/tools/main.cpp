@@ -1,48 +1,85 @@
 // ruvotool: the authors' and testers' tools.
 #include <cstdio>
-#include <cstring>
 #include <exception>
-#include <iterator>
+#include <string>
 
+#include "tools/cli.hpp"
 #include "tools/commands.hpp"
 
 namespace ruvo::tools {
+namespace {
+
+int RunVersion(const Args& args) {
+    TVerbCommandLine line("ruvotool version", "Prints the version of the tools.");
+    if (auto exit = line.Parse(args)) return *exit;
+    std::printf("ruvotool %s\n", RUVO_VERSION);
+    return kExitOk;
+}
+
+} // namespace
+
 // One row per verb; each verb lives in its own file under tools/.
 const ToolCommand kCommands[] = {
     {"dump", "list a script page or project file (--ops, --source)", RunDump},
     {"build", "build a game folder from source: build SRC -o OUT [--loose] [--exe PLAYER]", RunBuild},
     {"archive", "list, extract, pack and verify archives", RunArchive},
-    {"version", "print the version", [](const Args&) { std::printf("ruvotool %s\n", RUVO_VERSION); return 0; }},
+    {"version", "print the version", RunVersion},
     {"expr", "compile and evaluate expressions", RunExpr},
 };
 } // namespace ruvo::tools
 
 namespace {
 
-void Usage() {
-    std::fprintf(stderr, "usage: ruvotool COMMAND [ARGS...]\n\ncommands:\n");
-    for (const auto& c : ruvo::tools::kCommands) std::fprintf(stderr, "  %-10s %s\n", c.name, c.summary);
+std::string Usage() {
+    std::string text =
+        "Tools for authors and testers of ruvoplay games.\n"
+        "Usage: ruvotool [--help] [--version] VERB [ARGS...]\n\nverbs:\n";
+    for (const auto& c : ruvo::tools::kCommands) {
+        char line[160];
+        std::snprintf(line, sizeof line, "  %-10s %s\n", c.name, c.summary);
+        text += line;
+    }
+    return text + "\nRun \"ruvotool VERB --help\" for the options of a verb.\n";
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        Usage();
-        return 2;
+    using namespace ruvo::tools;
+    // Only the options before the verb are ruvotool's own; the verb parses the rest itself.
+    CLI::App app("", "ruvotool");
+    app.prefix_command();
+    app.set_version_flag("--version", std::string("ruvotool ") + RUVO_VERSION);
+    app.formatter_fn([](const CLI::App*, std::string, CLI::AppFormatMode) { return Usage(); });
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(Usage().c_str(), stdout);
+        return kExitOk;
+    } catch (const CLI::CallForVersion& e) {
+        std::printf("%s\n", e.what());
+        return kExitOk;
+    } catch (const CLI::ParseError& e) {
+        return ReportUsageError("ruvotool", e.what());
     }
-    const char* verb = argv[1];
-    if (std::strcmp(verb, "--version") == 0) verb = "version";
-    for (const auto& c : ruvo::tools::kCommands) {
-        if (std::strcmp(c.name, verb) != 0) continue;
+    const Args rest = app.remaining();
+    if (rest.empty()) {
+        std::fputs(Usage().c_str(), stderr);
+        return kExitUsage;
+    }
+    const std::string& verb = rest.front();
+    for (const auto& c : kCommands) {
+        if (verb != c.name) continue;
+        const std::string command = "ruvotool " + verb;
         try {
-            return c.run(ruvo::tools::Args(argv + 2, argv + argc));
+            return c.run(Args(rest.begin() + 1, rest.end()));
+        } catch (const EUsageError& e) {
+            return ReportUsageError(command, e.what());
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "ruvotool %s: %s\n", verb, e.what());
-            return 1;
+            std::fprintf(stderr, "%s: %s\n", command.c_str(), e.what());
+            return kExitFailure;
         }
     }
-    std::fprintf(stderr, "ruvotool: unknown command \"%s\"\n", verb);
-    Usage();
-    return 2;
+    std::fprintf(stderr, "ruvotool: unknown verb \"%s\"\n\n%s", verb.c_str(), Usage().c_str());
+    return kExitUsage;
 }

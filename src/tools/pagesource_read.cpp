@@ -5,9 +5,11 @@
 #include <set>
 
 #include "archive/errors.hpp"
+#include "archive/sjis.hpp"
 #include "archive/streams.hpp"
 #include "params/exprbuild.hpp"
 #include "script/propertyids.hpp"
+#include "tools/exprdiag.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/sourcetext.hpp"
 
@@ -18,7 +20,7 @@ namespace {
 struct PendingCommand {
     int code = -1;
     int sourceLine = 0;
-    int32_t depth = 0;
+    std::optional<int32_t> depth;  // from a [depth=N] tag; else the indentation says
     std::optional<int32_t> line, cont, disabled;
     std::vector<std::string> args;
     bool openBlock = false;
@@ -81,7 +83,12 @@ std::unique_ptr<TExpression> ParseExpression(std::string_view text) {
         if (s.Remaining() != 0) throw std::runtime_error("stored expression has bytes after its last operation");
         return expr;
     }
-    *expr = CompileExpression(SourceToSjis(text));
+    const std::string sjis = SourceToSjis(text);
+    try {
+        *expr = CompileExpression(sjis);
+    } catch (const ERuvoError& e) {
+        throw std::runtime_error(DescribeCompileError(SjisToUtf8Lossy(e.Message()), text));
+    }
     return expr;
 }
 
@@ -136,8 +143,9 @@ public:
         if (auto text = Take(name, since)) value = std::move(*ParseExpression(*text));
     }
     void Str(const char* name, std::string& value) override {
-        if (auto text = Take(name, 0)) value = StringLiteralValue(*text);
-        if (std::string_view(name) == "page") lastPage_ = value;
+        const bool page = std::string_view(name) == "page";
+        if (auto text = Take(name, 0)) value = page ? PageNameFromSource(*text) : StringLiteralValue(*text);
+        if (page) lastPage_ = value;
     }
     void Int(const char* name, int32_t& value, int32_t since, FieldHint hint) override {
         auto text = Take(name, since);
@@ -223,7 +231,7 @@ class PageSourceReader {
 public:
     PageSourceReader(const std::string& file, std::vector<TLabelRef>* labelRefs) : file_(file), labelRefs_(labelRefs) {}
 
-    std::unique_ptr<TPage> Build(std::string_view source, const std::string& pageName) {
+    std::unique_ptr<TPage> Build(std::string_view source, const std::string& pageName, std::vector<int>* sourceLines) {
         ReadLines(source);
         auto page = std::make_unique<TPage>();
         page->FileName = pageName;
@@ -243,7 +251,7 @@ public:
         for (const auto& pc : pending_) {
             At(pc.sourceLine, [&] {
                 auto command = page->CreateCommand(pc.code);
-                command->Depth = pc.depth;
+                command->Depth = pc.depth.value_or(0);
                 command->Line = pc.line.value_or(pc.sourceLine);
                 command->Cont = static_cast<uint8_t>(pc.cont.value_or(DefaultContinue(pc.code) ? 1 : 0));
                 command->Disabled = static_cast<uint8_t>(pc.disabled.value_or(0));
@@ -270,6 +278,8 @@ public:
             }
             *a.value = *index;
         }
+        if (sourceLines)
+            for (const auto& pc : pending_) sourceLines->push_back(pc.sourceLine);
         return page;
     }
 
@@ -346,23 +356,26 @@ private:
             std::string_view content = raw.substr(indentEnd);
             if (content.front() == '#') continue;
             if (block) {
-                if (Trim(content) == "}") {
+                const std::string_view text = StripTrailingComment(content);
+                if (Trim(text) == "}") {
                     block = nullptr;
                 } else {
                     At(lineNo, [&] {
-                        for (auto& arg : SplitTopLevel(Trim(content))) block->args.push_back(std::move(arg));
+                        for (auto& arg : SplitTopLevel(Trim(text))) block->args.push_back(std::move(arg));
                     });
                 }
                 continue;
             }
             if (content.front() == '%') {
-                At(lineNo, [&] { Directive(Trim(content.substr(1))); });
+                At(lineNo, [&] { Directive(Trim(StripTrailingComment(content.substr(1)))); });
                 continue;
             }
             PendingCommand pc;
             pc.sourceLine = lineNo;
-            pc.depth = DepthOf(indent, lineNo);
             At(lineNo, [&] { ParseCommandLine(content, pc); });
+            // A [depth=N] tag says what indentation cannot (negative or very deep depths, jumps before
+            // the step is known), so the indentation of such a line means nothing.
+            if (!pc.depth) pc.depth = DepthOf(indent, lineNo);
             pending_.push_back(std::move(pc));
             if (pending_.back().openBlock) block = &pending_.back();
         }
@@ -372,6 +385,8 @@ private:
     void ParseCommandLine(std::string_view content, PendingCommand& pc) {
         std::string_view rest = content;
         ParseTags(rest, pc);
+        // Labels and comments run to the end of the line; other lines may end in a "# comment".
+        if (rest.substr(0, 1) != "*" && rest.substr(0, 2) != "//") rest = StripTrailingComment(rest);
         if (rest.substr(0, 1) == "*") {
             pc.code = TComLabel::kCode;
             pc.args.push_back(FormatStringLiteral(SourceToSjis(rest.substr(1))));
@@ -440,8 +455,8 @@ bool DefaultContinue(int code) noexcept {
 }
 
 std::unique_ptr<TPage> BuildPageSource(std::string_view utf8Source, const std::string& file, const std::string& pageName,
-                                       std::vector<TLabelRef>* labelRefs) {
-    return PageSourceReader(file, labelRefs).Build(utf8Source, pageName);
+                                       std::vector<TLabelRef>* labelRefs, std::vector<int>* sourceLines) {
+    return PageSourceReader(file, labelRefs).Build(utf8Source, pageName, sourceLines);
 }
 
 namespace {

@@ -1,5 +1,6 @@
 // Writing a page as builder source.
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 
 #include "archive/sjis.hpp"
@@ -14,6 +15,9 @@ namespace ruvo::tools {
 namespace {
 
 constexpr int kMaxBlankRun = 20;
+// Deeper commands carry their depth as a tag; their lines stay this far indented.
+constexpr int32_t kMaxIndentDepth = 32;
+constexpr size_t kIndentStep = 4;
 
 std::string StoredBytes(const TExpression& e) {
     TMemoryStream s;
@@ -25,7 +29,8 @@ std::string StoredBytes(const TExpression& e) {
 std::string ExpressionSource(const TExpression& e) {
     std::string stored = StoredBytes(e);
     std::string text = ExpressionText(e), utf8;
-    if (text.find_first_of("\r\n") == std::string::npos && SjisToUtf8Exact(text, utf8)) {
+    if (text.find_first_of("\r\n") == std::string::npos && SjisToUtf8Exact(text, utf8) &&
+        StripTrailingComment(utf8) == utf8) {
         try {
             if (StoredBytes(CompileExpression(text)) == stored) return utf8;
         } catch (const std::exception&) {
@@ -51,7 +56,9 @@ public:
     void Expr(const char* name, TExpression& value, int32_t since) override {
         if (version_ >= since) fields.push_back({name, value.Empty() ? "" : ExpressionSource(value)});
     }
-    void Str(const char* name, std::string& value) override { fields.push_back({name, FormatStringLiteral(value)}); }
+    void Str(const char* name, std::string& value) override {
+        fields.push_back({name, std::string_view(name) == "page" ? FormatPageNameLiteral(value) : FormatStringLiteral(value)});
+    }
     void Int(const char* name, int32_t& value, int32_t since, FieldHint hint) override {
         if (version_ >= since) fields.push_back({name, std::to_string(value), hint});
     }
@@ -149,8 +156,13 @@ private:
     void Command(int index) {
         TCommand& c = *page_.Items(index);
         FieldWriter& fw = commands_[static_cast<size_t>(index)];
-        std::string head = c.Depth > 0 ? std::string(static_cast<size_t>(c.Depth) * 4, ' ') : std::string();
-        if (c.Depth < 0) head += "[depth=" + std::to_string(c.Depth) + "] ";
+        const size_t indent = static_cast<size_t>(std::clamp(c.Depth, 0, kMaxIndentDepth)) * kIndentStep;
+        std::string head(indent, ' ');
+        // The reader learns the indentation step from the first indented line without a tag, so until a
+        // line of depth 1 has fixed it, deeper lines say their depth; so do negative and very deep ones.
+        if (c.Depth == 1) stepKnown_ = true;
+        if (c.Depth < 0 || c.Depth > kMaxIndentDepth || (c.Depth > 1 && !stepKnown_))
+            head += "[depth=" + std::to_string(c.Depth) + "] ";
         if (c.Disabled == 1) head += "[disabled] ";
         else if (c.Disabled != 0) head += "[disabled=" + std::to_string(c.Disabled) + "] ";
         if (c.Cont != (DefaultContinue(c.Code()) ? 1 : 0))
@@ -210,15 +222,16 @@ private:
             return;
         }
         Line(line + " {");
-        std::string inner(static_cast<size_t>(std::max(c.Depth, 0)) * 4 + 4, ' ');
+        const std::string inner(indent + kIndentStep, ' ');
         for (const auto& p : fw.properties) Line(inner + p);
-        Line(inner.substr(4) + "}");
+        Line(head.substr(0, indent) + "}");
     }
 
     TPage& page_;
     std::vector<FieldWriter> commands_;
     std::string out_;
     int lineNo_ = 0;
+    bool stepKnown_ = false;
 };
 
 } // namespace

@@ -122,8 +122,8 @@ void ReadSetting(std::string_view key, std::string_view value, TProjectFile& p, 
     } else if (key == "title") p.Title = StringLiteralValue(value);
     else if (key == "screen") std::tie(p.ScreenWidth, p.ScreenHeight) = ToSize(value);
     else if (key == "fullscreen") std::tie(p.FullScreenWidth, p.FullScreenHeight) = ToSize(value), fullScreenGiven = true;
-    else if (key == "start") p.StartPage = StringLiteralValue(value), startGiven = true;
-    else if (key == "exit") p.ExitPage = StringLiteralValue(value);
+    else if (key == "start") p.StartPage = PageNameFromSource(value), startGiven = true;
+    else if (key == "exit") p.ExitPage = PageNameFromSource(value);
     else if (key == "registry_key") p.RegistryKey = StringLiteralValue(value);
     else if (key == "image_key") p.ImageKey = ToInt(value);
     else if (key == "write_status") p.WriteStatus = ToFlag(value);
@@ -146,7 +146,7 @@ TProjectFile BuildProjectSource(std::string_view source, const std::string& file
     while (pos <= source.size()) {
         size_t end = source.find('\n', pos);
         if (end == std::string_view::npos) end = source.size();
-        std::string_view line = Trim(source.substr(pos, end - pos));
+        std::string_view line = Trim(StripTrailingComment(source.substr(pos, end - pos)));
         pos = end + 1;
         ++lineNo;
         if (line.empty() || line.front() == '#') continue;
@@ -180,8 +180,8 @@ std::string WriteProjectSource(const TProjectFile& p) {
     out += "title = " + FormatStringLiteral(p.Title) + "\n";
     out += "screen = " + std::to_string(p.ScreenWidth) + ", " + std::to_string(p.ScreenHeight) + "\n";
     out += "fullscreen = " + std::to_string(p.FullScreenWidth) + ", " + std::to_string(p.FullScreenHeight) + "\n";
-    out += "start = " + FormatStringLiteral(p.StartPage) + "\n";
-    if (p.Version >= 110) out += "exit = " + FormatStringLiteral(p.ExitPage) + "\n";
+    out += "start = " + FormatPageNameLiteral(p.StartPage) + "\n";
+    if (p.Version >= 110) out += "exit = " + FormatPageNameLiteral(p.ExitPage) + "\n";
     out += "registry_key = " + FormatStringLiteral(p.RegistryKey) + "\n";
     out += "image_key = " + std::to_string(p.ImageKey) + "\n";
     if (p.Version >= 104) out += "write_status = " + flag(p.WriteStatus) + "\n";

@@ -32,10 +32,24 @@ std::string SourceToSjis(std::string_view utf8) {
 bool SjisToUtf8Exact(std::string_view sjis, std::string& utf8) {
     try {
         utf8 = SjisToUtf8(sjis);
-        return true;
+        return Utf8ToSjis(utf8) == sjis;
     } catch (const EConvertError&) {
         return false;
     }
+}
+
+std::string PageNameFromSource(std::string_view literalSource) {
+    std::string text(literalSource);
+    // A "/" in source text is never part of an escape, so each one is a separator the author wrote.
+    std::string escaped;
+    for (char c : text) escaped += c == '/' ? std::string("\\\\") : std::string(1, c);
+    return StringLiteralValue(escaped);
+}
+
+std::string FormatPageNameLiteral(std::string_view sjis) {
+    std::string literal = FormatStringLiteral(sjis), out;
+    for (char c : literal) out += c == '/' ? std::string("\\x2f") : std::string(1, c);
+    return out;
 }
 
 std::string ParseStringLiteral(std::string_view text, size_t& pos) {
@@ -110,6 +124,22 @@ std::string FormatStringLiteral(std::string_view sjis) {
         i += n;
     }
     return out + "\"";
+}
+
+std::string_view StripTrailingComment(std::string_view line) {
+    bool quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted) {
+            if (c == '\\') ++i;
+            else if (c == '"') quoted = false;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) {
+            return Trim(line.substr(0, i));
+        }
+    }
+    return line;
 }
 
 std::string_view Trim(std::string_view text) {

@@ -27,6 +27,9 @@ std::string StringLiteralValue(std::string_view text);
 // The literal (UTF-8) that ParseStringLiteral reads back as these Shift-JIS bytes.
 std::string FormatStringLiteral(std::string_view sjis);
 
+// The line without its trailing comment: a "#" at the start or after a space or tab, outside quotes.
+std::string_view StripTrailingComment(std::string_view line);
+
 // Splits at commas outside quotes, parentheses and square brackets; pieces are trimmed.
 std::vector<std::string> SplitTopLevel(std::string_view text);
 std::string_view Trim(std::string_view text);
@@ -37,7 +40,14 @@ std::string FromHex(std::string_view hex);
 
 // UTF-8 → Shift-JIS that names the offending character in its message.
 std::string SourceToSjis(std::string_view utf8);
-// Shift-JIS → UTF-8 when every character converts.
+// Shift-JIS → UTF-8 when every character converts and the UTF-8 converts back into the same bytes
+// (the NEC and IBM characters that have two codes come back as only one of them).
 bool SjisToUtf8Exact(std::string_view sjis, std::string& utf8);
+
+// A page name written in source with "/" between folders, as the game stores it: with "\".
+std::string PageNameFromSource(std::string_view literalSource);
+// The literal for a page name; a "/" in a stored name is escaped so that it is not taken for a folder
+// separator when read back.
+std::string FormatPageNameLiteral(std::string_view sjis);
 
 } // namespace ruvo::tools

@@ -172,5 +172,38 @@ TEST_F(Games, BadCommandLinesAreUsageErrors) {
     EXPECT_EQ(Shell(std::string(RUVO_PLAYER_PATH) + " --version > /dev/null"), 0);
 }
 
+TEST_F(Games, CommandLineConventions) {
+    const std::string player = RUVO_PLAYER_PATH;
+    const std::string out = (dir / "out.txt").string(), err = (dir / "err.txt").string();
+    for (const char* help : {" --help", " -h"}) {
+        EXPECT_EQ(Shell(player + help + " > " + out + " 2> " + err), 0) << help;
+        EXPECT_NE(ReadFile(out).find("Usage: ruvoplay"), std::string::npos) << help;
+        EXPECT_NE(ReadFile(out).find("--dump-vars"), std::string::npos) << help;
+        EXPECT_EQ(ReadFile(err), "") << help;
+    }
+    EXPECT_EQ(Shell(player + " --bogus 2> " + err), 2);
+    EXPECT_NE(ReadFile(err).find("--bogus"), std::string::npos) << ReadFile(err);
+
+    // "--opt=value", and "-" for standard output: the trace and the variables both come out there.
+    Project("var int n = 0\n");
+    Source("main.rvs", "Calc n = n + 41\nCalc n = n + 1\n");
+    Play();
+    const std::string game = (dir / "game").string();
+    ASSERT_EQ(Shell(player + " --headless --frames=10 --trace - --dump-vars=- " + game + " > " + out + " 2> " + err), 0)
+        << ReadFile(err);
+    const std::string shown = ReadFile(out);
+    EXPECT_NE(shown.find("00000000 : main.rsb(1)"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("n=42\n"), std::string::npos) << shown;
+
+    // An output that cannot be written is a usage error, found before the game runs.
+    for (const char* option : {" --dump-vars ", " --trace ", " --screenshot "}) {
+        const std::string target = (dir / "missing-folder" / "file").string();
+        EXPECT_EQ(Shell(player + " --headless" + option + target + " " + game + " 2> " + err), 2) << option;
+        EXPECT_NE(ReadFile(err).find("cannot write " + target), std::string::npos) << ReadFile(err);
+    }
+    EXPECT_EQ(Shell(player + " --headless --dump-vars " + dir.Path().string() + " " + game + " 2> " + err), 2);
+    EXPECT_NE(ReadFile(err).find("it is a folder"), std::string::npos) << ReadFile(err);
+}
+
 } // namespace
 } // namespace ruvo

@@ -209,5 +209,46 @@ TEST(ArchiveTool, ErrorsAndUsage) {
     EXPECT_NE(Tool(dir, {"archive", "list", (dir / "bad.dat").string()}).err.find("bad.dat"), std::string::npos);
 }
 
+TEST(ArchiveTool, PackRefusesNamesItCannotStoreOrTellApart) {
+    TempDir dir;
+    WriteFile(dir / "emoji" / "ok.txt", "ok");
+    WriteFile(dir / "emoji" / "smile\xF0\x9F\x98\x80.txt", "no Shift-JIS form");
+    const ToolRun emoji = Tool(dir, {"archive", "pack", (dir / "emoji").string(), "-o", (dir / "e.dat").string()});
+    EXPECT_EQ(emoji.code, 1);
+    EXPECT_NE(emoji.err.find("smile\xF0\x9F\x98\x80.txt: the name has no Shift-JIS form"), std::string::npos) << emoji.err;
+    EXPECT_FALSE(fs::exists(dir / "e.dat"));
+
+    WriteFile(dir / "cases" / "sub" / "A.txt", "upper");
+    WriteFile(dir / "cases" / "SUB" / "a.txt", "lower");
+    const ToolRun cases = Tool(dir, {"archive", "pack", (dir / "cases").string(), "-o", (dir / "c.dat").string()});
+    EXPECT_EQ(cases.code, 1);
+    EXPECT_NE(cases.err.find("ignore case"), std::string::npos) << cases.err;
+    EXPECT_NE(cases.err.find("sub/A.txt"), std::string::npos) << cases.err;
+    EXPECT_NE(cases.err.find("SUB/a.txt"), std::string::npos) << cases.err;
+    EXPECT_FALSE(fs::exists(dir / "c.dat"));
+
+    // A name on disk in Shift-JIS bytes (not UTF-8) is stored as it is.
+    WriteFile(dir / "sjis" / "\x89\xe6\x91\x9c.txt", "picture");  // 画像 in Shift-JIS
+    ASSERT_EQ(Tool(dir, {"archive", "pack", (dir / "sjis").string(), "-o", (dir / "s.dat").string()}).code, 0);
+    TVrFileCollection back;
+    back.Open(dir / "s.dat");
+    EXPECT_NE(back.Find("\x89\xe6\x91\x9c.txt"), nullptr);
+}
+
+TEST(ArchiveTool, NamesTakeEitherSlashAndArchivesGoToStandardOutput) {
+    TempDir dir;
+    MakeSource(dir / "src");
+    const ToolRun packed = Tool(dir, {"archive", "pack", (dir / "src").string(), "--output=-"});
+    ASSERT_EQ(packed.code, 0) << packed.err;
+    WriteFile(dir / "piped.dat", packed.out);
+    const ToolRun viaSlash = Tool(dir, {"archive", "extract", (dir / "piped.dat").string(), "bg/title.txt", "-o", "-"});
+    EXPECT_EQ(viaSlash.code, 0) << viaSlash.err;
+    EXPECT_EQ(viaSlash.out, Compressible(4000));
+    const ToolRun missing = Tool(dir, {"archive", "extract", (dir / "piped.dat").string(), "bg/none.txt", "-o", "-"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("piped.dat"), std::string::npos) << missing.err;  // the archive looked in
+    EXPECT_NE(missing.err.find("bg\\none.txt"), std::string::npos) << missing.err;
+}
+
 } // namespace
 } // namespace ruvo

@@ -50,10 +50,24 @@ TEST(ExprTool, OpsListsEachCompiledExpression) {
 TEST(ExprTool, CompileErrorsExitOneWithTheMessage) {
     const ToolRun syntax = RunTool("--int a 'a = (1'", true);
     EXPECT_EQ(syntax.status, 1);
-    EXPECT_EQ(syntax.out, "構文エラー\n");
+    EXPECT_EQ(syntax.out, "構文エラー in \"a = (1\": \"(\" at column 5 is never closed\n");
     const ToolRun name = RunTool("'a = Nope(1)'", true);
     EXPECT_EQ(name.status, 1);
-    EXPECT_EQ(name.out, "\"Nope\" 関数名がありません\n");
+    EXPECT_EQ(name.out, "\"Nope\" 関数名がありません in \"a = Nope(1)\"\n");
+}
+
+TEST(ExprTool, PrintsTheValueOfExpressionsThatAssignNothing) {
+    EXPECT_EQ(RunTool("'1 + 2'").out, "= 3\n");
+    EXPECT_EQ(RunTool("--int a=4 'a * 2' 'a = a + 1' '\"n=\" ++ a' 'missing + 1'").out,
+              "= 8\n= n=5\n= (nothing)\na=5\n");
+    EXPECT_EQ(RunTool("-- '-1 - 1'").out, "= -2\n");
+    const ToolRun none = RunTool("", true);
+    EXPECT_EQ(none.status, 2);
+    EXPECT_NE(none.out.find("EXPR is required"), std::string::npos) << none.out;
+    EXPECT_NE(none.out.find("Usage: ruvotool expr"), std::string::npos) << none.out;  // the whole usage
+    const ToolRun help = RunTool("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: ruvotool expr"), std::string::npos) << help.out;
 }
 
 TEST(ExprTool, EvaluationErrorsAreSilentUnlessVerbose) {

@@ -5,6 +5,7 @@
 #include "params/exprbuild.hpp"
 #include "script/page.hpp"
 #include "script/propertyids.hpp"
+#include "tools/exprdiag.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/projectsource.hpp"
 #include "tools/sourcetext.hpp"
@@ -160,6 +161,8 @@ TEST(PageSource, ErrorsNameTheFileAndLine) {
         {"Calc a = 1\nBreak\n", 2, "While"},
         {"ImgNew {\nPR_NAME = \"a\"\n", 1, "never closed"},
         {"Calc a = (1\n", 1, "\xE6\xA7\x8B\xE6\x96\x87\xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC"},  // 構文エラー
+        {"Calc a = (1\n", 1, "\"(\" at column 5 is never closed"},
+        {"If a ==  # compare\n", 1, "\"==\" at column 3 has no value on its right"},
         {"Jump \"a.rsb\", foo: 1\n", 1, "no field named foo"},
         {"Jump \"a.rsb\", *there\n", 1, "label"},
         {"VarNew \"x\", int, 1, 300\n", 1, "outside"},
@@ -229,6 +232,128 @@ TEST(SourceText, LiteralsAndSplitting) {
               (std::vector<std::string>{"f(a, b)", "[c, d]", "\"e, f\"", "g"}));
     EXPECT_EQ(SplitTopLevel("a, , "), (std::vector<std::string>{"a", "", ""}));
     EXPECT_TRUE(SplitTopLevel("  ").empty());
+}
+
+
+TEST(SourceText, DiagnosesExpressionsThatDoNotCompile) {
+    const struct {
+        const char* expr;
+        const char* diagnosis;
+    } cases[] = {
+        {"a = (1 + 2", "\"(\" at column 5 is never closed"},
+        {"a = 1 +", "\"+\" at column 7 has no value on its right"},
+        {"a b", "two values with no operator between them: \"b\" at column 3"},
+        {"a = b = 1", "\"=\" at column 7: an expression assigns only once"},
+        {"f(a = 1)", "\"=\" at column 5: an assignment cannot stand inside brackets or arguments"},
+        {"x = \"日本", "the string starting at column 5 is never closed"},
+        {"\"日本\" b", "two values with no operator between them: \"b\" at column 6"},  // columns count characters
+        {"a != b", "\"!=\" at column 3: \"not equal\" is written <>"},
+        {"a && b", "\"&&\" at column 3 is not an operator"},
+        {"(a]", "\"]\" at column 3 does not close \"(\" at column 1"},
+        {"a)", "\")\" at column 2 closes nothing"},
+        {"* 2", "\"*\" at column 1 has no value on its left"},
+        {"[1]", "\"[\" at column 1 follows no array name"},
+        {"a, b", "\",\" at column 2: a comma separates only"},
+        {"a = ()", "\"(\" at column 5 encloses nothing"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NE(DiagnoseExpression(c.expr).find(c.diagnosis), std::string::npos)
+            << c.expr << " -> " << DiagnoseExpression(c.expr);
+        // The compiler leaves a quote without a partner alone; the builder warns about it instead.
+        if (std::string(c.diagnosis).find("string") == std::string::npos)
+            EXPECT_THROW(CompileExpression(SourceToSjis(c.expr)).Empty(), ERuvoError) << c.expr;
+    }
+    // What compiles is not found fault with.
+    for (const char* fine : {"a = -b * (c + 1)", "f(, 1)", "m[i, j + 1] = Trim(\"a, b\")", "Random(6) <> 0", "x = \"\\\"\""})
+        EXPECT_EQ(DiagnoseExpression(fine), "") << fine;
+}
+
+TEST(PageSource, DepthsThatIndentationCannotSayComeBackExactly) {
+    // The first indented command is two levels deep (the step is not known yet), depths jump, go
+    // negative and reach the int32 limit; blocks of properties sit under them.
+    const int32_t depths[] = {0, 2, 0, 1, 4, 1, -3, INT32_MAX, 33, 0, INT32_MIN, 2};
+    TPage page;
+    page.FileName = "deep.rsb";
+    for (int32_t depth : depths) {
+        auto c = page.CreateCommand(TComCalc::kCode);
+        static_cast<TComCalc&>(*c).Expression = CompileExpression("a = 1");
+        c->Depth = depth;
+        page.Commands.push_back(std::move(c));
+    }
+    auto img = page.CreateCommand(TComImgNew::kCode);
+    for (int id : {0, 3, 4, 5}) {
+        MaskSet(page.PropertyMasks[TComImgNew::kCode], id);
+        static_cast<TComImgNew&>(*img).Properties.push_back({id, std::make_unique<TExpression>(CompileExpression("1"))});
+    }
+    img->Depth = INT32_MAX - 1;
+    page.Commands.push_back(std::move(img));
+
+    const std::string source = WritePageSource(page);
+    EXPECT_LT(source.size(), 4000u) << "indentation is capped";
+    EXPECT_NE(source.find("        [depth=2] "), std::string::npos) << source;
+    const auto rebuilt = BuildPageSource(source, "deep.rvs", "deep.rsb");
+    EXPECT_EQ(Save(*rebuilt), Save(page)) << source;
+}
+
+TEST(PageSource, CharactersWithTwoShiftJisCodesKeepTheirBytes) {
+    // NEC and IBM duplicates: 87 90 and 81 E0 are both U+2252; ED 40 and FA 5C are both U+7E8A.
+    const std::string twins[] = {"\x87\x90", "\x87\x91", "\x87\x9a", "\xed\x40", "\xee\xef", "\xfa\x54"};
+    for (const std::string& twin : twins) {
+        SCOPED_TRACE(ToHex(twin));
+        TPage page;
+        page.FileName = "twin.rsb";
+        auto label = page.CreateCommand(TComLabel::kCode);
+        static_cast<TComLabel&>(*label).Text = "a" + twin;
+        auto comment = page.CreateCommand(TComComment::kCode);
+        static_cast<TComLabel&>(*comment).Text = twin;
+        auto var = page.CreateCommand(TComVarNew::kCode);
+        static_cast<TComVarNew&>(*var).VarName = "v" + twin;
+        static_cast<TComVarNew&>(*var).InitialValue = CompileExpression("\"" + twin + "\" ++ x");
+        auto text = page.CreateCommand(TComTextIns::kCode);
+        static_cast<TComTextIns&>(*text).GlyphText = "t" + twin;
+        for (auto* c : {&label, &comment, &var, &text}) page.Commands.push_back(std::move(*c));
+
+        const std::string source = WritePageSource(page);
+        EXPECT_EQ(Save(*BuildPageSource(source, "twin.rvs", "twin.rsb")), Save(page)) << source;
+        EXPECT_EQ(FormatStringLiteral(twin), "\"\\x" + ToHex(twin.substr(0, 1)) + "\\x" + ToHex(twin.substr(1)) + "\"");
+    }
+    // A character with one code stays readable.
+    EXPECT_EQ(FormatStringLiteral("\x81\xe0"), "\"≒\"");
+}
+
+TEST(PageSource, TrailingCommentsAndFolderSlashesInPageNames) {
+    std::vector<TLabelRef> refs;
+    auto page = BuildPageSource(
+        "%version 110   # the newest\n"
+        "*top # a label's text runs to the end of the line\n"
+        "// so does # a comment's\n"
+        "Calc s = \"a # b\"   # but a command may end in a comment\n"
+        "Jump \"sub/next.rsb\", 0   # \"/\" parts folders, as \\ does\n"
+        "Call \"sub\\\\next.rsb\", *here\n"
+        "ImgNew {   # the block\n"
+        "    PR_NAME = \"i#1\"  # a name with #\n"
+        "}\n",
+        "c.rvs", "c.rsb", &refs);
+    ASSERT_EQ(page->Count(), 6);
+    EXPECT_EQ(static_cast<TComLabel&>(*page->Items(0)).Text, "top # a label's text runs to the end of the line");
+    EXPECT_EQ(static_cast<TComLabel&>(*page->Items(1)).Text, "so does # a comment's");
+    EXPECT_EQ(ExpressionText(static_cast<TComCalc&>(*page->Items(2)).Expression), "s = \"a # b\"");
+    EXPECT_EQ(static_cast<TComJump&>(*page->Items(3)).PageName, "sub\\next.rsb");
+    ASSERT_EQ(refs.size(), 1u);
+    EXPECT_EQ(refs[0].page, "sub\\next.rsb");
+    EXPECT_EQ(ExpressionText(*static_cast<TComImgNew&>(*page->Items(5)).Property(0)), "\"i#1\"");
+
+    // A stored name that really holds "/" is written so that it reads back as "/".
+    auto jump = page->CreateCommand(TComJump::kCode);
+    static_cast<TComJump&>(*jump).PageName = "odd/name.rsb";
+    page->Commands.push_back(std::move(jump));
+    const std::string source = WritePageSource(*page);
+    EXPECT_EQ(static_cast<TComJump&>(*BuildPageSource(source, "c.rvs", "c.rsb", &refs)->Items(6)).PageName, "odd/name.rsb")
+        << source;
+
+    const TProjectFile p = BuildProjectSource("start = \"sub/main.rsb\"   # first page\ntitle = \"a # b\"\n", "p.rvp");
+    EXPECT_EQ(p.StartPage, "sub\\main.rsb");
+    EXPECT_EQ(p.Title, "a # b");
 }
 
 } // namespace
