@@ -27,7 +27,7 @@ void TWipeWhite::DrawFrame(int64_t t, int64_t T) {
 
 void TWipeFlash::DrawFrame(int64_t t, int64_t T) {
     Target.Assign(After);
-    wipe::Shine(Target, 255 - int(Progress(t, T, 255)), false);
+    wipe::Shine(Target, 255 - int(Progress(t, T, 256)), false);
 }
 
 // --- Mosaic ---
@@ -67,7 +67,7 @@ void BoxBlur(TCustomDIBX& surface, int32_t r) {
             pixels[size_t(y) * w + x] = ReadPixel(v.Row(y), x, bits);
     // Averages n values read through at(i) over windows of 2r + 1 and stores them through put(i, value).
     auto blurLine = [r](int32_t n, auto&& at, auto&& put) {
-        auto clamped = [&](int64_t i) { return at(int32_t(std::clamp<int64_t>(i, 0, n - 1))); };
+        auto clamped = [&](int64_t i) { return int64_t(at(int32_t(std::clamp<int64_t>(i, 0, n - 1)))); };
         int64_t sum = 0;
         for (int64_t i = -r; i <= r; ++i)
             sum += clamped(i);

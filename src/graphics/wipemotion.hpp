@@ -67,7 +67,8 @@ public:
     explicit TWipeSudareV(const TWipeSurfaces& s) : TWipeSudare(s, true) {}
 };
 
-// The sudare with a strip that is wide in the middle of the time and one line at its ends.
+// The sudare with a wider strip: one line at the start, the middle and the end of the time, widest at
+// a quarter and three quarters of it, so the pulled picture stretches and snaps back like rubber.
 class TWipeRubber : public TWipeSudare {
 public:
     using TWipeSudare::TWipeSudare;
