@@ -76,7 +76,7 @@ struct TWipeSettings {
     int32_t Duration = 0;
     bool Reverse = false;
     // Given by the caller; otherwise the type's defaults.
-    std::optional<int32_t> Param0, Param1;
+    std::optional<int32_t> Param0{}, Param1{};
     // First frame of the rule picture the caller loaded by name; null when none is named or found.
     const TCustomDIBX* Rule = nullptr;
 };

@@ -152,8 +152,9 @@ TEST(WipeDither, RevealsExactlyTheSameShareOfCellsInEveryTile) {
                         opened += open;
                         // The same cells everywhere, partial tiles included.
                         ASSERT_EQ(open, scene.Target->GetPixel(x, y) == kWhite);
-                        if (tx + 64 + x < 200 && ty + 64 + y < 150)
+                        if (tx + 64 + x < 200 && ty + 64 + y < 150) {
                             ASSERT_EQ(open, scene.Target->GetPixel(tx + 64 + x, ty + 64 + y) == kWhite);
+                        }
                     }
                 EXPECT_EQ(opened, expected) << "tile " << tx << "," << ty << " at " << t;
             }
@@ -356,8 +357,9 @@ TEST(WipeTwist, LinesTurnOneAfterAnotherShowingTheBackAfterAHalfTurn) {
             if (p != kBlack)
                 first = std::min(first, x), ++count;
         }
-        if (count > 0)
+        if (count > 0) {
             EXPECT_EQ(first, (64 - count) / 2) << y;
+        }
         EXPECT_GE(count, previous) << y;
         previous = count;
     }

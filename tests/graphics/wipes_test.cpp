@@ -246,8 +246,9 @@ TEST(WipeMask, EveryMaskTypeComposesItsMaskOverTheScreen) {
                     expected->SetPixel(x, y, m == 0 ? b : m == 255 ? a : blend_detail::Channels(f, b, a, int(m), 0));
                 }
             EXPECT_TRUE(SamePixels(*expected, *scene.Target, "mask-" + std::to_string(type.Number)));
-            if (type.Number == 11)
+            if (type.Number == 11) {
                 EXPECT_FALSE(blended) << "dither is always sharp";
+            }
         }
 }
 
