@@ -36,6 +36,8 @@ void TWipeMask::Prepare() {
     maskRows_ = std::clamp(MaskHeight(), 1, std::max(H, 1));
     mask_.assign(size_t(W) * size_t(maskRows_), 0);
     rowKinds_.assign(size_t(maskRows_), TRowKind::Before);
+    uniformRows_.assign(size_t(W) * 2, 0);
+    std::fill(uniformRows_.begin() + W, uniformRows_.end(), 255);
     lastProgress_.reset();
     PrepareMask();
 }
@@ -58,10 +60,13 @@ bool TWipeMask::UpdateMask(int64_t t, int64_t T) {
         for (uint8_t& m : mask_)
             m = m ? 255 : 0;
     // Rows that are wholly one picture are copied instead of blended.
+    const size_t width = size_t(W);
     for (int32_t y = 0; y < maskRows_; ++y) {
         const uint8_t* row = MaskRow(y);
-        const auto [lo, hi] = std::minmax_element(row, row + W);
-        rowKinds_[size_t(y)] = *hi == 0 ? TRowKind::Before : *lo == 255 ? TRowKind::After : TRowKind::Mixed;
+        rowKinds_[size_t(y)] = row[0] == 0 && std::memcmp(row, uniformRows_.data(), width) == 0 ? TRowKind::Before
+                               : row[0] == 255 && std::memcmp(row, uniformRows_.data() + width, width) == 0
+                                   ? TRowKind::After
+                                   : TRowKind::Mixed;
     }
     return true;
 }
@@ -213,12 +218,22 @@ void TWipeShadow::PrepareMask() {
 int64_t TWipeShadow::MaskProgress(int64_t t, int64_t T) const { return Progress(t, T, 512); }
 
 void TWipeShadow::BuildMask(int64_t p, int64_t) {
-    // The ramp r[i] = clamp(i - 256, 0, 255) read at p + g, in closed form so it vectorises.
+    // The ramp r[i] = clamp(i - 256, 0, 255) read at p + g, that is g moved by p - 256 with saturation,
+    // written as byte arithmetic that vectorises. Plain pointers: bytes written through the mask could
+    // otherwise be the vectors' own fields.
     const int32_t shift = int32_t(p) - 256;
     uint8_t* mask = MaskRow(0);
+    const uint8_t* greys = greys_.data();
     const size_t n = greys_.size();
-    for (size_t i = 0; i < n; ++i)
-        mask[i] = uint8_t(std::clamp(int32_t(greys_[i]) + shift, 0, 255));
+    if (shift <= 0) {
+        const uint8_t down = uint8_t(std::min(-shift, 255));
+        for (size_t i = 0; i < n; ++i)
+            mask[i] = greys[i] > down ? uint8_t(greys[i] - down) : 0;
+    } else {
+        const uint8_t up = uint8_t(std::min(shift, 255)), limit = uint8_t(255 - up);
+        for (size_t i = 0; i < n; ++i)
+            mask[i] = greys[i] > limit ? 255 : uint8_t(greys[i] + up);
+    }
 }
 
 } // namespace ruvo

@@ -49,6 +49,7 @@ private:
     enum class TRowKind : uint8_t { Before, After, Mixed };
     std::vector<uint8_t> mask_;
     std::vector<TRowKind> rowKinds_;
+    std::vector<uint8_t> uniformRows_;  // a row of 0 and a row of 255, to recognise such rows
     int32_t maskRows_ = 0;
     std::optional<int64_t> lastProgress_;
 };
