@@ -68,23 +68,43 @@ int64_t TWipeRubber::StripLength(int64_t t, int64_t T, int64_t a) const {
 void TWipeTwist::DrawFrame(int64_t t, int64_t T) {
     using std::numbers::pi;
     const double phase = double(t) * 1.5 * pi / double(T);
-    const int32_t lines = axis_.Across, length = axis_.Along;
-    const uint32_t black = 0;
-    for (int32_t i = 0; i < lines; ++i) {
-        const int32_t counted = Reverse() ? lines - 1 - i : i;
-        const double angle = phase - double(counted) / lines * pi / 2;
-        const TRect line = axis_.Line(i, 0, length);
+    const int32_t count = axis_.Across, length = axis_.Along;
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t counted = Reverse() ? count - 1 - i : i;
+        const double angle = phase - double(counted) / count * pi / 2;
+        TLine& line = lines_[size_t(i)];
         if (angle < 0 || angle >= pi) {  // not turning yet, or turned over
-            Target.Draw(line.Left, line.Top, angle < 0 ? Before : After, line, false, false, false);
+            line.Show = angle < 0 ? TLine::Before : TLine::After;
             continue;
         }
-        Target.FillRect(line, black);
-        const int32_t w = Rnd(length * std::cos(angle));
-        if (w > 0)
-            Target.StretchDraw(axis_.Line(i, (length - w) / 2, (length - w) / 2 + w), Before, line, false, false, false, 255);
-        else if (w < 0)
-            Target.StretchDraw(axis_.Line(i, (length + w) / 2, (length + w) / 2 - w), After, line, false, false, false, 255);
+        // The face is the line squeezed to its width seen from the front, centred on black.
+        const int32_t w = Rnd(length * std::cos(angle)), n = std::abs(w);
+        line = TLine{TLine::Turning, w < 0, (length - n) / 2, n, n > 0 ? (int64_t(length) << 16) / n : 0};
     }
+    wipe::TFrameLocks locks({Target, Before, After});
+    if (!locks.Valid())
+        return;
+    const TPixelView &out = locks.Target(), &before = locks.Before(), &after = locks.After();
+    // Pixel `along` of line `line`, with the face's pixel taken from the line's source position.
+    auto shade = [&](const auto& ops, const TLine& line, int32_t along, int32_t x, int32_t y) -> uint32_t {
+        if (line.Show != TLine::Turning)
+            return ops.Read((line.Show == TLine::Before ? before : after).Row(y), x);
+        const int32_t k = along - line.Start;
+        if (k < 0 || k >= line.Length)
+            return 0;
+        const int32_t from = int32_t((k * line.Step) >> 16);
+        const TPixelView& face = line.Back ? after : before;
+        return axis_.Vertical ? ops.Read(face.Row(from), x) : ops.Read(face.Row(y), from);
+    };
+    // Row by row for either axis, so memory is walked in order.
+    wipe::WithPixelOps(out.Format, [&](const auto& ops) {
+        for (int32_t y = 0; y < H; ++y) {
+            uint8_t* row = out.Row(y);
+            for (int32_t x = 0; x < W; ++x)
+                ops.Write(row, x, axis_.Vertical ? shade(ops, lines_[size_t(x)], y, x, y)
+                                                 : shade(ops, lines_[size_t(y)], x, x, y));
+        }
+    });
 }
 
 // --- Zoom into a point ---

@@ -2,6 +2,8 @@
 // Transitions that move, stretch or turn the pictures: scrolls, the blind that pulls one line across
 // (sudare) and its rubber-band variant, the twist, the zoom into a point, and the shrinking and growing
 // pictures.
+#include <vector>
+
 #include "graphics/wipes.hpp"
 
 namespace ruvo {
@@ -91,13 +93,22 @@ public:
 // the first line leading and the last a quarter turn behind.
 class TWipeTwist : public TCustomWipe {
 public:
-    TWipeTwist(const TWipeSurfaces& surfaces, bool vertical) : TCustomWipe(surfaces), axis_(vertical, W, H) {}
+    TWipeTwist(const TWipeSurfaces& surfaces, bool vertical)
+        : TCustomWipe(surfaces), axis_(vertical, W, H), lines_(size_t(axis_.Across)) {}
 
 protected:
     void DrawFrame(int64_t t, int64_t T) override;
 
 private:
+    // What one line shows: Before or After unturned, or a face of Length pixels from Start on black.
+    struct TLine {
+        enum : uint8_t { Before, After, Turning } Show;
+        bool Back;  // the face is After's
+        int32_t Start, Length;
+        int64_t Step;  // source pixels per face pixel, 16.16
+    };
     TScreenAxis axis_;
+    std::vector<TLine> lines_;  // per row (horizontal) or column (vertical), remade each step
 };
 
 class TWipeTwistH : public TWipeTwist {
