@@ -101,29 +101,24 @@ void TWipeMask::Compose() {
 
 // --- Blinds ---
 
-int64_t TWipeBlindH::MaskProgress(int64_t t, int64_t T) const {
+int64_t TWipeBlind::MaskProgress(int64_t t, int64_t T) const {
     return Progress(t, T, int64_t(Params[1]) + 2 * int64_t(Params[0]) - 2);
+}
+
+uint8_t TWipeBlind::LineValue(int64_t p, int64_t i) const noexcept {
+    const int64_t size = Params[0], place = i % size;
+    return Ramp(p, Reverse() ? 2 * (size - place - 1) : 2 * place, Params[1]);
 }
 
 void TWipeBlindH::BuildMask(int64_t p, int64_t) {
-    const int64_t size = Params[0];
     uint8_t* row = MaskRow(0);
-    for (int32_t x = 0; x < W; ++x) {
-        const int64_t e = Reverse() ? 2 * (size - x % size - 1) : 2 * (x % size);
-        row[x] = Ramp(p, e, Params[1]);
-    }
-}
-
-int64_t TWipeBlindV::MaskProgress(int64_t t, int64_t T) const {
-    return Progress(t, T, int64_t(Params[1]) + 2 * int64_t(Params[0]) - 2);
+    for (int32_t x = 0; x < W; ++x)
+        row[x] = LineValue(p, x);
 }
 
 void TWipeBlindV::BuildMask(int64_t p, int64_t) {
-    const int64_t size = Params[0];
-    for (int32_t y = 0; y < MaskRows(); ++y) {
-        const int64_t e = Reverse() ? 2 * (size - y - 1) : 2 * int64_t(y);
-        std::memset(MaskRow(y), Ramp(p, e, Params[1]), size_t(W));
-    }
+    for (int32_t y = 0; y < MaskRows(); ++y)
+        std::memset(MaskRow(y), LineValue(p, y), size_t(W));
 }
 
 // --- Curtains ---

@@ -54,25 +54,33 @@ private:
     std::optional<int64_t> lastProgress_;
 };
 
-class TWipeBlindH : public TWipeMask {
+// Blinds of Param0 lines, each opening from its first line (its last in reverse) with a ramp of Param1.
+class TWipeBlind : public TWipeMask {
 public:
     using TWipeMask::TWipeMask;
+
+protected:
+    void PrepareMask() override { Sharp = Params[1] < 2; }
+    int64_t MaskProgress(int64_t t, int64_t T) const override;
+    // Mask value of line i of a blind at progress p.
+    uint8_t LineValue(int64_t p, int64_t i) const noexcept;
+};
+
+class TWipeBlindH : public TWipeBlind {
+public:
+    using TWipeBlind::TWipeBlind;
 
 protected:
     int32_t MaskHeight() const override { return 1; }
-    void PrepareMask() override { Sharp = Params[1] < 2; }
-    int64_t MaskProgress(int64_t t, int64_t T) const override;
     void BuildMask(int64_t p, int64_t T) override;
 };
 
-class TWipeBlindV : public TWipeMask {
+class TWipeBlindV : public TWipeBlind {
 public:
-    using TWipeMask::TWipeMask;
+    using TWipeBlind::TWipeBlind;
 
 protected:
     int32_t MaskHeight() const override { return std::min(Params[0], H); }
-    void PrepareMask() override { Sharp = Params[1] < 2; }
-    int64_t MaskProgress(int64_t t, int64_t T) const override;
     void BuildMask(int64_t p, int64_t T) override;
 };
 

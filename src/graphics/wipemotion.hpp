@@ -23,6 +23,13 @@ struct TScreenAxis {
     int32_t Y(int64_t a) const noexcept { return Vertical ? int32_t(a) : 0; }
 };
 
+// The horizontal or the vertical member of a family that works along one axis.
+template <class Family, bool Vertical>
+class TOnAxis : public Family {
+public:
+    explicit TOnAxis(const TWipeSurfaces& surfaces) : Family(surfaces, Vertical) {}
+};
+
 class TWipeScroll : public TCustomWipe {
 public:
     TWipeScroll(const TWipeSurfaces& surfaces, bool vertical) : TCustomWipe(surfaces), axis_(vertical, W, H) {}
@@ -34,15 +41,8 @@ private:
     TScreenAxis axis_;
 };
 
-class TWipeScrollH : public TWipeScroll {
-public:
-    explicit TWipeScrollH(const TWipeSurfaces& s) : TWipeScroll(s, false) {}
-};
-
-class TWipeScrollV : public TWipeScroll {
-public:
-    explicit TWipeScrollV(const TWipeSurfaces& s) : TWipeScroll(s, true) {}
-};
+using TWipeScrollH = TOnAxis<TWipeScroll, false>;
+using TWipeScrollV = TOnAxis<TWipeScroll, true>;
 
 // A strip of the picture, ending at the moving line a, is stretched from the screen's edge to a; the
 // rest keeps its place. Before is pulled away, then After is pulled back.
@@ -59,15 +59,8 @@ private:
     TScreenAxis axis_;
 };
 
-class TWipeSudareH : public TWipeSudare {
-public:
-    explicit TWipeSudareH(const TWipeSurfaces& s) : TWipeSudare(s, false) {}
-};
-
-class TWipeSudareV : public TWipeSudare {
-public:
-    explicit TWipeSudareV(const TWipeSurfaces& s) : TWipeSudare(s, true) {}
-};
+using TWipeSudareH = TOnAxis<TWipeSudare, false>;
+using TWipeSudareV = TOnAxis<TWipeSudare, true>;
 
 // The sudare with a wider strip: one line at the start, the middle and the end of the time, widest at
 // a quarter and three quarters of it, so the pulled picture stretches and snaps back like rubber.
@@ -79,15 +72,8 @@ protected:
     int64_t StripLength(int64_t t, int64_t T, int64_t a) const override;
 };
 
-class TWipeRubberH : public TWipeRubber {
-public:
-    explicit TWipeRubberH(const TWipeSurfaces& s) : TWipeRubber(s, false) {}
-};
-
-class TWipeRubberV : public TWipeRubber {
-public:
-    explicit TWipeRubberV(const TWipeSurfaces& s) : TWipeRubber(s, true) {}
-};
+using TWipeRubberH = TOnAxis<TWipeRubber, false>;
+using TWipeRubberV = TOnAxis<TWipeRubber, true>;
 
 // Every line turns about the screen's middle like a card, Before on its front and After on its back,
 // the first line leading and the last a quarter turn behind.
@@ -111,15 +97,8 @@ private:
     std::vector<TLine> lines_;  // per row (horizontal) or column (vertical), remade each step
 };
 
-class TWipeTwistH : public TWipeTwist {
-public:
-    explicit TWipeTwistH(const TWipeSurfaces& s) : TWipeTwist(s, false) {}
-};
-
-class TWipeTwistV : public TWipeTwist {
-public:
-    explicit TWipeTwistV(const TWipeSurfaces& s) : TWipeTwist(s, true) {}
-};
+using TWipeTwistH = TOnAxis<TWipeTwist, false>;
+using TWipeTwistV = TOnAxis<TWipeTwist, true>;
 
 // Zooms into the point (Param0, Param1) of Before, then out of the same point of After.
 class TWipeZoomin : public TCustomWipe {

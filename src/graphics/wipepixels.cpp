@@ -8,21 +8,24 @@ namespace ruvo {
 
 using wipe::Progress;
 
-namespace {
-// Pixel i at ramp position d = level - starts[i]: below 0 Before; 0..255 Before with grey d added;
+// --- Light ramps ---
+
+// Pixel i at ramp position d = level - Starts[i]: below 0 Before; 0..255 Before with grey d added;
 // 256..511 After with grey 511 - d added; 512 and above After. Through black the grey is subtracted.
-void DrawRamp(const TWipeSurfaces& surfaces, const std::vector<int32_t>& starts, int64_t level, bool darken) {
-    wipe::TFrameLocks locks(surfaces);
-    if (!locks.Valid())
+void TWipeLightRamp::DrawFrame(int64_t t, int64_t T) {
+    wipe::TFrameLocks locks({Target, Before, After});
+    if (!locks.Valid() || Starts.size() != size_t(W) * size_t(H))
         return;
     const TPixelView &out = locks.Target(), &before = locks.Before(), &after = locks.After();
     const std::array<uint32_t, 256> grey = wipe::GreyPixels(out.Format);
+    const int64_t level = Progress(t, T, Range);
+    const bool darken = Darkens();
     wipe::WithPixelOps(out.Format, [&](const auto& ops) {
-        for (int32_t y = 0; y < out.Height; ++y) {
+        for (int32_t y = 0; y < H; ++y) {
             const uint8_t *b = before.Row(y), *a = after.Row(y);
             uint8_t* o = out.Row(y);
-            const int32_t* start = &starts[size_t(y) * size_t(out.Width)];
-            for (int32_t x = 0; x < out.Width; ++x) {
+            const int32_t* start = &Starts[size_t(y) * size_t(W)];
+            for (int32_t x = 0; x < W; ++x) {
                 const int64_t d = level - start[x];
                 uint32_t p;
                 if (d < 0)
@@ -39,40 +42,28 @@ void DrawRamp(const TWipeSurfaces& surfaces, const std::vector<int32_t>& starts,
         }
     });
 }
-} // namespace
-
-// --- Spot ---
 
 void TWipeSpot::Prepare() {
     const int32_t cx = W / 2, cy = H / 2;
     const int32_t radius = wipe::Rnd(std::hypot(double(cy), double(cx)));
-    range_ = int64_t(radius) + 512;
-    starts_.resize(size_t(W) * size_t(H));
+    Range = int64_t(radius) + 512;
+    Starts.resize(size_t(W) * size_t(H));
     for (int32_t y = 0; y < H; ++y)
         for (int32_t x = 0; x < W; ++x) {
             const int32_t n = wipe::Rnd(std::hypot(double(std::abs(y - cy)), double(std::abs(x - cx))));
-            starts_[size_t(y) * W + x] = Reverse() ? radius - n : n;
+            Starts[size_t(y) * W + x] = Reverse() ? radius - n : n;
         }
 }
-
-void TWipeSpot::DrawFrame(int64_t t, int64_t T) {
-    DrawRamp({Target, Before, After}, starts_, Progress(t, T, range_), false);
-}
-
-// --- Rule picture through white or black ---
 
 void TWipeShadowWhite::Prepare() {
     // A pixel of grey g starts at 255 - g: with the level running over 0..767, bright pixels start first
     // and the darkest ones finish just before the end (a ramp of 1024 positions level + g).
     const std::vector<uint8_t> greys = wipe::RuleGreys(rule_, W, H, Reverse());
     rule_ = nullptr;
-    starts_.resize(greys.size());
+    Range = 768;
+    Starts.resize(greys.size());
     for (size_t i = 0; i < greys.size(); ++i)
-        starts_[i] = 255 - greys[i];
-}
-
-void TWipeShadowWhite::DrawFrame(int64_t t, int64_t T) {
-    DrawRamp({Target, Before, After}, starts_, Progress(t, T, 768), Darkens());
+        Starts[i] = 255 - greys[i];
 }
 
 // --- Ripple ---

@@ -7,35 +7,37 @@
 
 namespace ruvo {
 
-// Each pixel passes through a ramp of 512 levels starting at its table value: Before brightening to
-// white, then After out of white.
-class TWipeSpot : public TCustomWipe {
+// Each pixel passes through a ramp of 512 levels starting at its own place in Starts: Before
+// brightening to white (or darkening to black), then After out of white (or black). A level runs over
+// Range during the time.
+class TWipeLightRamp : public TCustomWipe {
 public:
     using TCustomWipe::TCustomWipe;
-    void Prepare() override;
-
-protected:
-    void DrawFrame(int64_t t, int64_t T) override;
-
-private:
-    std::vector<int32_t> starts_;
-    int64_t range_ = 512;
-};
-
-// The same ramp started by a rule picture's grey levels (bright pixels first), through white.
-class TWipeShadowWhite : public TCustomWipe {
-public:
-    using TCustomWipe::TCustomWipe;
-    void SetRule(const TCustomDIBX* rule) override { rule_ = rule; }
-    void Prepare() override;
 
 protected:
     void DrawFrame(int64_t t, int64_t T) override;
     virtual bool Darkens() const { return false; }
 
+    std::vector<int32_t> Starts;  // per pixel, row by row
+    int64_t Range = 512;
+};
+
+// A white ring running out from the centre (in from the corners in reverse).
+class TWipeSpot : public TWipeLightRamp {
+public:
+    using TWipeLightRamp::TWipeLightRamp;
+    void Prepare() override;
+};
+
+// The ramp started by a rule picture's grey levels (bright pixels first), through white.
+class TWipeShadowWhite : public TWipeLightRamp {
+public:
+    using TWipeLightRamp::TWipeLightRamp;
+    void SetRule(const TCustomDIBX* rule) override { rule_ = rule; }
+    void Prepare() override;
+
 private:
     const TCustomDIBX* rule_ = nullptr;
-    std::vector<int32_t> starts_;
 };
 
 class TWipeShadowBlack : public TWipeShadowWhite {
