@@ -285,13 +285,17 @@ TEST(WipeBadInput, HostileParametersAndTimesNeitherCrashNorDivideByZero) {
                 }
 }
 
-TEST(WipeBadInput, AFrameOfOnePixelWorksForEveryType) {
-    for (const TWipeType& type : WipeTypes()) {
-        TWipeScene scene = TWipeScene::Solid(1, 1, 32, 0x000080, 0x800000);
-        auto wipe = Start(scene, {.Type = type.Number, .Duration = 10});
-        for (int32_t t = 0; t < 10; ++t)
-            StepAt(*wipe, t);
-    }
+TEST(WipeBadInput, TinyScreensAndEveryPixelFormatWorkForEveryType) {
+    const struct {
+        int W, H, Bits;
+    } screens[] = {{1, 1, 32}, {2, 1, 16}, {1, 3, 15}, {23, 17, 24}, {23, 17, 8}, {23, 17, 15}};
+    for (const auto& screen : screens)
+        for (const TWipeType& type : WipeTypes()) {
+            TWipeScene scene = TWipeScene::Noise(screen.W, screen.H, screen.Bits);
+            auto wipe = Start(scene, {.Type = type.Number, .Duration = 10, .Reverse = type.Number % 2 == 0});
+            for (int32_t t = 0; t < 10; ++t)
+                StepAt(*wipe, t);
+        }
 }
 
 TEST(WipeBadInput, ATransitionWhoseSurfacesChangeSizeEndsAtItsNextStep) {
