@@ -2,7 +2,9 @@
 // player's own transitions from two PNG pictures.
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -43,13 +45,20 @@ std::unique_ptr<TDIBX> LoadPicture(const std::string& path, int32_t width = 0, i
 
 void Save(TDIBX& frame, const std::string& path) { SavePng(frame, path == "-" ? "/dev/stdout" : path); }
 
+constexpr const char* kCommand = "ruvotool wipe";
+
+int UsageError(const std::string& problem) {
+    std::fprintf(stderr, "%s: %s\nRun \"%s --help\" for the usage.\n", kCommand, problem.c_str(), kCommand);
+    return 2;
+}
+
 } // namespace
 
 int RunWipe(const Args& args) {
     CLI::App app{"Draws a screen transition of type TYPE (1..38) from BEFORE to AFTER as the player shows it: "
                  "the picture at --at ms, or with --frames every --step ms until the end. AFTER is placed on a "
                  "screen of BEFORE's size.",
-                 "ruvotool wipe"};
+                 kCommand};
     int type = 0;
     std::string before, after, rule, output, frames;
     int32_t duration = 0, at = 0, step = 0, param0 = 0, param1 = 0;
@@ -85,8 +94,24 @@ int RunWipe(const Args& args) {
         std::printf("%s", app.help().c_str());
         return 0;
     } catch (const CLI::ParseError& e) {
-        std::fprintf(stderr, "ruvotool wipe: %s\n%s", e.what(), app.help().c_str());
+        if (!args.empty())
+            return UsageError(e.what());
+        // Nothing given at all: the whole usage says more than the first thing missing.
+        std::fprintf(stderr, "%s: %s\n\n%s", kCommand, e.what(), app.help().c_str());
         return 2;
+    }
+    // Outputs that cannot be written are found before any work.
+    if (outOption->count() && output != "-") {
+        std::FILE* file = std::fopen(output.c_str(), "wb");
+        if (!file)
+            return UsageError("cannot write " + output + ": " + std::strerror(errno));
+        std::fclose(file);
+    }
+    if (framesOption->count()) {
+        std::error_code error;
+        std::filesystem::create_directories(frames, error);
+        if (error)
+            return UsageError("cannot write " + frames + ": " + error.message());
     }
 
     auto beforePicture = LoadPicture(before);
@@ -127,7 +152,6 @@ int RunWipe(const Args& args) {
         Save(frameAt(at), output);
         return 0;
     }
-    std::filesystem::create_directories(frames);
     int index = 0;
     for (int64_t t = 0;; t += step) {
         const bool last = t >= duration;

@@ -209,6 +209,19 @@ TEST_F(WipeTool, UsageHelpAndFailures) {
         EXPECT_EQ(run.code, 2) << args;
         EXPECT_FALSE(run.err.empty()) << args;
     }
+    ToolRun unknown = Wipe("1" + Pair() + " --duration 5 --at 1 -o - --bogus");
+    EXPECT_NE(unknown.err.find("--bogus"), std::string::npos) << unknown.err;
+    EXPECT_NE(unknown.err.find("Run \"ruvotool wipe --help\""), std::string::npos) << unknown.err;
+    EXPECT_TRUE(unknown.out.empty());
+    ToolRun nothing = Wipe("");
+    EXPECT_NE(nothing.err.find("Usage: ruvotool wipe"), std::string::npos) << nothing.err;
+    for (const std::string& args : {std::string(" --at 1 -o /no/such/folder/out.png"),
+                                    std::string(" --frames /proc/no-frames-here --step 1")}) {
+        ToolRun unwritable = Wipe("1" + Pair() + " --duration 5" + args);
+        EXPECT_EQ(unwritable.code, 2) << args;
+        EXPECT_NE(unwritable.err.find("cannot write"), std::string::npos) << unwritable.err;
+    }
+
     ruvo::testing::WriteFile(dir / "broken.png", "not a picture");
     ToolRun broken = Wipe("1" + Pair("red.png", "broken.png") + " --duration 5 --at 1" + out);
     EXPECT_EQ(broken.code, 1);
