@@ -21,4 +21,6 @@ int RunArchive(const Args& args);
 int RunDump(const Args& args);
 int RunBuild(const Args& args);
 
+int RunWipe(const Args& args);
+
 } // namespace ruvo::tools

@@ -25,6 +25,7 @@ const ToolCommand kCommands[] = {
     {"archive", "list, extract, pack and verify archives", RunArchive},
     {"version", "print the version", RunVersion},
     {"expr", "compile and evaluate expressions", RunExpr},
+    {"wipe", "draw a screen transition at a time: wipe TYPE --before A --after B --duration MS ...", RunWipe},
 };
 } // namespace ruvo::tools
 
