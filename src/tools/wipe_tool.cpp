@@ -1,7 +1,5 @@
 // ruvotool wipe: the picture of a screen transition at a given time, or its whole sequence, drawn by the
 // player's own transitions from two PNG pictures.
-#include <CLI/CLI.hpp>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,7 +14,7 @@
 #include "params/sysfuncs.hpp"
 #include "params/sysstate.hpp"
 #include "params/varset.hpp"
-#include "tools/commands.hpp"
+#include "tools/cli.hpp"
 
 namespace ruvo::tools {
 
@@ -47,18 +45,14 @@ void Save(TDIBX& frame, const std::string& path) { SavePng(frame, path == "-" ? 
 
 constexpr const char* kCommand = "ruvotool wipe";
 
-int UsageError(const std::string& problem) {
-    std::fprintf(stderr, "%s: %s\nRun \"%s --help\" for the usage.\n", kCommand, problem.c_str(), kCommand);
-    return 2;
-}
-
 } // namespace
 
 int RunWipe(const Args& args) {
-    CLI::App app{"Draws a screen transition of type TYPE (1..38) from BEFORE to AFTER as the player shows it: "
-                 "the picture at --at ms, or with --frames every --step ms until the end. AFTER is placed on a "
-                 "screen of BEFORE's size.",
-                 kCommand};
+    TVerbCommandLine line(kCommand,
+                          "Draws a screen transition of type TYPE (1..38) from BEFORE to AFTER as the player shows it: "
+                          "the picture at --at ms, or with --frames every --step ms until the end. AFTER is placed on "
+                          "a screen of BEFORE's size.");
+    CLI::App& app = line.App();
     int type = 0;
     std::string before, after, rule, output, frames;
     int32_t duration = 0, at = 0, step = 0, param0 = 0, param1 = 0;
@@ -81,37 +75,25 @@ int RunWipe(const Args& args) {
     atOption->needs(outOption);
     framesOption->needs(stepOption);
     stepOption->needs(framesOption);
-    try {
-        std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them last first
-        app.parse(reversed);
-        if (!outOption->count() && !framesOption->count())
-            throw CLI::ValidationError("give -o with --at, or --frames with --step");
-        if (framesOption->count() && step <= 0)
-            throw CLI::ValidationError("--step must be at least 1 ms");
-        if (framesOption->count() && int64_t(std::max(duration, 0)) / step + 2 > kMaxFrames)
-            throw CLI::ValidationError("that makes more than " + std::to_string(kMaxFrames) + " frames; raise --step");
-    } catch (const CLI::CallForHelp&) {
-        std::printf("%s", app.help().c_str());
-        return 0;
-    } catch (const CLI::ParseError& e) {
-        if (!args.empty())
-            return UsageError(e.what());
-        // Nothing given at all: the whole usage says more than the first thing missing.
-        std::fprintf(stderr, "%s: %s\n\n%s", kCommand, e.what(), app.help().c_str());
-        return 2;
-    }
+    if (auto exit = line.Parse(args)) return *exit;
+    if (!outOption->count() && !framesOption->count())
+        return ReportUsageError(kCommand, "give -o with --at, or --frames with --step");
+    if (framesOption->count() && step <= 0) return ReportUsageError(kCommand, "--step must be at least 1 ms");
+    if (framesOption->count() && int64_t(std::max(duration, 0)) / step + 2 > kMaxFrames)
+        return ReportUsageError(kCommand,
+                                "that makes more than " + std::to_string(kMaxFrames) + " frames; raise --step");
     // Outputs that cannot be written are found before any work.
     if (outOption->count() && output != "-") {
         std::FILE* file = std::fopen(output.c_str(), "wb");
         if (!file)
-            return UsageError("cannot write " + output + ": " + std::strerror(errno));
+            return ReportUsageError(kCommand, "cannot write " + output + ": " + std::strerror(errno));
         std::fclose(file);
     }
     if (framesOption->count()) {
         std::error_code error;
         std::filesystem::create_directories(frames, error);
         if (error)
-            return UsageError("cannot write " + frames + ": " + error.message());
+            return ReportUsageError(kCommand, "cannot write " + frames + ": " + error.message());
     }
 
     auto beforePicture = LoadPicture(before);
@@ -150,7 +132,7 @@ int RunWipe(const Args& args) {
 
     if (outOption->count()) {
         Save(frameAt(at), output);
-        return 0;
+        return kExitOk;
     }
     int index = 0;
     for (int64_t t = 0;; t += step) {
@@ -163,7 +145,7 @@ int RunWipe(const Args& args) {
         if (last)
             break;
     }
-    return 0;
+    return kExitOk;
 }
 
 } // namespace ruvo::tools

@@ -260,8 +260,9 @@ TEST(SourceText, DiagnosesExpressionsThatDoNotCompile) {
         EXPECT_NE(DiagnoseExpression(c.expr).find(c.diagnosis), std::string::npos)
             << c.expr << " -> " << DiagnoseExpression(c.expr);
         // The compiler leaves a quote without a partner alone; the builder warns about it instead.
-        if (std::string(c.diagnosis).find("string") == std::string::npos)
+        if (std::string(c.diagnosis).find("string") == std::string::npos) {
             EXPECT_THROW(CompileExpression(SourceToSjis(c.expr)).Empty(), ERuvoError) << c.expr;
+        }
     }
     // What compiles is not found fault with.
     for (const char* fine : {"a = -b * (c + 1)", "f(, 1)", "m[i, j + 1] = Trim(\"a, b\")", "Random(6) <> 0", "x = \"\\\"\""})
