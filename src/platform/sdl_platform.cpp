@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/fontfaces.hpp"
 #include "platform/platform.hpp"
 #include "platform/sdl_keymap.hpp"
 #include "platform/viewport.hpp"
@@ -155,6 +156,16 @@ public:
         return false;
     }
 
+    void WarpPointer(int x, int y) override {
+        if (!window_ || !renderer_) return;
+        int wx, wy;
+        PictureViewport().ToWindow(x, y, wx, wy);
+        OutputToWindow(wx, wy);
+        SDL_WarpMouseInWindow(window_, wx, wy);
+    }
+
+    std::vector<std::string> FontFaces(bool fixedPitchOnly) override { return InstalledFontFaces(fixedPitchOnly); }
+
     MessageAnswer ShowMessage(std::string_view textUtf8, std::string_view captionUtf8, MessageButtons buttons,
                               MessageIcon icon) override {
         const std::string text(textUtf8), caption(captionUtf8);
@@ -219,6 +230,16 @@ private:
         if (ww > 0 && wh > 0) {
             x = x * ow / ww;
             y = y * oh / wh;
+        }
+    }
+
+    void OutputToWindow(int& x, int& y) const {
+        int ww, wh, ow, oh;
+        SDL_GetWindowSize(window_, &ww, &wh);
+        SDL_GetRendererOutputSize(renderer_, &ow, &oh);
+        if (ow > 0 && oh > 0) {
+            x = x * ww / ow;
+            y = y * wh / oh;
         }
     }
 

@@ -162,17 +162,11 @@ int Extract(const ParsedArgs& a) {
     return failures ? 1 : 0;
 }
 
-std::string UpperExtension(const fs::path& path) {
-    std::string ext = path.extension().string();
-    for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return ext;
-}
-
 int Pack(const ParsedArgs& a) {
     if (a.positional.size() != 1) return UsageError("pack takes one DIR");
     if (!a.hasOutput || a.output == "-") return UsageError("pack needs -o ARCHIVE");
     const fs::path dir = a.positional[0], output = a.output;
-    const std::string ext = UpperExtension(output);
+    const std::string ext = UpperAscii(output.extension().string());
     const bool executable = ext == ".EXE" || ext == ".SCR";
     // The reader finds an appended archive by the extension, so the two must agree.
     if (a.hasAppendTo && !executable) return UsageError("--append-to needs an ARCHIVE ending in .exe or .scr");

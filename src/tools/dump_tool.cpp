@@ -9,7 +9,7 @@
 #include "archive/vrfiles.hpp"
 #include "script/page.hpp"
 #include "script/project.hpp"
-#include "script/propertyids.hpp"
+#include "params/properties.hpp"
 #include "tools/commands.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/projectsource.hpp"

@@ -9,10 +9,10 @@
 #include "params/convert.hpp"
 #include "params/exprbuild.hpp"
 #include "params/sysfuncs.hpp"
-#include "params/sysstate.hpp"
 #include "params/valuetext.hpp"
 #include "params/varset.hpp"
 #include "tools/commands.hpp"
+#include "tools/sourcetext.hpp"
 
 namespace ruvo::tools {
 
@@ -28,13 +28,7 @@ int Usage(const std::string& problem) {
     return 2;
 }
 
-int TypeCodeOf(const std::string& type) {
-    if (type == "int") return 1;
-    if (type == "float") return 2;
-    if (type == "flag") return 3;
-    if (type == "str") return 4;
-    return 0;
-}
+int TypeCodeOf(const std::string& type) { return ValueTypeFromSourceName(type).value_or(0); }
 
 // Sets a declared scalar from its UTF-8 text; false when the text is not a value of that type.
 bool SetInitial(TCustomParam& v, int type, const std::string& utf8) {
@@ -64,10 +58,8 @@ bool SetInitial(TCustomParam& v, int type, const std::string& utf8) {
 } // namespace
 
 int RunExpr(const Args& args) {
-    TSystemState state;
-    TParamCollection vars(state);
-    TSysFuncHost host;
-    TSysFuncMan funcs(vars, host);
+    TParamCollection vars;
+    TSysFuncMan funcs(vars);
 
     bool showOps = false, verbose = false, optionsDone = false;
     std::vector<std::string> declared;  // Shift-JIS names, in declaration order

@@ -1,6 +1,8 @@
 #pragma once
 // Lexical pieces of the game source format shared by its reader and its writer: string literals,
 // top-level argument splitting, and the error that names a source file and line.
+#include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -26,6 +28,10 @@ std::string ParseStringLiteral(std::string_view text, size_t& pos);
 std::string StringLiteralValue(std::string_view text);
 // The literal (UTF-8) that ParseStringLiteral reads back as these Shift-JIS bytes.
 std::string FormatStringLiteral(std::string_view sjis);
+
+// The source names of the value types: "int", "float", "flag", "str" for 1..4; nullptr / nullopt for others.
+const char* ValueTypeSourceName(int type) noexcept;
+std::optional<uint8_t> ValueTypeFromSourceName(std::string_view name) noexcept;
 
 // Splits at commas outside quotes, parentheses and square brackets; pieces are trimmed.
 std::vector<std::string> SplitTopLevel(std::string_view text);

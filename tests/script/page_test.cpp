@@ -4,7 +4,7 @@
 #include "archive/sjis.hpp"
 #include "params/exprbuild.hpp"
 #include "script/page.hpp"
-#include "script/propertyids.hpp"
+#include "params/properties.hpp"
 #include "script/staterecord.hpp"
 #include "bytes.hpp"
 
