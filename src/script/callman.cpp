@@ -156,8 +156,9 @@ void TCallMan::RunCommand(bool& yields) {
         e.AddContext(SjisToUtf8Lossy(page->FileName) + "(" + std::to_string(command.Line) + ")");
         throw;
     } catch (const std::bad_alloc&) {
-        throw std::move(EScriptLimit::OutOfMemory().AddContext(SjisToUtf8Lossy(page->FileName) + "(" +
-                                                                std::to_string(command.Line) + ")"));
+        EScriptLimit e = EScriptLimit::OutOfMemory();
+        e.AddContext(SjisToUtf8Lossy(page->FileName) + "(" + std::to_string(command.Line) + ")");
+        throw e;
     } catch (const ERuvoError& e) {
         TraceError(*page, command, e.Message());
     } catch (const std::exception& e) {
@@ -268,10 +269,12 @@ bool TCallMan::RunFrame() {
     // Every pass of the loop runs at most one command; a frame that never reaches a command ending it
     // has run away.
     const auto step = [&] {
-        if (++steps > limits_.maxCommandsPerFrame)
-            throw std::move(EScriptLimit(SysMessage("1フレームのコマンド数が%sを超えました（待つコマンドのないループ）",
-                                                    {std::to_string(limits_.maxCommandsPerFrame)}))
-                                .AddContext(Place()));
+        if (++steps > limits_.maxCommandsPerFrame) {
+            EScriptLimit e(SysMessage("1フレームのコマンド数が%sを超えました（待つコマンドのないループ）",
+                                      {std::to_string(limits_.maxCommandsPerFrame)}));
+            e.AddContext(Place());
+            throw e;
+        }
         return Step();
     };
     do {
