@@ -207,6 +207,7 @@ void TPlayer::FrameLoop() {
 void TPlayer::FrameStep() {
     localTime_ = LocalTimeNow();
     runtime_->RunScript();
+    if (trace_) std::fflush(trace_);  // a trace can be followed while the game runs
     if (terminating_) return;
     clock_.CountUpdate();
     Present(false);

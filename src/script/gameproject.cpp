@@ -78,7 +78,7 @@ void TProject::Load(const std::function<bool()>& locateData) {
 
 void TProject::ReadProjectFile() {
     TMemoryStream file;
-    WithContext([] { return std::string(kProjectFileName); }, [&] { files_.Load(file, kProjectFileName); });
+    files_.Load(file, kProjectFileName);  // its error names the file
     if (file.Size() == 0) {
         const std::string text = Utf8ToSjis("プロジェクトがありません");
         context_.Services.ShowWarning(text);
