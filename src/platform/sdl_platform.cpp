@@ -222,26 +222,20 @@ private:
         return FitPicture(w, h, screenWidth_, screenHeight_, integerScale_);
     }
 
-    // The output may be larger than the window on high-density screens; pointer positions are in window units.
-    void WindowToOutput(int& x, int& y) const {
+    // The output may be larger than the window on high-density screens; pointer positions are in window
+    // units. toOutput: window units to output pixels, else back.
+    void ScaleWindowOutput(int& x, int& y, bool toOutput) const {
         int ww, wh, ow, oh;
         SDL_GetWindowSize(window_, &ww, &wh);
         SDL_GetRendererOutputSize(renderer_, &ow, &oh);
-        if (ww > 0 && wh > 0) {
-            x = x * ow / ww;
-            y = y * oh / wh;
+        const int fromW = toOutput ? ww : ow, fromH = toOutput ? wh : oh, toW = toOutput ? ow : ww, toH = toOutput ? oh : wh;
+        if (fromW > 0 && fromH > 0) {
+            x = x * toW / fromW;
+            y = y * toH / fromH;
         }
     }
-
-    void OutputToWindow(int& x, int& y) const {
-        int ww, wh, ow, oh;
-        SDL_GetWindowSize(window_, &ww, &wh);
-        SDL_GetRendererOutputSize(renderer_, &ow, &oh);
-        if (ow > 0 && oh > 0) {
-            x = x * ww / ow;
-            y = y * wh / oh;
-        }
-    }
+    void WindowToOutput(int& x, int& y) const { ScaleWindowOutput(x, y, true); }
+    void OutputToWindow(int& x, int& y) const { ScaleWindowOutput(x, y, false); }
 
     bool ToolBarVisible() const { return !fullScreen_ || pointerOnTopRow_; }
 

@@ -135,7 +135,10 @@ int RunExpr(const Args& args) {
                 std::fprintf(stderr, "stopped at operation %d (%s): %s\n", stop.operation,
                              SjisToUtf8Lossy(TRuvoParser::DescribeOperation(parser.Operations()[static_cast<size_t>(stop.operation)])).c_str(),
                              SjisToUtf8Lossy(stop.message).c_str());
-            if (parser.Result()) std::fprintf(stderr, "result: %s\n", ValueTextUtf8(*parser.Result()).c_str());
+            if (const TCustomParam* result = parser.Result()) {
+                const char* type = ValueTypeSourceName(result->TypeCode());
+                std::fprintf(stderr, "result: %s (%s)\n", ValueTextUtf8(*result).c_str(), type ? type : "?");
+            }
         }
     }
 
