@@ -407,9 +407,14 @@ private:
     // Binary operators by precedence, tightest first, each level from the left: one pass per level.
     void Operators(const std::vector<Token>& source) {
         std::vector<Token> tokens = UnarySigns(source);
+        unsigned levels = 0;  // the levels that have an operator
+        for (const Token& t : tokens)
+            if (t.isOperator) levels |= 1u << FindOperator(t.text).level;
         bool assigned = false;
+        std::vector<Token> out;
         for (int level = 0; level <= kLoosestLevel; ++level) {
-            std::vector<Token> out;
+            if (!(levels & (1u << level))) continue;
+            out.clear();
             out.reserve(tokens.size());
             for (size_t i = 0; i < tokens.size(); ++i) {
                 const Token& t = tokens[i];
@@ -439,7 +444,7 @@ private:
                     out.push_back(Token{temp, false});
                 }
             }
-            tokens = std::move(out);
+            tokens.swap(out);
         }
         if (tokens.empty()) return;
         if (tokens.size() == 1 && !assigned) {

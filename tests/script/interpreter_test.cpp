@@ -1,3 +1,4 @@
+#include "archive/serializer.hpp"
 #include "interpreter_fixture.hpp"
 
 namespace ruvo::testing {
@@ -331,6 +332,12 @@ TEST_F(Interpreter, SavedGamesBefore116CarryNoDispatchLevel) {
     cm.LoadFrom(old, 115);
     EXPECT_EQ(cm.Level, 2);
     EXPECT_EQ(old.Remaining(), 0);
+    // The one description writes exactly that record when asked for version 115.
+    cm.Level = 5;
+    TMemoryStream written;
+    TSerializer writer = TSerializer::Writer(written, 115);
+    cm.Sync(writer);
+    EXPECT_EQ(written.Bytes(), bytes);
 }
 
 TEST_F(Interpreter, DamagedSavedStateIsRefusedCleanly) {
