@@ -56,7 +56,6 @@ public:
     // The script has ended and no event handler runs.
     bool ScriptEnded() const;
 
-    TVrFileManager& Files() const noexcept { return *files_; }
     TParamCollection& Vars() const noexcept { return *vars_; }
     TSysFuncMan& Funcs() const noexcept { return *funcs_; }
     TProject* Project() const noexcept { return project_.get(); }

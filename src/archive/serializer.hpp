@@ -9,15 +9,12 @@
 #include <vector>
 
 #include "archive/errors.hpp"
-#include "archive/extended.hpp"
 #include "archive/streams.hpp"
 
 namespace ruvo {
 
-// Saved games are written as version 134 and read from version 107; the records inside one are read
-// with its version.
+// Saved games are written as version 134; the records inside one are read with the game's version.
 constexpr int32_t kSaveVersion = 134;
-constexpr int32_t kOldestSaveVersion = 107;
 
 class TSerializer {
 public:
@@ -51,12 +48,6 @@ public:
         if (!Has(since)) return;
         if (loading_) v = ReadStr(stream_);
         else WriteStr(stream_, v);
-    }
-    // 10-byte extended.
-    void Extended(Real& v, int32_t since = 0) {
-        if (!Has(since)) return;
-        if (loading_) v = ReadReal(stream_);
-        else WriteReal(stream_, v);
     }
     // int32 count, then the strings.
     void Strings(std::vector<std::string>& list, int32_t since = 0) {

@@ -6,10 +6,7 @@ namespace ruvo {
 
 namespace {
 
-constexpr TValueType Int = TValueType::Integer;
-constexpr TValueType Real = TValueType::Real;
-constexpr TValueType Flag = TValueType::Flag;
-constexpr TValueType Str = TValueType::String;
+using namespace valuetype;
 constexpr TValueType Prop = TValueType::None;
 
 constexpr std::array<TSysFuncInfo, kSysFuncCount> kTable = {{
