@@ -3,16 +3,13 @@
 
 #include "params/exprbuild.hpp"
 #include "params/sysfuncs.hpp"
-#include "params/sysstate.hpp"
 #include "params/varset.hpp"
 
 namespace {
 
 struct Env {
-    ruvo::TSystemState state;
-    ruvo::TParamCollection vars{state};
-    ruvo::TSysFuncHost host;
-    ruvo::TSysFuncMan funcs{vars, host};
+    ruvo::TParamCollection vars;
+    ruvo::TSysFuncMan funcs{vars};
     Env() {
         for (const char* name : {"a", "b", "c"}) vars.Declare(name, 1, ruvo::TVarScope::Global).Value().SetInt(1);
         // A game has more than three variables: spread some over the buckets.

@@ -1,27 +1,31 @@
 // Commands per second of the interpreter on a tight loop (While, Calc, WhileLoop, all continuing).
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+
 #include "archive/sjis.hpp"
 #include "params/sysfuncs.hpp"
-#include "params/sysstate.hpp"
 #include "params/varset.hpp"
 #include "script/callman.hpp"
-#include "script/scripthost.hpp"
+#include "script/runcontext.hpp"
+#include "script/services.hpp"
 #include "tools/pagesource.hpp"
 
 namespace {
 
 using namespace ruvo;
 
-class BenchHost : public TScriptHost {
+class BenchServices : public TPlayerServices {
 public:
-    bool FileAvailable(std::string_view) override { return true; }
     int32_t GameClock() const override { return 0; }
     int32_t FrameTime() const override { return 16; }
     bool Terminating() const override { return false; }
+    void SetTerminating(bool) override {}
     void Terminate() override {}
-    TScriptWorld* World() const override { return nullptr; }
-    void ResetGameState() override {}
+    void ShowWarning(const std::string&) override {}
+    IDiscPrompt& DiscPrompt() override { std::abort(); }
+    void SetTitle(const std::string&) override {}
+    void MovePointer(int, int) override {}
 };
 
 void BM_TightLoop(benchmark::State& state) {
@@ -30,14 +34,13 @@ void BM_TightLoop(benchmark::State& state) {
                                "While i < " + std::to_string(iterations) + "\n"
                                "    Calc total = total + i * 2\n"
                                "    WhileLoop i = i + 1\n";
-    TSystemState system;
-    TParamCollection vars(system);
-    TSysFuncHost funcHost;
-    TSysFuncMan funcs(vars, funcHost);
-    BenchHost host;
+    TParamCollection vars;
+    TSysFuncMan funcs(vars);
+    BenchServices services;
+    TRunContext context{services, vars, funcs};
     vars.Declare("i", 1, TVarScope::Global);
     vars.Declare("total", 1, TVarScope::Global);
-    TCallMan cm(host, vars, funcs, [&](const std::string& name) {
+    TCallMan cm(context, [&](const std::string& name) {
         auto page = tools::BuildPageSource(source, "bench.rvs", name);
         auto stream = std::make_unique<TMemoryStream>();
         page->SaveToStream(*stream);

@@ -5,6 +5,15 @@
 
 namespace ruvo {
 
+// The date and time of day, as "@Year" .. "@Sec" read them: taken once per frame, so that the values a
+// frame reads belong together.
+struct TLocalTime {
+    int year = 0, month = 0, day = 0;
+    int week = 1;  // 1 = Sunday .. 7 = Saturday
+    int hour = 0, minute = 0, second = 0;
+};
+TLocalTime LocalTimeNow();
+
 class TFrameClock {
 public:
     static constexpr int32_t kFrameInterval = 16;

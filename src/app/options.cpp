@@ -25,7 +25,8 @@ constexpr const char* kFooter =
     "Scripted input (--input), one event per line: FRAME click X Y | rclick X Y | move X Y | key CODE |\n"
     "wheel up|down | answer ok|cancel|yes|no\n"
     "Exit codes: 0 the game ended, 1 it could not start or failed, 2 a wrong command line or an output\n"
-    "that cannot be written.";
+    "that cannot be written, 128 + the signal's number after SIGINT or SIGTERM (the run still writes its\n"
+    "outputs).";
 
 // Whether a file could be created or replaced there, without touching it.
 bool CanWrite(const fs::path& file, std::string& why) {
@@ -60,7 +61,9 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
     app.set_version_flag("--version", std::string("ruvoplay ") + RUVO_VERSION);
     bool headless = false, window = false;
     std::string inputFile, traceFile, dumpVarsFile, screenshotFile;
-    auto* headlessFlag = app.add_flag("--headless", headless, "no window: 16 ms per frame, ends when the script ends");
+    auto* headlessFlag = app.add_flag("--headless", headless,
+                                      "no window: 16 ms per frame; ends when the game's script ends, or after "
+                                      "100000 frames when --frames is not given");
     app.add_flag("--window", window, "a window even when the default would be headless")->excludes(headlessFlag);
     app.add_flag("--fullscreen", o.fullScreen, "start in full screen");
     app.add_option("--frames", o.frames, "stop after N frames")->type_name("N")->check(CLI::NonNegativeNumber);

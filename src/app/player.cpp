@@ -1,39 +1,45 @@
 #include "app/player.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <iostream>
 #include <map>
-#include <sstream>
 #include <system_error>
 #include <unistd.h>
 
+#include "app/runtime.hpp"
+#include "app/stopsignals.hpp"
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
-#include "archive/vrfilemanager.hpp"
 #include "graphics/pngfile.hpp"
-#include "params/functable.hpp"
+#include "objects/inputsink.hpp"
+#include "params/sysfuncs.hpp"
 #include "params/valuetext.hpp"
 #include "params/varset.hpp"
+#include "script/gameproject.hpp"
 
 namespace ruvo {
 
 namespace fs = std::filesystem;
 using platform::MessageAnswer;
-
-namespace {
-
-bool EndsWithArchiveTag(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    char tag[2] = {};
-    return in.seekg(-2, std::ios::end) && in.read(tag, 2) && tag[0] == 'r' && tag[1] == 'v';
-}
-
-} // namespace
-
 using platform::MessageButtons;
 using platform::MessageIcon;
 using platform::PlatformEvent;
+
+namespace {
+
+// "@Fonts": one name a line, CR LF between them, in Shift-JIS.
+std::string JoinLines(const std::vector<std::string>& utf8Names) {
+    std::string text;
+    for (const std::string& name : utf8Names) {
+        if (!text.empty()) text += "\r\n";
+        text += Utf8ToSjisLossy(name);
+    }
+    return text;
+}
+
+} // namespace
 
 TPlayer::TPlayer(TPlayerOptions options, platform::TPlatform& platform, fs::path playerFile)
     : options_(std::move(options)),
@@ -42,19 +48,42 @@ TPlayer::TPlayer(TPlayerOptions options, platform::TPlatform& platform, fs::path
       playerFolder_(playerFile_.parent_path()) {}
 
 TPlayer::~TPlayer() {
+    runtime_.reset();
     if (trace_ && trace_ != stdout) std::fclose(trace_);
 }
 
 int TPlayer::Run() {
+    stopSignals_ = std::make_unique<TStopSignals>();
     try {
         StartUp();
-        if (!terminating_) FrameLoop();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "ruvoplay: %s\n", e.what());
+    } catch (const EGameStart& e) {
+        ReportFailure(e, e.BoxShown());
         exitCode_ = 1;
+    } catch (const std::exception& e) {
+        ReportFailure(e, false);
+        exitCode_ = 1;
+    }
+    if (exitCode_ == 0 && !terminating_) {
+        try {
+            FrameLoop();
+        } catch (const std::exception& e) {
+            // A script that ran away (limits.hpp), or anything else that ends the run.
+            ReportFailure(e, false);
+            exitCode_ = 1;
+        }
     }
     ShutDown();
     return exitCode_;
+}
+
+bool TPlayer::Windowed() const { return platform_.Name() != "headless"; }
+
+void TPlayer::ReportFailure(const std::exception& error, bool boxShown) {
+    std::fprintf(stderr, "ruvoplay: %s\n", error.what());
+    if (Windowed() && !boxShown) {
+        terminating_ = true;
+        platform_.ShowMessage(error.what(), "警告", MessageButtons::Ok, MessageIcon::Warning);
+    }
 }
 
 platform::MessageAnswer TPlayer::Box(const std::string& sjisText, const std::string& sjisCaption,
@@ -75,53 +104,70 @@ void TPlayer::StartUp() {
         trace_ = NamesStandardOutput(options_.traceFile) ? stdout : std::fopen(options_.traceFile.c_str(), "wb");
         if (!trace_) throw std::runtime_error("cannot write the trace file " + options_.traceFile.string());
     }
-    files_ = std::make_unique<TVrFileManager>(deletions_, std::make_unique<TMountTableDiscRoots>());
-    files_->AddArchive({});  // the memory-file collection comes first
-    RegisterDataSources();
-    vars_ = std::make_unique<TParamCollection>(static_cast<TSystemState&>(*this));
-    funcs_ = std::make_unique<TSysFuncMan>(*vars_, static_cast<TSysFuncHost&>(*this));
-    project_ = std::make_unique<TProject>(static_cast<TProjectHost&>(*this), *files_, *vars_, *funcs_);
-    if (terminating_) {
-        exitCode_ = 1;
-        return;
-    }
-    const TProjectFile& p = project_->Settings;
+    runtime_ = std::make_unique<TRuntime>(TRuntimeSetup{options_.gameFolders, playerFile_, {}},
+                                          static_cast<TPlayerServices&>(*this), static_cast<TLocatePrompts&>(*this),
+                                          deletions_);
+    BindPlayerState();
+    runtime_->Start();
+    const TProjectFile& p = runtime_->Project()->Settings;
     screen_.SetSize(std::max(p.ScreenWidth, 1), std::max(p.ScreenHeight, 1), 32);
     screen_.Clear(0);
     platform_.OpenWindow({SjisToUtf8Lossy(p.Title), screen_.GetWidth(), screen_.GetHeight()});
     if (options_.fullScreen) platform_.SetFullScreen(true);
 }
 
-void TPlayer::RegisterDataSources() {
-    if (options_.gameFolders.empty()) {
-        files_->SetBaseFolder(playerFolder_);
-        // A player made with the game appended ends in "rv"; other data is found by LocateData.
-        if (EndsWithArchiveTag(playerFile_)) files_->AddArchive(playerFile_);
-        return;
+// The system variables of the screen, the clock and the fonts, and the system services the player offers
+// to scripts (the web browser).
+void TPlayer::BindPlayerState() {
+    TSystemVars& sv = runtime_->Vars().SystemVars();
+    sv.BindFlag(TSystemVar::FullScr, [this] { return platform_.FullScreen(); }, [this](bool on) {
+        platform_.SetFullScreen(on);
+        clock_.Resume(platform_.Ticks());
+    });
+    sv.BindInt(TSystemVar::DisplayModeCount, [this] { return static_cast<int32_t>(platform_.DisplayModes().size()); });
+    sv.BindInt(TSystemVar::TickCount, [this] { return clock_.GameClock(); });
+    sv.BindInt(TSystemVar::UpdateCount, [this] { return clock_.UpdateCount(); });
+    sv.BindInt(TSystemVar::PCTickCount, [] {
+        using namespace std::chrono;
+        const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+        return static_cast<int32_t>(static_cast<uint32_t>(ms));
+    });
+    const std::pair<TSystemVar, int TLocalTime::*> dateParts[] = {
+        {TSystemVar::Year, &TLocalTime::year}, {TSystemVar::Month, &TLocalTime::month},
+        {TSystemVar::Day, &TLocalTime::day},   {TSystemVar::Week, &TLocalTime::week},
+        {TSystemVar::Hour, &TLocalTime::hour}, {TSystemVar::Min, &TLocalTime::minute},
+        {TSystemVar::Sec, &TLocalTime::second},
+    };
+    for (const auto& [var, part] : dateParts) sv.BindInt(var, [this, part = part] { return localTime_.*part; });
+    for (const bool fixed : {false, true}) {
+        sv.BindStr(fixed ? TSystemVar::FixedFonts : TSystemVar::Fonts, [this, fixed] {
+            if (!fontsRead_[fixed]) {
+                fonts_[fixed] = JoinLines(platform_.FontFaces(fixed));
+                fontsRead_[fixed] = true;
+            }
+            return fonts_[fixed];
+        });
     }
-    files_->SetBaseFolder(options_.gameFolders.front());
-    for (const std::string& folder : options_.gameFolders) {
-        std::error_code ec;
-        const fs::path data = fs::path(folder) / "game.dat";
-        if (fs::is_regular_file(data, ec)) files_->AddArchive(data);
-    }
+    runtime_->Funcs().Register(sfOpenUrl, [this](const TFuncCall& c) {
+        const std::string url = c.Str(0);
+        if (url.rfind("http", 0) == 0 || url.rfind("ftp", 0) == 0) platform_.OpenUrl(SjisToUtf8Lossy(url));
+    });
 }
 
 void TPlayer::ShutDown() {
-    project_.reset();  // runs the exit page
-    // An output that was asked for and not written fails the run as a usage problem would.
-    if (vars_ && !options_.dumpVarsFile.empty() && !DumpVariables(options_.dumpVarsFile)) exitCode_ = kPlayerExitUsage;
+    if (runtime_) {
+        runtime_->CloseProject();  // runs the exit page
+        // An output that was asked for and not written fails the run as a usage problem would.
+        if (!options_.dumpVarsFile.empty() && !DumpVariables(options_.dumpVarsFile)) exitCode_ = kPlayerExitUsage;
+    }
     if (!options_.screenshotFile.empty() && !SaveScreenshot(options_.screenshotFile)) exitCode_ = kPlayerExitUsage;
     if (trace_ && std::fflush(trace_) != 0) exitCode_ = kPlayerExitUsage;
-    funcs_.reset();
-    vars_.reset();
-    files_.reset();
+    runtime_.reset();
     deletions_.DeleteAll();
-}
-
-bool TPlayer::LocateData() {
-    TMountTableDiscRoots discs;
-    return ruvo::LocateData(*files_, playerFolder_, discs, *this);
+    if (trace_) {
+        std::fclose(trace_);
+        trace_ = nullptr;
+    }
 }
 
 // ---- the frame loop
@@ -130,8 +176,14 @@ void TPlayer::FrameLoop() {
     Present(true);
     clock_.Resume(platform_.Ticks());
     long long frames = 0;
-    const bool headless = platform_.Name() == "headless";
+    const bool headless = !Windowed();
+    const long long limit = options_.frames >= 0 ? options_.frames : headless ? kHeadlessFrameLimit : -1;
     while (!closeRequested_ && !terminating_) {
+        if (const int signal = stopSignals_->Received()) {
+            std::fprintf(stderr, "ruvoplay: stopped by %s\n", TStopSignals::Name(signal));
+            exitCode_ = 128 + signal;
+            break;
+        }
         PumpEvents();
         if (closeRequested_ || terminating_) break;
         if (!active_) {
@@ -144,25 +196,26 @@ void TPlayer::FrameLoop() {
             ++frames;
         }
         platform_.FrameDone();
-        if (options_.frames >= 0 && frames >= options_.frames) break;
-        if (headless && ScriptEnded()) break;
-        if (project_->Settings.IdleSleep && !headless)
+        if (limit >= 0 && frames >= limit) {
+            if (options_.frames < 0)
+                std::fprintf(stderr, "ruvoplay: stopped after %lld frames, the limit of a headless run without --frames\n",
+                             frames);
+            break;
+        }
+        if (headless && runtime_->ScriptEnded()) break;
+        if (runtime_->Project()->Settings.IdleSleep && !headless)
             platform_.Sleep(TFrameClock::SleepAfter(start, platform_.Ticks()));
     }
 }
 
 void TPlayer::FrameStep() {
-    deletions_.DeleteAll();
-    project_->CallMan->RunFrame();
+    localTime_ = LocalTimeNow();
+    runtime_->RunScript();
+    if (trace_) std::fflush(trace_);  // a trace can be followed while the game runs
     if (terminating_) return;
     clock_.CountUpdate();
-    input_.EndFrame();
     Present(false);
-}
-
-bool TPlayer::ScriptEnded() const {
-    const TCallMan& cm = *project_->CallMan;
-    return !cm.CurrentPage && cm.State == 0;
+    runtime_->EndFrame();
 }
 
 void TPlayer::Present(bool whole) {
@@ -172,29 +225,32 @@ void TPlayer::Present(bool whole) {
 }
 
 void TPlayer::PumpEvents() {
+    TInputSink& input = runtime_->Input();
     PlatformEvent e;
     while (platform_.PollEvent(e)) {
         switch (e.kind) {
         case PlatformEvent::Kind::CloseRequest: Terminate(); break;
         case PlatformEvent::Kind::QuitButton: AskQuit(); break;
-        case PlatformEvent::Kind::ScreenSwitch: SetFullScreen(!platform_.FullScreen()); break;
+        case PlatformEvent::Kind::ScreenSwitch:
+            platform_.SetFullScreen(!platform_.FullScreen());
+            clock_.Resume(platform_.Ticks());
+            break;
         case PlatformEvent::Kind::FocusLost:
             active_ = false;
-            input_.ReleaseAll();
+            input.ReleaseAll();
             break;
         case PlatformEvent::Kind::FocusGained:
             active_ = true;
             clock_.Resume(platform_.Ticks());
             break;
         case PlatformEvent::Kind::MouseDown:
-            if (e.button != platform::MouseButton::Middle)
-                input_.MouseDown(e.button == platform::MouseButton::Left, e.x, e.y);
+            if (e.button != platform::MouseButton::Middle) input.MouseDown(e.button == platform::MouseButton::Left, e.x, e.y);
             break;
-        case PlatformEvent::Kind::MouseUp: input_.MouseUp(); break;
-        case PlatformEvent::Kind::MouseMove: input_.MouseMove(e.x, e.y); break;
-        case PlatformEvent::Kind::Wheel: input_.Wheel(e.delta); break;
-        case PlatformEvent::Kind::KeyDown: input_.KeyDown(e.key, e.repeat); break;
-        case PlatformEvent::Kind::KeyUp: input_.KeyUp(e.key); break;
+        case PlatformEvent::Kind::MouseUp: input.MouseUp(); break;
+        case PlatformEvent::Kind::MouseMove: input.MouseMove(e.x, e.y); break;
+        case PlatformEvent::Kind::Wheel: input.Wheel(e.delta); break;
+        case PlatformEvent::Kind::KeyDown: input.KeyDown(e.key, e.repeat); break;
+        case PlatformEvent::Kind::KeyUp: input.KeyUp(e.key); break;
         }
     }
 }
@@ -202,23 +258,19 @@ void TPlayer::PumpEvents() {
 void TPlayer::AskQuit() {
     const bool was = terminating_;
     terminating_ = true;
-    const std::string title = project_ ? project_->Settings.Title : std::string();
+    const std::string title = runtime_->Project()->Settings.Title;
     const MessageAnswer a = Box(SysMessage("「%s」を終了しますか？", {title}), title, MessageButtons::YesNo,
                                 MessageIcon::Question);
     if (a == MessageAnswer::Yes) closeRequested_ = true;
     else terminating_ = was;
 }
 
+// ---- services to the game
+
 void TPlayer::Terminate() {
     terminating_ = true;
     closeRequested_ = true;
 }
-
-// ---- what the script and the project ask of the player
-
-bool TPlayer::FileAvailable(std::string_view name) { return project_ && project_->FileAvailable(name); }
-
-void TPlayer::ResetGameState() { vars_->Reset(); }
 
 void TPlayer::Trace(std::string_view line) {
     const std::string text = SjisToUtf8Lossy(line);
@@ -245,46 +297,18 @@ bool TPlayer::InsertDisc() {
 }
 
 bool TPlayer::Quit() {
-    const TProjectFile& p = project_ ? project_->Settings : TProjectFile{};
+    const TProjectFile& p = runtime_->Project()->Settings;
     return Box(p.QuitPrompt, p.Title, MessageButtons::OkCancel, MessageIcon::Information) == MessageAnswer::Ok;
-}
-
-TCustomParam* TPlayer::CallResult() {
-    return project_ && project_->CallMan ? project_->CallMan->ResultHolder() : nullptr;
-}
-
-std::vector<std::string> TPlayer::CallParams() {
-    return project_ && project_->CallMan ? project_->CallMan->Args : std::vector<std::string>{};
-}
-
-std::string TPlayer::SenderName() {
-    return project_ && project_->CallMan ? project_->CallMan->SenderName() : std::string();
-}
-
-int32_t TPlayer::ScreenWidth() { return project_ ? project_->Settings.ScreenWidth : 640; }
-int32_t TPlayer::ScreenHeight() { return project_ ? project_->Settings.ScreenHeight : 480; }
-std::string TPlayer::Title() { return project_ ? project_->Settings.Title : std::string(); }
-
-void TPlayer::SetFullScreen(bool on) {
-    platform_.SetFullScreen(on);
-    clock_.Resume(platform_.Ticks());
-}
-
-void TPlayer::Call(int number, TCustomParam& dest, TArgs args) {
-    if (number == sfOpenUrl && !args.empty()) {
-        const std::string url = args[0]->AsStr();
-        if (url.rfind("http", 0) == 0 || url.rfind("ftp", 0) == 0) platform_.OpenUrl(SjisToUtf8Lossy(url));
-        dest.SetFlag(false);
-    }
 }
 
 // ---- what a run leaves behind for tests and authors
 
 bool TPlayer::DumpVariables(const fs::path& path) const {
+    const TParamCollection& vars = runtime_->Vars();
     std::map<std::string, std::string> lines;  // sorted by name as shown
-    for (int i = 0; i < vars_->Count(); ++i) {
-        const TParamCollectionItem& item = (*vars_)[i];
-        if (item.IsSystem() || item.Name().empty() || item.Name().rfind("____", 0) == 0) continue;
+    for (int i = 0; i < vars.Count(); ++i) {
+        const TParamCollectionItem& item = vars[i];
+        if (item.IsSystem() || item.Name().empty() || IsTemporaryName(item.Name())) continue;
         lines[SjisToUtf8Lossy(item.Name())] = ValueTextUtf8(item.Value());
     }
     std::ofstream file;

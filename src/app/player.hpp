@@ -1,6 +1,8 @@
 #pragma once
-// The player: the window's owner and the player-wide objects, created and freed in a fixed order,
-// and the frame loop that drives the script, the clock and the picture.
+// The player: the platform and its window with the tool bar, the frame clock and the frame loop, the
+// run's outputs (trace, variable dump, screenshot), and the services the game's subsystems ask of it
+// (clock, stop flag, boxes, pointer). The game's own objects live in the runtime (runtime.hpp), which
+// the player creates at start-up, drives frame by frame, and frees at shut-down.
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -8,28 +10,25 @@
 
 #include "app/frameclock.hpp"
 #include "app/gameini.hpp"
-#include "app/inputstate.hpp"
 #include "app/locatedata.hpp"
 #include "app/options.hpp"
 #include "archive/deletionlist.hpp"
 #include "archive/discs.hpp"
 #include "graphics/dibx.hpp"
-#include "params/sysfuncs.hpp"
-#include "params/sysstate.hpp"
 #include "platform/platform.hpp"
-#include "script/gameproject.hpp"
+#include "script/services.hpp"
 
 namespace ruvo {
 
-class TVrFileManager;
-class TParamCollection;
+class TRuntime;
+class TStopSignals;
 
-class TPlayer final : private TProjectHost,
-                      private TSystemState,
-                      private TSysFuncHost,
-                      private IDiscPrompt,
-                      private TLocatePrompts {
+class TPlayer final : private TPlayerServices, private IDiscPrompt, private TLocatePrompts {
 public:
+    // Headless runs without --frames stop after this many frames (26 minutes of game time): a game that
+    // waits for input nobody gives would otherwise run for ever.
+    static constexpr long long kHeadlessFrameLimit = 100000;
+
     // The player's folder holds "game.ini", "ruvoplay.log" and an installed game's data.
     // playerFile: the executable, which may carry the game's archive appended to it.
     TPlayer(TPlayerOptions options, platform::TPlatform& platform, std::filesystem::path playerFile);
@@ -42,39 +41,34 @@ public:
 
 private:
     void StartUp();
-    void RegisterDataSources();
+    void BindPlayerState();
     void FrameLoop();
     void FrameStep();
     void PumpEvents();
     void AskQuit();
     void Present(bool whole);
-    bool ScriptEnded() const;
     void ShutDown();
+    // One line on stderr; in a window also a warning box with the message, unless one was shown.
+    void ReportFailure(const std::exception& error, bool boxShown);
     // Each answers false, after saying why on standard error, when the output could not be written.
     bool DumpVariables(const std::filesystem::path& path) const;
     bool SaveScreenshot(const std::filesystem::path& path);
     platform::MessageAnswer Box(const std::string& sjisText, const std::string& sjisCaption,
                                 platform::MessageButtons buttons, platform::MessageIcon icon);
+    bool Windowed() const;
 
-    // TScriptHost / TProjectHost
-    bool FileAvailable(std::string_view name) override;
+    // TPlayerServices
     int32_t GameClock() const override { return clock_.GameClock(); }
     int32_t FrameTime() const override { return clock_.FrameTime(); }
     bool Terminating() const override { return terminating_; }
+    void SetTerminating(bool on) override { terminating_ = on; }
     void Terminate() override;
-    TScriptWorld* World() const override { return nullptr; }
-    void ResetGameState() override;
     bool Tracing() const override { return trace_ != nullptr; }
     void Trace(std::string_view line) override;
-    void SetTerminating(bool on) override { terminating_ = on; }
     void ShowWarning(const std::string& sjisText) override;
-    void SetTitle(const std::string& sjisTitle) override;
-    bool GameFolderGiven() const override { return !options_.gameFolders.empty(); }
-    bool LocateData() override;
     IDiscPrompt& DiscPrompt() override { return *this; }
-
-    // TSysFuncHost
-    void Call(int number, TCustomParam& dest, TArgs args) override;
+    void SetTitle(const std::string& sjisTitle) override;
+    void MovePointer(int x, int y) override { platform_.WarpPointer(x, y); }
 
     // IDiscPrompt
     bool OkCancel(const std::string& caption, const std::string& text) override;
@@ -84,32 +78,6 @@ private:
     void Reinstall() override;
     bool InsertDisc() override;
     bool Quit() override;
-
-    // TSystemState
-    TCustomParam* CallResult() override;
-    std::vector<std::string> CallParams() override;
-    std::string SenderName() override;
-    bool LeftClick() override { return input_.LeftClick(); }
-    void SetLeftClick(bool on) override { input_.SetLeftClick(on); }
-    bool RightClick() override { return input_.RightClick(); }
-    void SetRightClick(bool on) override { input_.SetRightClick(on); }
-    bool LeftPush() override { return input_.LeftPush(); }
-    bool RightPush() override { return input_.RightPush(); }
-    int32_t MouseX() override { return input_.MouseX(); }
-    int32_t MouseY() override { return input_.MouseY(); }
-    bool KeyPush(int key) override { return input_.KeyPush(key); }
-    bool KeyClick(int key) override { return input_.KeyClick(key); }
-    bool KeyRepeat(int key) override { return input_.KeyRepeat(key); }
-    bool WheelDown() override { return input_.WheelDown(); }
-    bool WheelUp() override { return input_.WheelUp(); }
-    int32_t ScreenWidth() override;
-    int32_t ScreenHeight() override;
-    std::string Title() override;
-    bool FullScreen() override { return platform_.FullScreen(); }
-    void SetFullScreen(bool on) override;
-    int32_t DisplayModeCount() override { return static_cast<int32_t>(platform_.DisplayModes().size()); }
-    int32_t TickCount() override { return clock_.GameClock(); }
-    int32_t UpdateCount() override { return clock_.UpdateCount(); }
 
     TPlayerOptions options_;
     platform::TPlatform& platform_;
@@ -121,13 +89,13 @@ private:
     bool active_ = true;
     int exitCode_ = 0;
     TFrameClock clock_;
-    TInputState input_;
+    TLocalTime localTime_;
+    std::string fonts_[2];  // all faces, fixed-pitch faces: asked for once, when a script first reads them
+    bool fontsRead_[2] = {false, false};
     std::FILE* trace_ = nullptr;
     TDeletionList deletions_;
-    std::unique_ptr<TVrFileManager> files_;
-    std::unique_ptr<TParamCollection> vars_;
-    std::unique_ptr<TSysFuncMan> funcs_;
-    std::unique_ptr<TProject> project_;
+    std::unique_ptr<TStopSignals> stopSignals_;
+    std::unique_ptr<TRuntime> runtime_;
     TDIBX screen_;
 };
 

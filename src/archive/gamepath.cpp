@@ -35,6 +35,15 @@ std::vector<std::string> SplitGamePath(std::string_view name) {
     return parts;
 }
 
+std::string ExtensionOf(std::string_view name) {
+    size_t dot = std::string_view::npos;
+    for (size_t i = 0; i < name.size(); i = NextCharPos(name, i)) {
+        if (name[i] == '.') dot = i;
+        if (name[i] == '\\' || name[i] == '/') dot = std::string_view::npos;
+    }
+    return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
+}
+
 std::string JoinGamePath(std::string_view folder, std::string_view name) {
     std::string out(folder);
     // A trailing "\" may be the second byte of a two-byte character; only a real separator counts.

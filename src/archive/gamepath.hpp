@@ -15,6 +15,9 @@ namespace ruvo {
 // or device prefixes ("C:").
 std::vector<std::string> SplitGamePath(std::string_view sjisName);
 
+// Extension of a game name with its dot ("bg\\a.png" -> ".png"), "" when its last part has none.
+std::string ExtensionOf(std::string_view sjisName);
+
 // Joins folder and name with "\" the way the game data does.
 std::string JoinGamePath(std::string_view folder, std::string_view name);
 

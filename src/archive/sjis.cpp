@@ -134,4 +134,28 @@ bool SameTextSjis(std::string_view a, std::string_view b) noexcept {
     return true;
 }
 
+namespace {
+char UpperAsciiChar(char c) noexcept { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+char LowerAsciiChar(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+} // namespace
+
+std::string UpperAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = UpperAsciiChar(c);
+    return out;
+}
+
+std::string LowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = LowerAsciiChar(c);
+    return out;
+}
+
+bool SameTextAscii(std::string_view a, std::string_view b) noexcept {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (LowerAsciiChar(a[i]) != LowerAsciiChar(b[i])) return false;
+    return true;
+}
+
 } // namespace ruvo

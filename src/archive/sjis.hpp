@@ -44,5 +44,9 @@ std::string Utf8ToSjisLossy(std::string_view utf8) noexcept;
 // Case folding that leaves two-byte characters alone (their second byte may fall in 'A'..'Z').
 std::string LowerSjis(std::string_view s);
 bool SameTextSjis(std::string_view a, std::string_view b) noexcept;
+// Case folding of ASCII text (file extensions, command names), byte by byte.
+std::string UpperAscii(std::string_view s);
+std::string LowerAscii(std::string_view s);
+bool SameTextAscii(std::string_view a, std::string_view b) noexcept;
 
 } // namespace ruvo

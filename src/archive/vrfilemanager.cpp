@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "archive/errors.hpp"
+#include "archive/gamepath.hpp"
 #include "archive/installset.hpp"
 #include "archive/sjis.hpp"
 
@@ -21,22 +22,6 @@ namespace {
 constexpr int kTempNameAttempts = 1000;
 
 ERuvoError NotFound(std::string_view name) { return ERuvoError(SysMessage("%s:ファイルがありません", {name})); }
-
-std::string LowerAscii(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return s;
-}
-
-// Extension of a game name with its dot ("bg\\a.wmv" -> ".wmv"), "" when it has none.
-std::string ExtensionOf(std::string_view name) {
-    size_t dot = std::string_view::npos;
-    for (size_t i = 0; i < name.size(); i = NextCharPos(name, i)) {
-        if (name[i] == '.') dot = i;
-        if (CharLength(name, i) == 1 && (name[i] == '\\' || name[i] == '/')) dot = std::string_view::npos;
-    }
-    return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
-}
 
 std::optional<fs::path> FindUnder(const TGamePathResolver& resolver, std::string_view name) {
     if (name.empty()) return std::nullopt;
@@ -166,11 +151,11 @@ std::optional<fs::path> TVrFileManager::DiscFile(std::string_view name) const {
     return std::nullopt;
 }
 
-int TVrFileManager::AddArchive(const fs::path& path) {
+int TVrFileManager::AddArchive(const fs::path& path, TContainerKind kind) {
     for (const auto& c : collections_)
         if (SameTextSjis(c->Folder().string(), path.string())) return -1;
     auto collection = std::make_unique<TVrFileCollection>(partSize_);
-    collection->Open(path);
+    collection->Open(path, kind);
     collections_.push_back(std::move(collection));
     return Count() - 1;
 }

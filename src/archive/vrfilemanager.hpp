@@ -98,7 +98,7 @@ public:
 
     // Opens an archive (any container kind) or registers a folder; -1 when a collection with that folder
     // is registered already. An empty path registers the memory-file collection.
-    int AddArchive(const std::filesystem::path& path);
+    int AddArchive(const std::filesystem::path& path, TContainerKind kind = TContainerKind::ByName);
     int AddResourceArchive(const TResourceRegistry& registry, std::string resourceName, std::string resourceType);
     void RemoveArchive(int index);
     void Clear();

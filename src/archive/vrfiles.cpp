@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive/errors.hpp"
+#include "archive/gamepath.hpp"
 #include "archive/rands.hpp"
 #include "archive/resources.hpp"
 #include "archive/sjis.hpp"
@@ -29,22 +30,6 @@ ERuvoError Damaged(const std::string& why) {
 
 ERuvoError NotFound(std::string_view name) {
     return ERuvoError(SysMessage("%s:ファイルがありません", {name}));
-}
-
-std::string UpperAscii(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return s;
-}
-
-// Extension of a game name ("bg\\a.png" -> ".png"), "" when the last part has none.
-std::string ExtensionOf(std::string_view name) {
-    size_t dot = std::string_view::npos;
-    for (size_t i = 0; i < name.size(); i = NextCharPos(name, i)) {
-        if (name[i] == '.') dot = i;
-        if (name[i] == '\\' || name[i] == '/') dot = std::string_view::npos;
-    }
-    return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
 }
 
 void PutLe32(uint8_t* p, uint32_t v) {
@@ -145,7 +130,7 @@ std::string TVrFileCollection::Describe() const {
 
 // ---- opening
 
-void TVrFileCollection::Open(const fs::path& fileName) {
+void TVrFileCollection::Open(const fs::path& fileName, TContainerKind kind) {
     Close();
     containerName_ = fileName;
     std::error_code ec;
@@ -159,7 +144,7 @@ void TVrFileCollection::Open(const fs::path& fileName) {
         data_ = stream_.get();
         const int64_t size = stream_->GetSize();
         const std::string ext = UpperAscii(fileName.extension().string());
-        if (ext == ".EXE" || ext == ".SCR") {
+        if (kind == TContainerKind::AppendedToProgram || ext == ".EXE" || ext == ".SCR") {
             // The executable ends with the archive's start position and the tag "rv".
             if (size < 6) throw Damaged("the file is too short to carry an archive trailer");
             uint8_t trailer[4];

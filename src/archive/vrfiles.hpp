@@ -52,6 +52,11 @@ private:
 using TVrProgress = std::function<void(TVrFileCollection& collection, TVrFile& entry, int index, int count,
                                        int64_t bytes, bool& stop)>;
 
+// How a container file holds its archive: told by its name (".exe"/".scr" carry it appended with the
+// trailer, a ".ext" file beside it holds the directory, else a plain archive), or appended to a program
+// whatever the program's name (the player's own executable on systems without ".exe").
+enum class TContainerKind { ByName, AppendedToProgram };
+
 class TVrFileCollection : public THashCollectionOf<TVrFile> {
 public:
     // partSize: the size of the part files of split containers (tests use tiny parts).
@@ -70,7 +75,7 @@ public:
     // Opens a container file by its kind (".exe"/".scr" with the trailer, a ".ext" directory beside it,
     // else a plain archive, each possibly split into parts). A name that is not an existing file leaves
     // the collection empty and serves loose files from the folder of that name.
-    void Open(const std::filesystem::path& fileName);
+    void Open(const std::filesystem::path& fileName, TContainerKind kind = TContainerKind::ByName);
     // Opens an archive embedded in the player.
     void OpenResource(const TResourceRegistry& registry, std::string resourceName, std::string resourceType);
     // Parses a directory at the stream's position, which is the archive's base; the stream is not owned

@@ -4,7 +4,7 @@
 
 namespace ruvo {
 
-TTimerData& TTimerList::Queue(TRuvoObject* sender, std::string handler, std::vector<std::string> parameters,
+TTimerData& TTimerList::Queue(TObjectId sender, std::string handler, std::vector<std::string> parameters,
                              uint8_t code) {
     auto entry = std::make_unique<TTimerData>();
     entry->Handler = std::move(handler);
@@ -15,7 +15,7 @@ TTimerData& TTimerList::Queue(TRuvoObject* sender, std::string handler, std::vec
     return *items_.back();
 }
 
-int TTimerList::IndexOfPending(const TRuvoObject* sender, uint8_t code) const noexcept {
+int TTimerList::IndexOfPending(TObjectId sender, uint8_t code) const noexcept {
     for (size_t i = 0; i < items_.size(); ++i)
         if (items_[i]->Sender == sender && items_[i]->Code == code) return static_cast<int>(i);
     return -1;
@@ -40,7 +40,7 @@ void TTimerList::RemoveRunning() {
     RemoveIf([](const TTimerData& e) { return e.State != 0; });
 }
 
-void TTimerList::RemovePendingOf(const TRuvoObject* sender) {
+void TTimerList::RemovePendingOf(TObjectId sender) {
     RemoveIf([&](const TTimerData& e) { return e.Sender == sender && e.State == 0; });
 }
 

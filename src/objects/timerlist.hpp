@@ -1,18 +1,19 @@
 #pragma once
 // The queue of script events raised by display objects: each entry names the handler (a page,
-// optionally ":label"), its sender and event code, and the dispatch level while its handler runs.
+// optionally ":label"), its sender (by id: the sender may be destroyed while its event waits) and event
+// code, and the dispatch level while its handler runs.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-namespace ruvo {
+#include "objects/ruvoobject.hpp"
 
-class TRuvoObject;
+namespace ruvo {
 
 struct TTimerData {
     std::string Handler;
-    TRuvoObject* Sender = nullptr;
+    TObjectId Sender = 0;
     uint8_t Code = 0;
     int32_t State = 0;  // 0 pending; else the level its handler runs at
     std::vector<std::string> Parameters;
@@ -20,14 +21,14 @@ struct TTimerData {
 
 class TTimerList {
 public:
-    TTimerData& Queue(TRuvoObject* sender, std::string handler, std::vector<std::string> parameters, uint8_t code);
+    TTimerData& Queue(TObjectId sender, std::string handler, std::vector<std::string> parameters, uint8_t code);
     // First entry of that sender and code, whatever its state, or -1.
-    int IndexOfPending(const TRuvoObject* sender, uint8_t code) const noexcept;
+    int IndexOfPending(TObjectId sender, uint8_t code) const noexcept;
     // First entry still pending, in queue order, or null.
     TTimerData* NextPending() noexcept;
     void RemoveByState(int32_t level);
     void RemoveRunning();
-    void RemovePendingOf(const TRuvoObject* sender);
+    void RemovePendingOf(TObjectId sender);
     void Clear() noexcept { items_.clear(); }
 
     int Count() const noexcept { return static_cast<int>(items_.size()); }

@@ -2,13 +2,17 @@
 
 #include <array>
 #include <cmath>
+#include <exception>
 #include <limits>
+#include <new>
+#include <stdexcept>
 
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
 #include "params/convert.hpp"
 #include "params/functable.hpp"
+#include "params/limits.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 
@@ -89,9 +93,6 @@ int TempType(const TOpeData& op, const TSysFuncMan& funcs, TArgs args) {
     case ocTo: return left();
     case ocPlus: return left() == 4 ? 4 : left() == 2 ? 2 : 1;
     case ocMinus:
-        // A negation is compiled as 0 - x; an integer temporary would truncate a negated real.
-        if (op.negation && op.operands[1]->TypeCode() == 2) return 2;
-        return left() == 2 ? 2 : 1;
     case ocMul:
     case ocDiv: return left() == 2 ? 2 : 1;
     case ocFunc: return funcs.ResultType(op.func, args);
@@ -227,10 +228,8 @@ void TOpeData::Prepare() {
     for (auto& operand : operands) args.push_back(operand.get());
     for (auto& operand : operands)
         if (auto* ref = dynamic_cast<TParamVar*>(operand.get())) references.push_back(ref);
-    destIsTemp = dest.size() >= kTempPrefix.size() && dest.compare(0, kTempPrefix.size(), kTempPrefix) == 0;
+    destIsTemp = IsTemporaryName(dest);
     destIsResult = SameTextSjis(dest, kResultTemp);
-    negation = code == ocMinus && operands.size() == 2 && dynamic_cast<TParamInt*>(operands[0].get()) &&
-               operands[0]->AsInt() == 0;
 }
 
 void TRuvoParser::LoadFromStream(TStream& s) {
@@ -368,7 +367,13 @@ void TRuvoParser::Execute(TOpeData& op, TParamCollection& vars, TSysFuncMan& fun
     case ocEBig:
     case ocESmall:
     case ocNEqual: dest.SetFlag(Compare(op.code, operand(0), operand(1))); break;
-    case ocComboStr: dest.SetStr(operand(0).AsStr() + operand(1).AsStr()); break;
+    case ocComboStr: {
+        std::string joined = operand(0).AsStr();
+        const std::string right = operand(1).AsStr();
+        CheckStringLength(joined.size() + right.size());  // before the join allocates
+        dest.SetStr(joined.append(right));
+        break;
+    }
     case ocFunc: funcs.Call(op.func, dest, args); break;
     case ocDimTo: BindElement(op, dest); break;
     default: InvalidOperation(op);
@@ -383,8 +388,15 @@ void TRuvoParser::Evaluate(TParamCollection& vars, TSysFuncMan& funcs) {
     temps.swap(spareTemps_);  // a nested evaluation of this same parser would find it empty
     for (size_t i = 0; i < ops_.size(); ++i) {
         TOpeData& op = ops_[i];
+        std::exception_ptr fatal;
         try {
             Execute(op, vars, funcs, temps);
+        } catch (const EScriptLimit&) {
+            fatal = std::current_exception();  // a runaway script ends the run, not just this evaluation
+        } catch (const std::bad_alloc&) {
+            fatal = std::make_exception_ptr(EScriptLimit::OutOfMemory());
+        } catch (const std::length_error&) {
+            fatal = std::make_exception_ptr(EScriptLimit::OutOfMemory());
         } catch (const ERuvoError& e) {
             stop_ = TStop{static_cast<int>(i), e.Message()};
         } catch (const std::exception& e) {
@@ -392,6 +404,10 @@ void TRuvoParser::Evaluate(TParamCollection& vars, TSysFuncMan& funcs) {
         }
         // 5. Unbind the operands so that no reference outlives the operation.
         for (TParamVar* ref : op.references) ref->Unbind();
+        if (fatal) {
+            ReleaseTemporaries(vars, temps);
+            std::rethrow_exception(fatal);
+        }
         if (stop_.operation >= 0) break;
     }
     if (!ops_.empty() && ops_.back().code == ocTo && ops_.back().destIsResult) {
@@ -401,6 +417,10 @@ void TRuvoParser::Evaluate(TParamCollection& vars, TSysFuncMan& funcs) {
             result_.reset();
         }
     }
+    ReleaseTemporaries(vars, temps);
+}
+
+void TRuvoParser::ReleaseTemporaries(TParamCollection& vars, std::vector<TParamCollectionItem*>& temps) {
     for (auto it = temps.rbegin(); it != temps.rend(); ++it) vars.DeleteTemporary(**it);
     temps.clear();
     spareTemps_.swap(temps);

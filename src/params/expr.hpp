@@ -24,10 +24,6 @@ constexpr int kLastOpeCode = ocNEqual;
 // "ocTo" for ocTo and so on.
 std::string_view OpeCodeName(int code) noexcept;
 
-// Names of the evaluator's temporaries: "____%d" values, "____d_%d" element references, "____arg".
-inline constexpr std::string_view kTempPrefix = "____";
-inline constexpr std::string_view kResultTemp = "____arg";
-
 // One loaded operation. Operands are constants or references (TParamVar) bound at each evaluation.
 struct TOpeData {
     TOpeCode code = ocNone;
@@ -40,7 +36,6 @@ struct TOpeData {
     std::vector<TCustomParam*> args;  // the operands as the functions take them
     bool destIsTemp = false;
     bool destIsResult = false;  // dest is "____arg"
-    bool negation = false;      // 0 - x, the compiled form of a unary minus
     TLookupMemo destLookup;
     void Prepare();
 };
@@ -60,6 +55,7 @@ public:
 
     // Runs the operations. Any error stops the evaluation quietly (see LastStop); afterwards Result is a
     // copy of "____arg" when the last operation assigned it, and every temporary made here is deleted.
+    // A passed limit or exhausted memory (EScriptLimit, limits.hpp) is not quiet: it leaves here.
     void Evaluate(TParamCollection& vars, TSysFuncMan& funcs);
     const TCustomParam* Result() const noexcept { return result_.get(); }
     std::unique_ptr<TCustomParam> TakeResult() noexcept { return std::move(result_); }
@@ -81,6 +77,8 @@ public:
 private:
     void Execute(TOpeData& op, TParamCollection& vars, TSysFuncMan& funcs,
                  std::vector<class TParamCollectionItem*>& temps);
+    // Deletes the temporaries this evaluation made and keeps the list for the next one.
+    void ReleaseTemporaries(TParamCollection& vars, std::vector<class TParamCollectionItem*>& temps);
 
     std::vector<TOpeData> ops_;
     std::unique_ptr<TCustomParam> result_;

@@ -8,6 +8,8 @@
 #include "archive/streams.hpp"
 #include "params/convert.hpp"
 #include "params/functable.hpp"
+#include "params/limits.hpp"
+#include "params/varset.hpp"
 
 namespace ruvo {
 
@@ -102,17 +104,32 @@ constexpr std::array<OperatorInfo, 18> kOperators = {{
     {"++", 4, ocComboStr}, {"&", 5, ocAnd}, {"^", 6, ocXor}, {"|", 7, ocOr}, {"=", 8, ocTo},
 }};
 
+constexpr int kLoosestLevel = 8;
+
 const OperatorInfo& FindOperator(std::string_view text) {
     for (const auto& op : kOperators)
         if (op.text == text) return op;
     SyntaxError();
 }
 
-bool IsValueTemp(std::string_view name) {
-    if (name.size() <= kTempPrefix.size() || name.substr(0, kTempPrefix.size()) != kTempPrefix) return false;
-    for (char c : name.substr(kTempPrefix.size()))
-        if (c < '0' || c > '9') return false;
-    return true;
+// The compiler works inside out and recursively, so its time and stack grow with the nesting: deeper
+// than kMaxExpressionNesting parentheses and brackets (outside string literals) is refused at once.
+void CheckNesting(const Chars& text) {
+    int depth = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const uint16_t c = text[i];
+        if (c == '"') {
+            size_t k = i + 1;
+            while (k < text.size() && text[k] != '"') k += (text[k] == '\\' && k + 1 < text.size()) ? 2 : 1;
+            if (k >= text.size()) return;  // no partner: the rest stays as it is, and so does its nesting
+            i = k;
+        } else if (c == '(' || c == '[') {
+            if (++depth > kMaxExpressionNesting)
+                throw EScriptLimit(SysMessage("式の入れ子が深すぎます（%s段を超えました）", {std::to_string(kMaxExpressionNesting)}));
+        } else if ((c == ')' || c == ']') && depth > 0) {
+            --depth;
+        }
+    }
 }
 
 } // namespace
@@ -140,12 +157,17 @@ private:
         ops_.push_back(TBuildOpeData{code, std::move(dest), std::move(operands)});
     }
 
-    // Puts a temporary's name where [from, to) was; the spaces keep it apart from its neighbours.
+    // A temporary's name between spaces, which keep it apart from its neighbours.
+    static void AppendName(Chars& text, const std::string& name) {
+        text.push_back(' ');
+        for (char ch : name) text.push_back(static_cast<uint8_t>(ch));
+        text.push_back(' ');
+    }
+
+    // Puts a temporary's name where [from, to) was.
     static void Replace(Chars& text, size_t from, size_t to, const std::string& name) {
         Chars repl;
-        repl.push_back(' ');
-        for (char ch : name) repl.push_back(static_cast<uint8_t>(ch));
-        repl.push_back(' ');
+        AppendName(repl, name);
         text.erase(text.begin() + static_cast<ptrdiff_t>(from), text.begin() + static_cast<ptrdiff_t>(to));
         text.insert(text.begin() + static_cast<ptrdiff_t>(from), repl.begin(), repl.end());
     }
@@ -172,33 +194,41 @@ private:
         return temp;
     }
 
+    // One pass: each literal becomes a temporary, in order from the left.
     void StringLiterals(Chars& text) {
-        for (;;) {
-            size_t open = 0;
-            while (open < text.size() && text[open] != '"') ++open;
-            if (open >= text.size()) return;
+        Chars out;
+        out.reserve(text.size());
+        size_t i = 0;
+        while (i < text.size()) {
+            if (text[i] != '"') {
+                out.push_back(text[i++]);
+                continue;
+            }
             std::string literal = "\"";
             size_t close = std::string::npos;
-            for (size_t i = open + 1; i < text.size(); ++i) {
-                const uint16_t c = text[i];
-                if (c == '\\' && i + 1 < text.size() && (text[i + 1] == '"' || text[i + 1] == '\\')) {
-                    literal += static_cast<char>(text[++i]);
-                } else if (c == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+            for (size_t k = i + 1; k < text.size(); ++k) {
+                const uint16_t c = text[k];
+                if (c == '\\' && k + 1 < text.size() && (text[k + 1] == '"' || text[k + 1] == '\\')) {
+                    literal += static_cast<char>(text[++k]);
+                } else if (c == '\\' && k + 1 < text.size() && text[k + 1] == 'n') {
                     literal += "\r\n";
-                    ++i;
+                    ++k;
                 } else if (c == '"') {
-                    close = i;
+                    close = k;
                     break;
                 } else {
-                    literal += ToBytes(text, i, i + 1);
+                    literal += ToBytes(text, k, k + 1);
                 }
             }
-            if (close == std::string::npos) return;  // a quote without a partner stays
+            if (close == std::string::npos) break;  // a quote without a partner stays, with the rest
             literal += '"';
             const std::string temp = NewTemp();
             Emit(ocTo, temp, {std::move(literal)});
-            Replace(text, open, close + 1, temp);
+            AppendName(out, temp);
+            i = close + 1;
         }
+        out.insert(out.end(), text.begin() + static_cast<ptrdiff_t>(i), text.end());
+        text = std::move(out);
     }
 
     // Nearest non-space character before pos, or npos.
@@ -351,54 +381,70 @@ private:
         return tokens;
     }
 
-    void Operators(std::vector<Token> tokens) {
-        // Unary signs, from the second-to-last token down to the second.
-        for (size_t i = tokens.size() >= 2 ? tokens.size() - 2 : 0; i >= 1 && i < tokens.size(); --i) {
+    // Unary signs, from the second-to-last token down to the second: a "+" or "-" after an operator.
+    // One pass from the right; `out` holds the tokens to the right, reversed.
+    std::vector<Token> UnarySigns(const std::vector<Token>& tokens) {
+        std::vector<Token> out;
+        out.reserve(tokens.size());
+        for (size_t i = tokens.size(); i-- > 0;) {
             const Token& t = tokens[i];
-            if (!t.isOperator || (t.text != "+" && t.text != "-") || !tokens[i - 1].isOperator) continue;
-            if (tokens[i + 1].isOperator) SyntaxError();
-            if (t.text == "+") {
-                tokens.erase(tokens.begin() + static_cast<ptrdiff_t>(i));
-            } else {
+            const bool unary = i >= 1 && i + 1 < tokens.size() && t.isOperator && (t.text == "+" || t.text == "-") &&
+                               tokens[i - 1].isOperator;
+            if (!unary) {
+                out.push_back(t);
+                continue;
+            }
+            if (out.back().isOperator) SyntaxError();
+            if (t.text == "-") {
                 const std::string temp = NewTemp();
-                Emit(ocMinus, temp, {"0", tokens[i + 1].text});
-                tokens[i] = Token{temp, false};
-                tokens.erase(tokens.begin() + static_cast<ptrdiff_t>(i) + 1);
+                Emit(ocMinus, temp, {"0", out.back().text});
+                out.back() = Token{temp, false};
             }
         }
+        return std::vector<Token>(out.rbegin(), out.rend());
+    }
 
+    // Binary operators by precedence, tightest first, each level from the left: one pass per level.
+    void Operators(const std::vector<Token>& source) {
+        std::vector<Token> tokens = UnarySigns(source);
+        unsigned levels = 0;  // the levels that have an operator
+        for (const Token& t : tokens)
+            if (t.isOperator) levels |= 1u << FindOperator(t.text).level;
         bool assigned = false;
-        for (;;) {
-            int bestLevel = 99;
-            size_t pos = 0;
+        std::vector<Token> out;
+        for (int level = 0; level <= kLoosestLevel; ++level) {
+            if (!(levels & (1u << level))) continue;
+            out.clear();
+            out.reserve(tokens.size());
             for (size_t i = 0; i < tokens.size(); ++i) {
-                if (!tokens[i].isOperator) continue;
-                const int level = FindOperator(tokens[i].text).level;
-                if (level < bestLevel) bestLevel = level, pos = i;
+                const Token& t = tokens[i];
+                if (!t.isOperator || FindOperator(t.text).level != level) {
+                    out.push_back(t);
+                    continue;
+                }
+                const OperatorInfo& op = FindOperator(t.text);
+                const bool hasRight = i + 1 < tokens.size() && !tokens[i + 1].isOperator;
+                if (!hasRight) SyntaxError();
+                const std::string& right = tokens[++i].text;
+                if (op.code == ocTo) {
+                    if (out.empty() || out.back().isOperator) SyntaxError();
+                    Emit(ocTo, out.back().text, {right});
+                    out.pop_back();
+                    assigned = true;
+                } else if (!out.empty()) {
+                    if (out.back().isOperator) SyntaxError();
+                    const std::string temp = NewTemp();
+                    Emit(op.code, temp, {out.back().text, right});
+                    out.back() = Token{temp, false};
+                } else {
+                    // An operator at the start: only a sign, applied to zero.
+                    if (op.code != ocPlus && op.code != ocMinus) SyntaxError();
+                    const std::string temp = NewTemp();
+                    Emit(op.code, temp, {"0", right});
+                    out.push_back(Token{temp, false});
+                }
             }
-            if (bestLevel == 99) break;
-            const OperatorInfo& op = FindOperator(tokens[pos].text);
-            const bool hasRight = pos + 1 < tokens.size() && !tokens[pos + 1].isOperator;
-            if (op.code == ocTo) {
-                if (pos == 0 || tokens[pos - 1].isOperator || !hasRight) SyntaxError();
-                Emit(ocTo, tokens[pos - 1].text, {tokens[pos + 1].text});
-                tokens.erase(tokens.begin() + static_cast<ptrdiff_t>(pos) - 1,
-                             tokens.begin() + static_cast<ptrdiff_t>(pos) + 2);
-                assigned = true;
-            } else if (pos > 0) {
-                if (tokens[pos - 1].isOperator || !hasRight) SyntaxError();
-                const std::string temp = NewTemp();
-                Emit(op.code, temp, {tokens[pos - 1].text, tokens[pos + 1].text});
-                tokens[pos - 1] = Token{temp, false};
-                tokens.erase(tokens.begin() + static_cast<ptrdiff_t>(pos),
-                             tokens.begin() + static_cast<ptrdiff_t>(pos) + 2);
-            } else {
-                if ((op.code != ocPlus && op.code != ocMinus) || !hasRight) SyntaxError();
-                const std::string temp = NewTemp();
-                Emit(op.code, temp, {"0", tokens[1].text});
-                tokens[0] = Token{temp, false};
-                tokens.erase(tokens.begin() + 1);
-            }
+            tokens.swap(out);
         }
         if (tokens.empty()) return;
         if (tokens.size() == 1 && !assigned) {
@@ -415,7 +461,9 @@ private:
 void TBuildRuvoParser::Compile(std::string_view text, int firstTemporary) {
     ops_.clear();
     std::vector<TBuildOpeData> ops;
-    Rewriter(ops, firstTemporary).Run(ToChars(text));
+    Chars chars = ToChars(text);
+    CheckNesting(chars);
+    Rewriter(ops, firstTemporary).Run(std::move(chars));
 
     // Copy elimination: "____n = ____m" goes, later uses of ____n become ____m.
     std::unordered_map<std::string, std::string> renamed;
@@ -426,7 +474,7 @@ void TBuildRuvoParser::Compile(std::string_view text, int firstTemporary) {
     for (auto& op : ops) {
         rename(op.dest);
         for (size_t i = op.code == ocFunc ? 1 : 0; i < op.operands.size(); ++i) rename(op.operands[i]);
-        if (op.code == ocTo && op.operands.size() == 1 && IsValueTemp(op.dest) && IsValueTemp(op.operands[0])) {
+        if (op.code == ocTo && op.operands.size() == 1 && IsValueTemporaryName(op.dest) && IsValueTemporaryName(op.operands[0])) {
             renamed[op.dest] = op.operands[0];
             continue;
         }

@@ -1,15 +1,16 @@
 #pragma once
-// Shared pieces of the built-in system functions (one file per family: text, numbers and dates,
-// variables and arrays). Each family answers whether it carried out function number n.
+// Shared pieces of the built-in system functions, one file per family (text, numbers and dates,
+// variables and arrays); each family lists its functions with their handlers.
+#include <span>
 #include <string>
 
 #include "params/sysfuncs.hpp"
 
 namespace ruvo::funcs {
 
-bool CallTextFunction(int number, TCustomParam& dest, TArgs args);
-bool CallNumberFunction(TSysFuncMan& man, int number, TCustomParam& dest, TArgs args);
-bool CallVariableFunction(TSysFuncMan& man, int number, TCustomParam& dest, TArgs args);
+std::span<const TBuiltInFunction> TextFunctions();
+std::span<const TBuiltInFunction> NumberFunctions();
+std::span<const TBuiltInFunction> VariableFunctions();
 
 // Whether the argument names a variable (a reference bound to a record).
 bool IsVariable(const TCustomParam& arg) noexcept;
@@ -20,9 +21,5 @@ TCustomParam& VariableArg(TArgs args, size_t i, const char* function);
 // Writes into a variable argument; a write to a literal is lost (it must not change the constant).
 void WriteStr(TCustomParam& arg, std::string value);
 void WriteInt(TCustomParam& arg, int32_t value);
-
-// Optional argument i read as an integer, a flag, a string.
-int32_t IntArg(TArgs args, size_t i, int32_t fallback);
-bool FlagArg(TArgs args, size_t i, bool fallback);
 
 } // namespace ruvo::funcs

@@ -20,61 +20,61 @@ void SetReal(TCustomParam& dest, Real value) {
 constexpr const char* kWeekNames[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 constexpr const char* kWeekJNames[] = {"日", "月", "火", "水", "木", "金", "土"};
 
+void Abs(const TFuncCall& c) {
+    const int32_t v = c.Int(0);
+    c.dest.SetInt(v < 0 ? static_cast<int32_t>(0u - static_cast<uint32_t>(v)) : v);
+}
+
+void DecodeDateInto(const TFuncCall& c) {
+    const TDateParts d = DecodeDate(c.Float(0));
+    WriteInt(*c.args[1], d.year);
+    WriteInt(*c.args[2], d.month);
+    WriteInt(*c.args[3], d.day);
+}
+
+void DecodeTimeInto(const TFuncCall& c) {
+    const TTimeParts t = DecodeTime(c.Float(0));
+    WriteInt(*c.args[1], t.hour);
+    WriteInt(*c.args[2], t.minute);
+    WriteInt(*c.args[3], t.second);
+}
+
+const TBuiltInFunction kNumberFunctions[] = {
+    {sfNot, [](const TFuncCall& c) { c.dest.SetFlag(!c.args[0]->AsFlag()); }},
+    {sfRandom, [](const TFuncCall& c) { c.dest.SetInt(c.man.Random(c.Int(0))); }},
+    {sfInt, [](const TFuncCall& c) { c.dest.SetInt(RealToInt(c.Float(0))); }},
+    {sfFloat, [](const TFuncCall& c) { c.dest.SetFloat(c.Float(0)); }},
+    {sfSin, [](const TFuncCall& c) { SetReal(c.dest, std::sin(c.Float(0))); }},
+    {sfCos, [](const TFuncCall& c) { SetReal(c.dest, std::cos(c.Float(0))); }},
+    {sfTan, [](const TFuncCall& c) { SetReal(c.dest, std::tan(c.Float(0))); }},
+    {sfArcSin, [](const TFuncCall& c) { SetReal(c.dest, std::asin(c.Float(0))); }},
+    {sfArcCos, [](const TFuncCall& c) { SetReal(c.dest, std::acos(c.Float(0))); }},
+    {sfArcTan, [](const TFuncCall& c) { SetReal(c.dest, std::atan(c.Float(0))); }},
+    {sfArcTan2, [](const TFuncCall& c) { SetReal(c.dest, std::atan2(c.Float(0), c.Float(1))); }},
+    {sfHypot, [](const TFuncCall& c) { SetReal(c.dest, std::hypot(c.Float(0), c.Float(1))); }},
+    {sfAbs, Abs},
+    {sfFabs, [](const TFuncCall& c) { c.dest.SetFloat(std::fabs(c.Float(0))); }},
+    {sfEncodeDate, [](const TFuncCall& c) { c.dest.SetFloat(EncodeDate(c.Int(0), c.Int(1), c.Int(2))); }},
+    {sfEncodeTime, [](const TFuncCall& c) { c.dest.SetFloat(EncodeTime(c.Int(0), c.Int(1), c.Int(2))); }},
+    {sfDecodeDate, DecodeDateInto},
+    {sfDecodeTime, DecodeTimeInto},
+    {sfGetYear, [](const TFuncCall& c) { c.dest.SetInt(DecodeDate(c.Float(0)).year); }},
+    {sfGetMonth, [](const TFuncCall& c) { c.dest.SetInt(DecodeDate(c.Float(0)).month); }},
+    {sfGetDay, [](const TFuncCall& c) { c.dest.SetInt(DecodeDate(c.Float(0)).day); }},
+    {sfGetHour, [](const TFuncCall& c) { c.dest.SetInt(DecodeTime(c.Float(0)).hour); }},
+    {sfGetMin, [](const TFuncCall& c) { c.dest.SetInt(DecodeTime(c.Float(0)).minute); }},
+    {sfGetSec, [](const TFuncCall& c) { c.dest.SetInt(DecodeTime(c.Float(0)).second); }},
+    {sfGetWeek, [](const TFuncCall& c) { c.dest.SetInt(DayOfWeek(c.Float(0))); }},
+    {sfGetWeekStr, [](const TFuncCall& c) { c.dest.SetStr(kWeekNames[DayOfWeek(c.Float(0)) - 1]); }},
+    {sfGetWeekJStr, [](const TFuncCall& c) { c.dest.SetStr(SysMessage(kWeekJNames[DayOfWeek(c.Float(0)) - 1])); }},
+    {sfMin, [](const TFuncCall& c) { c.dest.SetInt(std::min(c.Int(0), c.Int(1))); }},
+    {sfMax, [](const TFuncCall& c) { c.dest.SetInt(std::max(c.Int(0), c.Int(1))); }},
+    {sfFmin, [](const TFuncCall& c) { c.dest.SetFloat(std::min(c.Float(0), c.Float(1))); }},
+    {sfFmax, [](const TFuncCall& c) { c.dest.SetFloat(std::max(c.Float(0), c.Float(1))); }},
+};
+
 } // namespace
 
-bool CallNumberFunction(TSysFuncMan& man, int number, TCustomParam& dest, TArgs args) {
-    const auto real = [&](size_t i) { return args[i]->AsFloat(); };
-    const auto num = [&](size_t i) { return args[i]->AsInt(); };
-    switch (number) {
-    case 20: dest.SetFlag(!args[0]->AsFlag()); return true;
-    case 26: dest.SetInt(man.Random(num(0))); return true;
-    case 37: dest.SetInt(RealToInt(real(0))); return true;
-    case 38: dest.SetFloat(real(0)); return true;
-    case 39: SetReal(dest, std::sin(real(0))); return true;
-    case 40: SetReal(dest, std::cos(real(0))); return true;
-    case 41: SetReal(dest, std::tan(real(0))); return true;
-    case 42: SetReal(dest, std::asin(real(0))); return true;
-    case 43: SetReal(dest, std::acos(real(0))); return true;
-    case 44: SetReal(dest, std::atan(real(0))); return true;
-    case 45: SetReal(dest, std::atan2(real(0), real(1))); return true;
-    case 46: SetReal(dest, std::hypot(real(0), real(1))); return true;
-    case 48: {
-        const int32_t v = num(0);
-        dest.SetInt(v < 0 ? static_cast<int32_t>(0u - static_cast<uint32_t>(v)) : v);
-        return true;
-    }
-    case 49: dest.SetFloat(std::fabs(real(0))); return true;
-    case 51: dest.SetFloat(EncodeDate(num(0), num(1), num(2))); return true;
-    case 52: dest.SetFloat(EncodeTime(num(0), num(1), num(2))); return true;
-    case 53: {
-        const TDateParts d = DecodeDate(real(0));
-        WriteInt(*args[1], d.year);
-        WriteInt(*args[2], d.month);
-        WriteInt(*args[3], d.day);
-        return true;
-    }
-    case 54: {
-        const TTimeParts t = DecodeTime(real(0));
-        WriteInt(*args[1], t.hour);
-        WriteInt(*args[2], t.minute);
-        WriteInt(*args[3], t.second);
-        return true;
-    }
-    case 55: dest.SetInt(DecodeDate(real(0)).year); return true;
-    case 56: dest.SetInt(DecodeDate(real(0)).month); return true;
-    case 57: dest.SetInt(DecodeDate(real(0)).day); return true;
-    case 58: dest.SetInt(DecodeTime(real(0)).hour); return true;
-    case 59: dest.SetInt(DecodeTime(real(0)).minute); return true;
-    case 60: dest.SetInt(DecodeTime(real(0)).second); return true;
-    case 61: dest.SetInt(DayOfWeek(real(0))); return true;
-    case 62: dest.SetStr(kWeekNames[DayOfWeek(real(0)) - 1]); return true;
-    case 63: dest.SetStr(SysMessage(kWeekJNames[DayOfWeek(real(0)) - 1])); return true;
-    case 126: dest.SetInt(std::min(num(0), num(1))); return true;
-    case 127: dest.SetInt(std::max(num(0), num(1))); return true;
-    case 128: dest.SetFloat(std::min(real(0), real(1))); return true;
-    case 129: dest.SetFloat(std::max(real(0), real(1))); return true;
-    default: return false;
-    }
-}
+std::span<const TBuiltInFunction> NumberFunctions() { return kNumberFunctions; }
 
 } // namespace ruvo::funcs

@@ -7,13 +7,11 @@
 #include "params/convert.hpp"
 #include "params/funcs_impl.hpp"
 #include "params/kana.hpp"
+#include "params/limits.hpp"
 
 namespace ruvo::funcs {
 
 namespace {
-
-// Longest string a function builds by repetition; beyond it the call fails instead of exhausting memory.
-constexpr size_t kMaxBuiltString = size_t{64} << 20;
 
 // Byte offsets of the character starts of s, plus s.size() at the end.
 std::vector<size_t> CharStarts(std::string_view s) {
@@ -136,6 +134,7 @@ std::string StringReplace(std::string_view s, std::string_view from, std::string
     while (i < s.size()) {
         if (hay.compare(i, needle.size(), needle) == 0) {
             out += to;
+            CheckStringLength(out.size());
             i += needle.size();
             if (!all) {
                 out += s.substr(i);
@@ -152,7 +151,7 @@ std::string StringReplace(std::string_view s, std::string_view from, std::string
 
 std::string Repeat(std::string_view s, int32_t n) {
     if (n <= 0 || s.empty()) return {};
-    if (s.size() * static_cast<size_t>(n) > kMaxBuiltString) throw ERuvoError("StringOfChar: string too long");
+    CheckStringLength(s.size() * static_cast<size_t>(n));
     std::string out;
     out.reserve(s.size() * static_cast<size_t>(n));
     for (int32_t i = 0; i < n; ++i) out += s;
@@ -202,66 +201,59 @@ std::string ChangeFileExt(std::string_view s, std::string_view ext) {
     return std::string(s.substr(0, i - 1)) + std::string(ext);
 }
 
+const TBuiltInFunction kTextFunctions[] = {
+    {sfIntToStr, [](const TFuncCall& c) { c.dest.SetStr(c.Has(1) ? FormatInt(c.Int(0), c.Int(1)) : IntToText(c.Int(0))); }},
+    {sfIntToHex, [](const TFuncCall& c) { c.dest.SetStr(FormatHex(c.Int(0), c.Int(1))); }},
+    {sfLength, [](const TFuncCall& c) { c.dest.SetInt(static_cast<int32_t>(c.Str(0).size())); }},
+    {sfJLength, [](const TFuncCall& c) { c.dest.SetInt(static_cast<int32_t>(CharCount(c.Str(0)))); }},
+    {sfCopy, [](const TFuncCall& c) { c.dest.SetStr(CopyUnits(c.Str(0), c.Int(1), c.IntOr(2, INT32_MAX), false)); }},
+    {sfJCopy, [](const TFuncCall& c) { c.dest.SetStr(CopyUnits(c.Str(0), c.Int(1), c.IntOr(2, INT32_MAX), true)); }},
+    {sfDelete, [](const TFuncCall& c) { WriteStr(*c.args[0], DeleteUnits(c.Str(0), c.Int(1), c.IntOr(2, INT32_MAX), false)); }},
+    {sfJDelete, [](const TFuncCall& c) { WriteStr(*c.args[0], DeleteUnits(c.Str(0), c.Int(1), c.IntOr(2, INT32_MAX), true)); }},
+    {sfInsert, [](const TFuncCall& c) { WriteStr(*c.args[1], InsertUnits(c.Str(0), c.Str(1), c.Int(2), false)); }},
+    {sfJInsert, [](const TFuncCall& c) { WriteStr(*c.args[1], InsertUnits(c.Str(0), c.Str(1), c.Int(2), true)); }},
+    {sfCompareStr, [](const TFuncCall& c) { c.dest.SetInt(CompareBytes(c.Str(0), c.Str(1), false)); }},
+    {sfCompareText, [](const TFuncCall& c) { c.dest.SetInt(CompareBytes(c.Str(0), c.Str(1), true)); }},
+    {sfPos, [](const TFuncCall& c) { c.dest.SetInt(PosUnits(c.Str(0), c.Str(1), false)); }},
+    {sfJPos, [](const TFuncCall& c) { c.dest.SetInt(PosUnits(c.Str(0), c.Str(1), true)); }},
+    {sfTrim, [](const TFuncCall& c) { c.dest.SetStr(TrimControl(c.Str(0))); }},
+    {sfJTrim, [](const TFuncCall& c) { c.dest.SetStr(JTrim(c.Str(0))); }},
+    {sfFixStr, [](const TFuncCall& c) { c.dest.SetStr(FixStr(c.Str(0))); }},
+    {sfLowerCase, [](const TFuncCall& c) { c.dest.SetStr(MapCase(c.Str(0), false)); }},
+    {sfUpperCase, [](const TFuncCall& c) { c.dest.SetStr(MapCase(c.Str(0), true)); }},
+    {sfExtractFilePath, [](const TFuncCall& c) {
+         const std::string s = c.Str(0);
+         c.dest.SetStr(s.substr(0, LastDelimiter("\\:", s)));
+     }},
+    {sfExtractFileName, [](const TFuncCall& c) {
+         const std::string s = c.Str(0);
+         c.dest.SetStr(s.substr(LastDelimiter("\\:", s)));
+     }},
+    {sfExtractFileExt, [](const TFuncCall& c) { c.dest.SetStr(ExtractFileExt(c.Str(0))); }},
+    {sfIsPathDelimiter, [](const TFuncCall& c) { c.dest.SetFlag(IsDelimiterAt("\\", c.Str(0), c.Int(1))); }},
+    {sfAddBackSlash, [](const TFuncCall& c) {
+         std::string s = c.Str(0);
+         if (!IsDelimiterAt("\\", s, static_cast<int32_t>(s.size()))) s += '\\';
+         c.dest.SetStr(std::move(s));
+     }},
+    {sfChangeFileExt, [](const TFuncCall& c) { c.dest.SetStr(ChangeFileExt(c.Str(0), c.Str(1))); }},
+    {sfIsDelimiter, [](const TFuncCall& c) { c.dest.SetFlag(IsDelimiterAt(c.Str(0), c.Str(1), c.Int(2))); }},
+    {sfStringOfChar, [](const TFuncCall& c) { c.dest.SetStr(Repeat(c.Str(0), c.Int(1))); }},
+    {sfStringReplace, [](const TFuncCall& c) {
+         c.dest.SetStr(StringReplace(c.Str(0), c.Str(1), c.Str(2), c.FlagOr(3, false), c.FlagOr(4, false)));
+     }},
+    {sfHanToZen, [](const TFuncCall& c) { c.dest.SetStr(HanToZen(c.Str(0))); }},
+    {sfZenToHan, [](const TFuncCall& c) { c.dest.SetStr(ZenToHan(c.Str(0))); }},
+    {sfAddDelimiter, [](const TFuncCall& c) {
+         const std::string s = c.Str(1);
+         c.dest.SetStr(s.empty() ? std::string() : s + c.Str(0));
+     }},
+    {sfStrToIntDef, [](const TFuncCall& c) { c.dest.SetInt(TextToIntDef(c.Str(0), c.Int(1))); }},
+    {sfStrToFloatDef, [](const TFuncCall& c) { c.dest.SetFloat(TextToRealDef(c.Str(0), c.Float(1))); }},
+};
+
 } // namespace
 
-bool CallTextFunction(int number, TCustomParam& dest, TArgs args) {
-    const auto str = [&](size_t i) { return args[i]->AsStr(); };
-    const auto num = [&](size_t i) { return args[i]->AsInt(); };
-    switch (number) {
-    case 0: dest.SetStr(args.size() > 1 ? FormatInt(num(0), num(1)) : IntToText(num(0))); return true;
-    case 1: dest.SetStr(FormatHex(num(0), num(1))); return true;
-    case 5: dest.SetInt(static_cast<int32_t>(str(0).size())); return true;
-    case 6: dest.SetInt(static_cast<int32_t>(CharCount(str(0)))); return true;
-    case 7:
-    case 8: dest.SetStr(CopyUnits(str(0), num(1), args.size() > 2 ? num(2) : INT32_MAX, number == 8)); return true;
-    case 9:
-    case 10:
-        WriteStr(*args[0], DeleteUnits(str(0), num(1), args.size() > 2 ? num(2) : INT32_MAX, number == 10));
-        return true;
-    case 11:
-    case 12: WriteStr(*args[1], InsertUnits(str(0), str(1), num(2), number == 12)); return true;
-    case 13: dest.SetInt(CompareBytes(str(0), str(1), false)); return true;
-    case 14: dest.SetInt(CompareBytes(str(0), str(1), true)); return true;
-    case 15:
-    case 16: dest.SetInt(PosUnits(str(0), str(1), number == 16)); return true;
-    case 17: dest.SetStr(TrimControl(str(0))); return true;
-    case 18: dest.SetStr(JTrim(str(0))); return true;
-    case 64: dest.SetStr(FixStr(str(0))); return true;
-    case 73: dest.SetStr(MapCase(str(0), false)); return true;
-    case 74: dest.SetStr(MapCase(str(0), true)); return true;
-    case 75: {
-        const std::string s = str(0);
-        dest.SetStr(s.substr(0, LastDelimiter("\\:", s)));
-        return true;
-    }
-    case 76: {
-        const std::string s = str(0);
-        dest.SetStr(s.substr(LastDelimiter("\\:", s)));
-        return true;
-    }
-    case 77: dest.SetStr(ExtractFileExt(str(0))); return true;
-    case 78: dest.SetFlag(IsDelimiterAt("\\", str(0), num(1))); return true;
-    case 79: {
-        std::string s = str(0);
-        if (!IsDelimiterAt("\\", s, static_cast<int32_t>(s.size()))) s += '\\';
-        dest.SetStr(std::move(s));
-        return true;
-    }
-    case 80: dest.SetStr(ChangeFileExt(str(0), str(1))); return true;
-    case 81: dest.SetFlag(IsDelimiterAt(str(0), str(1), num(2))); return true;
-    case 82: dest.SetStr(Repeat(str(0), num(1))); return true;
-    case 83: dest.SetStr(StringReplace(str(0), str(1), str(2), FlagArg(args, 3, false), FlagArg(args, 4, false))); return true;
-    case 85: dest.SetStr(HanToZen(str(0))); return true;
-    case 86: dest.SetStr(ZenToHan(str(0))); return true;
-    case 133: {
-        const std::string s = str(1);
-        dest.SetStr(s.empty() ? std::string() : s + str(0));
-        return true;
-    }
-    case 138: dest.SetInt(TextToIntDef(str(0), num(1))); return true;
-    case 139: dest.SetFloat(TextToRealDef(str(0), args[1]->AsFloat())); return true;
-    default: return false;
-    }
-}
+std::span<const TBuiltInFunction> TextFunctions() { return kTextFunctions; }
 
 } // namespace ruvo::funcs

@@ -4,6 +4,7 @@
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
 #include "params/funcs_impl.hpp"
+#include "params/limits.hpp"
 #include "params/varset.hpp"
 
 namespace ruvo::funcs {
@@ -70,108 +71,117 @@ void Splice(TCustomParam& target, int at, int removeCount, const TCustomParam* s
     for (int i = at + removeCount; i < oldCount; ++i) target.SetAtFrom(k++, *old, i);
 }
 
-} // namespace
+void GetArraySize(const TFuncCall& c) {
+    const TCustomParam& v = VariableArg(c.args, 0, "GetArraySize");
+    c.dest.SetInt(c.Has(1) ? v.DimSize(v.DimCount() - 1 - c.Int(1)) : v.Count());
+}
 
-bool CallVariableFunction(TSysFuncMan& man, int number, TCustomParam& dest, TArgs args) {
-    TParamCollection& vars = man.Vars();
-    switch (number) {
-    case 4: {
-        const TCustomParam& v = VariableArg(args, 0, "GetArraySize");
-        if (args.size() > 1) dest.SetInt(v.DimSize(v.DimCount() - 1 - args[1]->AsInt()));
-        else dest.SetInt(v.Count());
-        return true;
-    }
-    case 21: {
-        TCustomParam& v = VariableArg(args, 0, "SetArray");
-        std::vector<int32_t> sizes;
-        for (size_t i = 1; i < args.size(); ++i) sizes.push_back(args[i]->AsInt());
-        v.SetDims(std::move(sizes));
-        return true;
-    }
-    case 22: {
-        TCustomParam& v = VariableArg(args, 0, "FillMem");
-        switch (v.TypeCode()) {
-        case 1: v.FillInt(args[1]->AsInt()); break;
-        case 2: v.FillFloat(args[1]->AsFloat()); break;
-        case 3: v.FillFlag(args[1]->AsFlag()); break;
-        case 4: v.FillStr(args[1]->AsStr()); break;
-        default: break;
-        }
-        return true;
-    }
-    case 23: {
-        TCustomParam& target = VariableArg(args, 0, "CopyMem");
-        const TCustomParam& source = VariableArg(args, 1, "CopyMem");
-        target.CopyExact(source);
-        return true;
-    }
-    case 28: {
-        const TCustomParam& v = Whole(*args[0]);
-        const std::string delimiter = args.size() > 1 ? args[1]->AsStr() : std::string("\r\n");
-        std::string text;
-        for (int i = 0; i < v.Count(); ++i) text += (i ? delimiter : std::string()) + v.GetStrAt(i);
-        dest.SetStr(std::move(text));
-        return true;
-    }
-    case 29: {
-        const std::string text = args[0]->AsStr();
-        const std::string delims = args.size() > 2 ? args[2]->AsStr() : std::string("\r\n");
-        const auto pieces = (args.size() <= 2 || delims == "\r\n") ? SplitLines(text) : SplitAt(text, delims);
-        if (IsVariable(*args[1])) StoreStrings(const_cast<TCustomParam&>(Whole(*args[1])), pieces);
-        dest.SetInt(static_cast<int32_t>(pieces.size()));
-        return true;
-    }
-    case 30:
-        dest.SetInt(Whole(*args[0]).IndexOfStr(args[1]->AsStr(), FlagArg(args, 2, true), FlagArg(args, 3, false)));
-        return true;
-    case 31: {
-        TCustomParam& v = VariableArg(args, 0, "SortStr");
-        std::vector<std::string> items;
-        for (int i = 0; i < v.Count(); ++i) items.push_back(v.GetStrAt(i));
-        std::stable_sort(items.begin(), items.end(),
-                         [](const std::string& a, const std::string& b) { return LowerSjis(a) < LowerSjis(b); });
-        for (size_t i = 0; i < items.size(); ++i) v.SetStrAt(static_cast<int>(i), items[i]);
-        return true;
-    }
-    case 50: dest.SetFlag(vars.Find(args[0]->AsStr()) != nullptr); return true;
-    case 66:
-    case 67: {
-        TCustomParam& v = VariableArg(args, 0, number == 66 ? "AddArray" : "InsertArray");
-        const TCustomParam& source = Whole(*args[number == 66 ? 1 : 2]);
-        if (!IsMultiDimensional(v) && !IsMultiDimensional(source)) {
-            const int at = number == 66 ? v.Count() : std::clamp(args[1]->AsInt(), 0, v.Count());
-            Splice(v, at, 0, &source);
-        }
-        dest.SetInt(v.Count());
-        return true;
-    }
-    case 68: {
-        TCustomParam& v = VariableArg(args, 0, "DeleteArray");
-        if (!IsMultiDimensional(v)) {
-            const int at = std::clamp(args[1]->AsInt(), 0, v.Count() - 1);
-            const int n = std::clamp(args[2]->AsInt(), 0, v.Count() - at);
-            if (n > 0) Splice(v, at, n, nullptr);
-        }
-        dest.SetInt(v.Count());
-        return true;
-    }
-    case 70: {
-        TCustomParam& v = VariableArg(args, 0, "CopyArray");
-        v.AssignConverted(Whole(*args[1]));
-        dest.SetFlag(true);
-        return true;
-    }
-    case 84: {
-        const std::string name = args[0]->AsStr();
-        if (vars.Find(name)) {
-            vars.SetTempName(name);
-            dest.SetFlag(true);
-        }
-        return true;
-    }
-    case 130: dest.SetInt(args[0]->TypeCode()); return true;
-    default: return false;
+void SetArray(const TFuncCall& c) {
+    TCustomParam& v = VariableArg(c.args, 0, "SetArray");
+    std::vector<int32_t> sizes;
+    for (size_t i = 1; i < c.args.size(); ++i) sizes.push_back(c.Int(i));
+    v.SetDims(std::move(sizes));
+}
+
+void FillMem(const TFuncCall& c) {
+    TCustomParam& v = VariableArg(c.args, 0, "FillMem");
+    switch (v.TypeCode()) {
+    case 1: v.FillInt(c.Int(1)); break;
+    case 2: v.FillFloat(c.Float(1)); break;
+    case 3: v.FillFlag(c.args[1]->AsFlag()); break;
+    case 4: v.FillStr(c.Str(1)); break;
+    default: break;
     }
 }
+
+void CopyMem(const TFuncCall& c) {
+    TCustomParam& target = VariableArg(c.args, 0, "CopyMem");
+    target.CopyExact(VariableArg(c.args, 1, "CopyMem"));
+}
+
+void ArrayToString(const TFuncCall& c) {
+    const TCustomParam& v = Whole(*c.args[0]);
+    const std::string delimiter = c.Has(1) ? c.Str(1) : std::string("\r\n");
+    std::string text;
+    for (int i = 0; i < v.Count(); ++i) {
+        if (i) text += delimiter;
+        text += v.GetStrAt(i);
+        CheckStringLength(text.size());
+    }
+    c.dest.SetStr(std::move(text));
+}
+
+void StringToArray(const TFuncCall& c) {
+    const std::string text = c.Str(0);
+    const std::string delims = c.Has(2) ? c.Str(2) : std::string("\r\n");
+    const auto pieces = (!c.Has(2) || delims == "\r\n") ? SplitLines(text) : SplitAt(text, delims);
+    if (IsVariable(*c.args[1])) StoreStrings(const_cast<TCustomParam&>(Whole(*c.args[1])), pieces);
+    c.dest.SetInt(static_cast<int32_t>(pieces.size()));
+}
+
+void SortStr(const TFuncCall& c) {
+    TCustomParam& v = VariableArg(c.args, 0, "SortStr");
+    std::vector<std::string> items;
+    for (int i = 0; i < v.Count(); ++i) items.push_back(v.GetStrAt(i));
+    std::stable_sort(items.begin(), items.end(),
+                     [](const std::string& a, const std::string& b) { return LowerSjis(a) < LowerSjis(b); });
+    for (size_t i = 0; i < items.size(); ++i) v.SetStrAt(static_cast<int>(i), items[i]);
+}
+
+// AddArray (append) and InsertArray (before position a1): the elements of the source argument.
+void InsertElements(const TFuncCall& c, const char* function, bool append) {
+    TCustomParam& v = VariableArg(c.args, 0, function);
+    const TCustomParam& source = Whole(*c.args[append ? 1 : 2]);
+    if (!IsMultiDimensional(v) && !IsMultiDimensional(source)) {
+        const int at = append ? v.Count() : std::clamp(c.Int(1), 0, v.Count());
+        Splice(v, at, 0, &source);
+    }
+    c.dest.SetInt(v.Count());
+}
+
+void DeleteArray(const TFuncCall& c) {
+    TCustomParam& v = VariableArg(c.args, 0, "DeleteArray");
+    if (!IsMultiDimensional(v)) {
+        const int at = std::clamp(c.Int(1), 0, v.Count() - 1);
+        const int n = std::clamp(c.Int(2), 0, v.Count() - at);
+        if (n > 0) Splice(v, at, n, nullptr);
+    }
+    c.dest.SetInt(v.Count());
+}
+
+void AssignTemp(const TFuncCall& c) {
+    TParamCollection& vars = c.man.Vars();
+    const std::string name = c.Str(0);
+    if (!vars.Find(name)) return;
+    vars.SetTempName(name);
+    c.dest.SetFlag(true);
+}
+
+const TBuiltInFunction kVariableFunctions[] = {
+    {sfGetArraySize, GetArraySize},
+    {sfSetArray, SetArray},
+    {sfFillMem, FillMem},
+    {sfCopyMem, CopyMem},
+    {sfArrayToString, ArrayToString},
+    {sfStringToArray, StringToArray},
+    {sfIndexOfStr, [](const TFuncCall& c) {
+         c.dest.SetInt(Whole(*c.args[0]).IndexOfStr(c.Str(1), c.FlagOr(2, true), c.FlagOr(3, false)));
+     }},
+    {sfSortStr, SortStr},
+    {sfVarExists, [](const TFuncCall& c) { c.dest.SetFlag(c.man.Vars().Find(c.Str(0)) != nullptr); }},
+    {sfAddArray, [](const TFuncCall& c) { InsertElements(c, "AddArray", true); }},
+    {sfInsertArray, [](const TFuncCall& c) { InsertElements(c, "InsertArray", false); }},
+    {sfDeleteArray, DeleteArray},
+    {sfCopyArray, [](const TFuncCall& c) {
+         VariableArg(c.args, 0, "CopyArray").AssignConverted(Whole(*c.args[1]));
+         c.dest.SetFlag(true);
+     }},
+    {sfAssignTemp, AssignTemp},
+    {sfGetVarType, [](const TFuncCall& c) { c.dest.SetInt(c.args[0]->TypeCode()); }},
+};
+
+} // namespace
+
+std::span<const TBuiltInFunction> VariableFunctions() { return kVariableFunctions; }
 
 } // namespace ruvo::funcs

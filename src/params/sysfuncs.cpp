@@ -1,11 +1,14 @@
 #include "params/sysfuncs.hpp"
 
 #include <chrono>
+#include <stdexcept>
 
 #include "archive/errors.hpp"
 #include "params/exprbuild.hpp"
 #include "params/functable.hpp"
 #include "params/funcs_impl.hpp"
+#include "params/limits.hpp"
+#include "params/properties.hpp"
 #include "params/varset.hpp"
 
 namespace ruvo {
@@ -52,13 +55,28 @@ void WriteInt(TCustomParam& arg, int32_t value) {
     if (IsVariable(arg)) arg.SetInt(value);
 }
 
-int32_t IntArg(TArgs args, size_t i, int32_t fallback) { return i < args.size() ? args[i]->AsInt() : fallback; }
-bool FlagArg(TArgs args, size_t i, bool fallback) { return i < args.size() ? args[i]->AsFlag() : fallback; }
-
 } // namespace funcs
 
-TSysFuncMan::TSysFuncMan(TParamCollection& vars, TSysFuncHost& host)
-    : vars_(vars), host_(host), seed_(MillisecondsSinceMidnightUtc()) {}
+namespace {
+
+// Calc (a0): compiles and evaluates a0 at run time; "TRUE" when it compiled. Its errors are swallowed.
+const TBuiltInFunction kCalc = {sfCalc, [](const TFuncCall& c) {
+                                    if (c.man.EvaluateText(c.Str(0))) c.dest.SetStr("TRUE");
+                                }};
+
+template <class Fn>
+void ForEachBuiltIn(Fn&& fn) {
+    for (const auto& f : funcs::TextFunctions()) fn(f);
+    for (const auto& f : funcs::NumberFunctions()) fn(f);
+    for (const auto& f : funcs::VariableFunctions()) fn(f);
+    fn(kCalc);
+}
+
+} // namespace
+
+TSysFuncMan::TSysFuncMan(TParamCollection& vars) : vars_(vars), seed_(MillisecondsSinceMidnightUtc()) {
+    ForEachBuiltIn([&](const TBuiltInFunction& f) { builtIn_[f.number] = f.run; });
+}
 
 int32_t TSysFuncMan::Random(int32_t n) noexcept {
     seed_ = seed_ * 134775813u + 1u;
@@ -66,38 +84,43 @@ int32_t TSysFuncMan::Random(int32_t n) noexcept {
 }
 
 bool TSysFuncMan::IsBuiltIn(int number) noexcept {
-    switch (number) {
-    case 2: case 3: case 19: case 24: case 25: case 27: case 32: case 33: case 34: case 35: case 36: case 47:
-    case 65: case 69: case 71: case 72: case 125: case 131: case 132: case 134: case 135: case 137: case 140:
-    case 141:
-        return false;
-    default: return number >= 0 && number < kSysFuncCount && !(number >= 87 && number <= 124);
-    }
+    static const std::array<bool, kSysFuncCount> builtIn = [] {
+        std::array<bool, kSysFuncCount> table{};
+        ForEachBuiltIn([&](const TBuiltInFunction& f) { table[f.number] = true; });
+        return table;
+    }();
+    return number >= 0 && number < kSysFuncCount && builtIn[static_cast<size_t>(number)];
+}
+
+void TSysFuncMan::Register(TSysFuncNumber number, TSysFuncHandler handler) {
+    if (IsBuiltIn(number)) throw std::logic_error("system function " + std::string(SysFuncInfo(number)->name) + " is built in");
+    registered_[number] = std::move(handler);
 }
 
 int TSysFuncMan::ResultType(int number, TArgs args) const {
     const TSysFuncInfo* info = SysFuncInfo(number);
     if (!info) return 1;  // the call does nothing; the temporary only has to exist
-    if (number != sfGetProp) return info->resultType;
-    const int32_t property = args.size() > 1 ? args[1]->AsInt() : -1;
-    if (property < 0 || property > 161) throw ERuvoError::FromUtf8("GetPropの引数が違います");
-    return host_.PropertyType(property);
+    if (info->resultType != TValueType::None) return static_cast<int>(info->resultType);
+    const TValueType type = PropertyType(args.size() > 1 ? args[1]->AsInt() : -1);
+    if (type == TValueType::None) throw ERuvoError::FromUtf8("GetPropの引数が違います");
+    return static_cast<int>(type);
 }
 
-void TSysFuncMan::Calc(TCustomParam& dest, const TCustomParam& textArg) {
-    std::string text = textArg.AsStr();
-    const size_t b = text.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return;
-    text = text.substr(b, text.find_last_not_of(" \t\r\n") - b + 1);
+bool TSysFuncMan::EvaluateText(const std::string& source) {
+    const size_t b = source.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return false;
+    const std::string text = source.substr(b, source.find_last_not_of(" \t\r\n") - b + 1);
     if (depth_ >= kMaxEvaluationDepth) throw ERuvoError("Calc: nested too deeply");
     TRuvoParser parser;
     try {
         parser = CompileExpression(text, depth_ * kNestedTemporaryBase);
+    } catch (const EScriptLimit&) {
+        throw;
     } catch (const std::exception&) {
-        return;  // compile and write errors are swallowed: the destination stays ""
+        return false;  // compile and write errors are swallowed: the destination stays ""
     }
     parser.Evaluate(vars_, *this);
-    dest.SetStr("TRUE");
+    return true;
 }
 
 void TSysFuncMan::Call(int number, TCustomParam& dest, TArgs args) {
@@ -107,17 +130,9 @@ void TSysFuncMan::Call(int number, TCustomParam& dest, TArgs args) {
     const int n = static_cast<int>(args.size());
     if (n < info->minArgs || (info->maxArgs >= 0 && n > info->maxArgs))
         throw ERuvoError(SysMessage("%s 引数の数が不正です", {info->name}));
-    if (!IsBuiltIn(number)) {
-        host_.Call(number, dest, args);
-        return;
-    }
-    if (number == sfCalc) {
-        Calc(dest, *args[0]);
-        return;
-    }
-    if (funcs::CallTextFunction(number, dest, args)) return;
-    if (funcs::CallNumberFunction(*this, number, dest, args)) return;
-    funcs::CallVariableFunction(*this, number, dest, args);
+    const TFuncCall call{*this, dest, args};
+    if (TBuiltInHandler run = builtIn_[static_cast<size_t>(number)]) run(call);
+    else if (const TSysFuncHandler& handler = registered_[static_cast<size_t>(number)]) handler(call);
 }
 
 } // namespace ruvo

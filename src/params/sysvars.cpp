@@ -4,7 +4,6 @@
 
 #include "archive/errors.hpp"
 #include "params/convert.hpp"
-#include "params/sysstate.hpp"
 #include "params/varset.hpp"
 
 namespace ruvo {
@@ -27,8 +26,6 @@ constexpr std::array<uint8_t, kSystemVarCount> kTypes = {
     4, 3, 4, 4, 1, 2, 3, 2, 2, 2, 3, 3, 1, 1, 4, 3, 4, 3, 1, 0, 4, 4, 3, 3,
 };
 
-constexpr int kKeyArraySize = 258;
-
 } // namespace
 
 std::string_view SystemVarName(int selector) {
@@ -36,17 +33,27 @@ std::string_view SystemVarName(int selector) {
     return kNames[static_cast<size_t>(selector)];
 }
 
-struct TParamSystem::Value {
+namespace {
+[[noreturn]] void BadIndex() { throw ERuvoError::FromUtf8("配列の添字が不正です"); }
+} // namespace
+
+// One value of a system variable, in the type its owner exchanges it in.
+struct TSysValue {
     int type = 1;
     int32_t i = 0;
     Real f = 0;
     bool b = false;
     std::string s;
 
-    static Value Int(int32_t v) { Value x; x.type = 1; x.i = v; return x; }
-    static Value Float(Real v) { Value x; x.type = 2; x.f = v; return x; }
-    static Value Flag(bool v) { Value x; x.type = 3; x.b = v; return x; }
-    static Value Str(std::string v) { Value x; x.type = 4; x.s = std::move(v); return x; }
+    static TSysValue Int(int32_t v) { TSysValue x; x.type = 1; x.i = v; return x; }
+    static TSysValue Float(Real v) { TSysValue x; x.type = 2; x.f = v; return x; }
+    static TSysValue Flag(bool v) { TSysValue x; x.type = 3; x.b = v; return x; }
+    static TSysValue Str(std::string v) { TSysValue x; x.type = 4; x.s = std::move(v); return x; }
+    static TSysValue Empty(int type) {
+        TSysValue x;
+        x.type = type == 0 ? 4 : type;
+        return x;
+    }
 
     int32_t AsInt() const {
         switch (type) {
@@ -82,56 +89,180 @@ struct TParamSystem::Value {
     }
 };
 
-TParamSystem::TParamSystem(TParamCollection& owner, int selector) : owner_(owner), selector_(selector) {
+// The answers of one variable. The base answers the empty value of the variable's type and ignores
+// writes: what a variable says while nobody owns it.
+class TSystemVarSource {
+public:
+    explicit TSystemVarSource(int type) : type_(type) {}
+    virtual ~TSystemVarSource() = default;
+    int Type() const noexcept { return type_; }
+    virtual bool IsArray() const { return false; }
+    virtual int Count() const { return 1; }
+    // pos < 0: a scalar read; otherwise element pos of an array (0 for a scalar).
+    virtual TSysValue Read(int /*pos*/) const { return TSysValue::Empty(type_); }
+    virtual void Write(const TSysValue&) {}
+    virtual TCustomParam* Target() const { return nullptr; }
+
+private:
+    int type_;
+};
+
+namespace {
+
+class TScalarSource final : public TSystemVarSource {
+public:
+    TScalarSource(int type, std::function<TSysValue()> get, std::function<void(const TSysValue&)> set)
+        : TSystemVarSource(type), get_(std::move(get)), set_(std::move(set)) {}
+    TSysValue Read(int) const override { return get_(); }
+    void Write(const TSysValue& v) override {
+        if (set_) set_(v);
+    }
+
+private:
+    std::function<TSysValue()> get_;
+    std::function<void(const TSysValue&)> set_;
+};
+
+class TFlagsSource final : public TSystemVarSource {
+public:
+    explicit TFlagsSource(std::function<bool(int)> get) : TSystemVarSource(3), get_(std::move(get)) {}
+    bool IsArray() const override { return true; }
+    int Count() const override { return kKeyArraySize; }
+    TSysValue Read(int pos) const override {
+        if (pos < 0) return TSysValue::Flag(false);  // a scalar read of a key array
+        if (pos >= kKeyArraySize) BadIndex();
+        return TSysValue::Flag(get_ && get_(pos));
+    }
+
+private:
+    std::function<bool(int)> get_;
+};
+
+class TStringsSource final : public TSystemVarSource {
+public:
+    explicit TStringsSource(std::function<std::vector<std::string>()> get)
+        : TSystemVarSource(4), get_(std::move(get)) {}
+    bool IsArray() const override { return true; }
+    int Count() const override { return get_ ? static_cast<int>(get_().size()) : 0; }
+    TSysValue Read(int pos) const override {
+        const std::vector<std::string> items = get_ ? get_() : std::vector<std::string>{};
+        if (pos < 0) return TSysValue::Str(items.empty() ? std::string() : items.front());
+        if (pos >= static_cast<int>(items.size())) BadIndex();
+        return TSysValue::Str(items[static_cast<size_t>(pos)]);
+    }
+
+private:
+    std::function<std::vector<std::string>()> get_;
+};
+
+class THolderSource final : public TSystemVarSource {
+public:
+    explicit THolderSource(std::function<TCustomParam*()> target) : TSystemVarSource(0), target_(std::move(target)) {}
+    TCustomParam* Target() const override { return target_ ? target_() : nullptr; }
+
+private:
+    std::function<TCustomParam*()> target_;
+};
+
+bool IsKeyArray(TSystemVar v) {
+    return v == TSystemVar::KeyPush || v == TSystemVar::KeyClick || v == TSystemVar::KeyRepeat;
+}
+bool IsStringList(TSystemVar v) { return v == TSystemVar::ParamStr || v == TSystemVar::MidiPorts; }
+
+int TypeOf(TSystemVar v) { return kTypes[static_cast<size_t>(v)]; }
+
+std::unique_ptr<TSystemVarSource> Unowned(TSystemVar v) {
+    if (IsKeyArray(v)) return std::make_unique<TFlagsSource>(nullptr);
+    if (IsStringList(v)) return std::make_unique<TStringsSource>(nullptr);
+    if (TypeOf(v) == 0) return std::make_unique<THolderSource>(nullptr);
+    return std::make_unique<TSystemVarSource>(TypeOf(v));
+}
+
+} // namespace
+
+// ---- bindings
+
+TSystemVars::TSystemVars() {
+    for (int i = 0; i < kSystemVarCount; ++i) sources_.push_back(Unowned(static_cast<TSystemVar>(i)));
+}
+
+TSystemVars::~TSystemVars() = default;
+
+void TSystemVars::Set(TSystemVar v, std::unique_ptr<TSystemVarSource> source) {
+    sources_.at(static_cast<size_t>(v)) = std::move(source);
+}
+
+void TSystemVars::BindInt(TSystemVar v, std::function<int32_t()> get, std::function<void(int32_t)> set) {
+    Set(v, std::make_unique<TScalarSource>(
+               TypeOf(v), [get = std::move(get)] { return TSysValue::Int(get()); },
+               set ? std::function<void(const TSysValue&)>([set = std::move(set)](const TSysValue& x) { set(x.AsInt()); })
+                   : nullptr));
+}
+
+void TSystemVars::BindFlag(TSystemVar v, std::function<bool()> get, std::function<void(bool)> set) {
+    Set(v, std::make_unique<TScalarSource>(
+               TypeOf(v), [get = std::move(get)] { return TSysValue::Flag(get()); },
+               set ? std::function<void(const TSysValue&)>([set = std::move(set)](const TSysValue& x) { set(x.AsFlag()); })
+                   : nullptr));
+}
+
+void TSystemVars::BindReal(TSystemVar v, std::function<Real()> get) {
+    Set(v, std::make_unique<TScalarSource>(TypeOf(v), [get = std::move(get)] { return TSysValue::Float(get()); }, nullptr));
+}
+
+void TSystemVars::BindStr(TSystemVar v, std::function<std::string()> get, std::function<void(std::string)> set) {
+    Set(v, std::make_unique<TScalarSource>(
+               TypeOf(v), [get = std::move(get)] { return TSysValue::Str(get()); },
+               set ? std::function<void(const TSysValue&)>([set = std::move(set)](const TSysValue& x) { set(x.AsStr()); })
+                   : nullptr));
+}
+
+void TSystemVars::BindFlags(TSystemVar v, std::function<bool(int)> get) {
+    Set(v, std::make_unique<TFlagsSource>(std::move(get)));
+}
+
+void TSystemVars::BindStrings(TSystemVar v, std::function<std::vector<std::string>()> get) {
+    Set(v, std::make_unique<TStringsSource>(std::move(get)));
+}
+
+void TSystemVars::BindHolder(TSystemVar v, std::function<TCustomParam*()> target) {
+    Set(v, std::make_unique<THolderSource>(std::move(target)));
+}
+
+void TSystemVars::Unbind(TSystemVar v) { Set(v, Unowned(v)); }
+
+const TSystemVarSource& TSystemVars::Source(int selector) const {
+    SystemVarName(selector);  // validates
+    return *sources_[static_cast<size_t>(selector)];
+}
+
+// ---- the holder
+
+TParamSystem::TParamSystem(const TSystemVars& vars, int selector) : vars_(vars), selector_(selector) {
     SystemVarName(selector);  // validates
 }
 
 TCustomParam* TParamSystem::Forward() const {
-    if (Var() == TSystemVar::Result) return owner_.State().CallResult();
-    if (Var() == TSystemVar::Temp) {
-        if (owner_.TempName().empty()) return nullptr;
-        TParamCollectionItem* item = owner_.Find(owner_.TempName());
-        // "@Temp" standing for itself would recurse; it then stands for nothing.
-        if (!item || &item->Value() == this) return nullptr;
-        return &item->Value();
-    }
-    return nullptr;
-}
-
-bool TParamSystem::IsArray() const noexcept {
-    switch (Var()) {
-    case TSystemVar::ParamStr:
-    case TSystemVar::KeyPush:
-    case TSystemVar::KeyClick:
-    case TSystemVar::KeyRepeat:
-    case TSystemVar::MidiPorts: return true;
-    default: return false;
-    }
+    TCustomParam* target = Source().Target();
+    return target == this ? nullptr : target;  // standing for itself would recurse
 }
 
 int TParamSystem::Count() const {
     if (auto* f = Forward()) return f->Count();
-    switch (Var()) {
-    case TSystemVar::ParamStr: return static_cast<int>(owner_.State().CallParams().size());
-    case TSystemVar::KeyPush:
-    case TSystemVar::KeyClick:
-    case TSystemVar::KeyRepeat: return kKeyArraySize;
-    case TSystemVar::MidiPorts: return static_cast<int>(owner_.State().MidiPorts().size());
-    default: return 1;
-    }
+    return Source().Count();
 }
 
 int TParamSystem::TypeCode() const {
-    if (Var() == TSystemVar::Result || Var() == TSystemVar::Temp) {
+    if (Source().Type() == 0) {
         auto* f = Forward();
         return f ? f->TypeCode() : 0;
     }
-    return kTypes[static_cast<size_t>(selector_)];
+    return Source().Type();
 }
 
 std::vector<int32_t> TParamSystem::Dims() const {
     if (auto* f = Forward()) return f->Dims();
-    if (!IsArray()) return {};
+    if (!Source().IsArray()) return {};
     const int n = Count();
     return n > 0 ? std::vector<int32_t>{n} : std::vector<int32_t>{};
 }
@@ -144,162 +275,83 @@ int TParamSystem::DimSize(int i) const {
     return (i >= 0 && i < static_cast<int>(d.size())) ? d[static_cast<size_t>(i)] : 1;
 }
 
-TParamSystem::Value TParamSystem::Read(int pos) const {
-    TSystemState& st = owner_.State();
-    const auto key = [&](bool (TSystemState::*get)(int)) {
-        if (pos < 0 || pos >= kKeyArraySize) throw ERuvoError::FromUtf8("配列の添字が不正です");
-        return Value::Flag((st.*get)(pos));
-    };
-    const auto list = [&](const std::vector<std::string>& items, bool scalar) {
-        if (scalar) return Value::Str(items.empty() ? std::string() : items.front());
-        if (pos < 0 || pos >= static_cast<int>(items.size())) throw ERuvoError::FromUtf8("配列の添字が不正です");
-        return Value::Str(items[static_cast<size_t>(pos)]);
-    };
-    const bool scalar = pos < 0;  // a scalar read
-    if (!scalar && !IsArray() && pos != 0) throw ERuvoError::FromUtf8("配列の添字が不正です");
-    switch (Var()) {
-    case TSystemVar::Result:
-    case TSystemVar::Temp: return Value::Str({});  // nothing to stand for: empty values
-    case TSystemVar::LClick: return Value::Flag(st.LeftClick());
-    case TSystemVar::RClick: return Value::Flag(st.RightClick());
-    case TSystemVar::LPush: return Value::Flag(st.LeftPush());
-    case TSystemVar::RPush: return Value::Flag(st.RightPush());
-    case TSystemVar::MouseX: return Value::Int(st.MouseX());
-    case TSystemVar::MouseY: return Value::Int(st.MouseY());
-    case TSystemVar::TextDelay: return Value::Int(owner_.TextDelay());
-    case TSystemVar::HistoryCount: return Value::Int(st.HistoryCount());
-    case TSystemVar::ParamCount: return Value::Int(static_cast<int32_t>(st.CallParams().size()));
-    case TSystemVar::ParamStr: return list(st.CallParams(), scalar);
-    case TSystemVar::Sender: return Value::Str(st.SenderName());
-    case TSystemVar::ScrWidth: return Value::Int(st.ScreenWidth());
-    case TSystemVar::ScrHeight: return Value::Int(st.ScreenHeight());
-    case TSystemVar::TickCount: return Value::Int(st.TickCount());
-    case TSystemVar::PCTickCount: return Value::Int(st.PCTickCount());
-    case TSystemVar::UpdateCount: return Value::Int(st.UpdateCount());
-    case TSystemVar::Year: return Value::Int(st.Now().year);
-    case TSystemVar::Month: return Value::Int(st.Now().month);
-    case TSystemVar::Day: return Value::Int(st.Now().day);
-    case TSystemVar::Week: return Value::Int(st.Now().week);
-    case TSystemVar::Hour: return Value::Int(st.Now().hour);
-    case TSystemVar::Min: return Value::Int(st.Now().minute);
-    case TSystemVar::Sec: return Value::Int(st.Now().second);
-    case TSystemVar::Fonts: return Value::Str(st.Fonts());
-    case TSystemVar::FixedFonts: return Value::Str(st.FixedFonts());
-    case TSystemVar::FullScr: return Value::Flag(st.FullScreen());
-    case TSystemVar::Cursor: return Value::Str(owner_.CursorFile());
-    case TSystemVar::SelStr: return Value::Str(owner_.SelStr());
-    case TSystemVar::SelIndex: return Value::Int(owner_.SelIndex());
-    case TSystemVar::Pi: return Value::Float(3.14159265358979323846264338327950288L);
-    case TSystemVar::CGDither: return Value::Flag(st.CGDither());
-    case TSystemVar::OneHour: return Value::Float(1.0L / 24);
-    case TSystemVar::OneMin: return Value::Float(1.0L / (24 * 60));
-    case TSystemVar::OneSec: return Value::Float(1.0L / (24 * 60 * 60));
-    case TSystemVar::KeyPush: return scalar ? Value::Flag(false) : key(&TSystemState::KeyPush);
-    case TSystemVar::KeyClick: return scalar ? Value::Flag(false) : key(&TSystemState::KeyClick);
-    case TSystemVar::KeyRepeat: return scalar ? Value::Flag(false) : key(&TSystemState::KeyRepeat);
-    case TSystemVar::DisplayModeCount: return Value::Int(st.DisplayModeCount());
-    case TSystemVar::DisplayModeIndex: return Value::Int(st.DisplayModeIndex());
-    case TSystemVar::Title: return Value::Str(st.Title());
-    case TSystemVar::SoundON: return Value::Flag(st.SoundOn());
-    case TSystemVar::ActiveCompo: return Value::Str(st.ActiveCompo());
-    case TSystemVar::HistoryMaxCount: return Value::Int(st.HistoryMaxCount());
-    case TSystemVar::MidiPort: return Value::Str(st.MidiPort());
-    case TSystemVar::MidiPorts: return list(st.MidiPorts(), scalar);
-    case TSystemVar::WheelDown: return Value::Flag(st.WheelDown());
-    case TSystemVar::WheelUp: return Value::Flag(st.WheelUp());
-    }
-    throw ERuvoError::FromUtf8("内部エラー");
+namespace {
+
+TSysValue ReadAt(const TSystemVarSource& source, int pos) {
+    if (!source.IsArray() && pos != 0) BadIndex();
+    if (pos < 0) BadIndex();
+    return source.Read(pos);
 }
 
-void TParamSystem::Write(const Value& v) {
-    TSystemState& st = owner_.State();
-    switch (Var()) {
-    case TSystemVar::LClick: st.SetLeftClick(v.AsFlag()); break;
-    case TSystemVar::RClick: st.SetRightClick(v.AsFlag()); break;
-    case TSystemVar::MouseX: st.SetMouseX(v.AsInt()); break;
-    case TSystemVar::MouseY: st.SetMouseY(v.AsInt()); break;
-    case TSystemVar::TextDelay: owner_.SetTextDelay(v.AsInt()); break;
-    case TSystemVar::FullScr: st.SetFullScreen(v.AsFlag()); break;
-    case TSystemVar::Cursor: owner_.SetCursorFile(v.AsStr()); break;
-    case TSystemVar::SelStr: owner_.SetSelStr(v.AsStr()); break;
-    case TSystemVar::SelIndex: owner_.SetSelIndex(v.AsInt()); break;
-    case TSystemVar::CGDither: st.SetCGDither(v.AsFlag()); break;
-    case TSystemVar::DisplayModeIndex: st.SetDisplayModeIndex(v.AsInt()); break;
-    case TSystemVar::SoundON: st.SetSoundOn(v.AsFlag()); break;
-    case TSystemVar::ActiveCompo: st.SetActiveCompo(v.AsStr()); break;
-    case TSystemVar::HistoryMaxCount: st.SetHistoryMaxCount(v.AsInt()); break;
-    case TSystemVar::MidiPort: st.SetMidiPort(v.AsStr()); break;
-    default: break;  // read-only: ignored
-    }
-}
+} // namespace
 
 bool TParamSystem::AsFlag() const {
     if (auto* f = Forward()) return f->AsFlag();
-    return Read(-1).AsFlag();
+    return Source().Read(-1).AsFlag();
 }
 Real TParamSystem::AsFloat() const {
     if (auto* f = Forward()) return f->AsFloat();
-    return Read(-1).AsFloat();
+    return Source().Read(-1).AsFloat();
 }
 int32_t TParamSystem::AsInt() const {
     if (auto* f = Forward()) return f->AsInt();
-    return Read(-1).AsInt();
+    return Source().Read(-1).AsInt();
 }
 std::string TParamSystem::AsStr() const {
     if (auto* f = Forward()) return f->AsStr();
-    return Read(-1).AsStr();
+    return Source().Read(-1).AsStr();
 }
 
 void TParamSystem::SetFlag(bool value) {
     if (auto* f = Forward()) return f->SetFlag(value);
-    Write(Value::Flag(value));
+    WriteValue(TSysValue::Flag(value));
 }
 void TParamSystem::SetFloat(Real value) {
     if (auto* f = Forward()) return f->SetFloat(value);
-    Write(Value::Float(value));
+    WriteValue(TSysValue::Float(value));
 }
 void TParamSystem::SetInt(int32_t value) {
     if (auto* f = Forward()) return f->SetInt(value);
-    Write(Value::Int(value));
+    WriteValue(TSysValue::Int(value));
 }
 void TParamSystem::SetStr(std::string value) {
     if (auto* f = Forward()) return f->SetStr(std::move(value));
-    Write(Value::Str(std::move(value)));
+    WriteValue(TSysValue::Str(std::move(value)));
 }
 
 int32_t TParamSystem::GetIntAt(int pos) const {
     if (auto* f = Forward()) return f->GetIntAt(pos);
-    return Read(pos).AsInt();
+    return ReadAt(Source(), pos).AsInt();
 }
 Real TParamSystem::GetFloatAt(int pos) const {
     if (auto* f = Forward()) return f->GetFloatAt(pos);
-    return Read(pos).AsFloat();
+    return ReadAt(Source(), pos).AsFloat();
 }
 bool TParamSystem::GetFlagAt(int pos) const {
     if (auto* f = Forward()) return f->GetFlagAt(pos);
-    return Read(pos).AsFlag();
+    return ReadAt(Source(), pos).AsFlag();
 }
 std::string TParamSystem::GetStrAt(int pos) const {
     if (auto* f = Forward()) return f->GetStrAt(pos);
-    return Read(pos).AsStr();
+    return ReadAt(Source(), pos).AsStr();
 }
 
 // Positional writes reach the scalar system variables at position 0; the arrays are read-only.
 void TParamSystem::SetIntAt(int pos, int32_t value) {
     if (auto* f = Forward()) return f->SetIntAt(pos, value);
-    if (!IsArray()) CheckPosition(pos), Write(Value::Int(value));
+    if (!Source().IsArray()) CheckPosition(pos), WriteValue(TSysValue::Int(value));
 }
 void TParamSystem::SetFloatAt(int pos, Real value) {
     if (auto* f = Forward()) return f->SetFloatAt(pos, value);
-    if (!IsArray()) CheckPosition(pos), Write(Value::Float(value));
+    if (!Source().IsArray()) CheckPosition(pos), WriteValue(TSysValue::Float(value));
 }
 void TParamSystem::SetFlagAt(int pos, bool value) {
     if (auto* f = Forward()) return f->SetFlagAt(pos, value);
-    if (!IsArray()) CheckPosition(pos), Write(Value::Flag(value));
+    if (!Source().IsArray()) CheckPosition(pos), WriteValue(TSysValue::Flag(value));
 }
 void TParamSystem::SetStrAt(int pos, std::string value) {
     if (auto* f = Forward()) return f->SetStrAt(pos, std::move(value));
-    if (!IsArray()) CheckPosition(pos), Write(Value::Str(std::move(value)));
+    if (!Source().IsArray()) CheckPosition(pos), WriteValue(TSysValue::Str(std::move(value)));
 }
 
 void TParamSystem::SetCount(int n) {
@@ -320,8 +372,8 @@ void TParamSystem::CloneFrom(const TCustomParam&) {}
 void TParamSystem::SaveToStream(TStream&) const {}
 void TParamSystem::LoadFromStream(TStream&) {}
 
-std::unique_ptr<TCustomParam> TParamSystem::Clone() const {
-    return std::make_unique<TParamSystem>(owner_, selector_);
-}
+std::unique_ptr<TCustomParam> TParamSystem::Clone() const { return std::make_unique<TParamSystem>(vars_, selector_); }
+
+void TParamSystem::WriteValue(const TSysValue& v) { const_cast<TSystemVarSource&>(Source()).Write(v); }
 
 } // namespace ruvo

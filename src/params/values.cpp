@@ -6,6 +6,7 @@
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
 #include "params/convert.hpp"
+#include "params/limits.hpp"
 #include "params/varset.hpp"
 
 namespace ruvo {
@@ -215,7 +216,10 @@ void TParamValues<T, Code>::SetFloatAt(int pos, Real value) { Slot(pos) = FromRe
 template <class T, int Code>
 void TParamValues<T, Code>::SetFlagAt(int pos, bool value) { Slot(pos) = FromFlag<T>(value); }
 template <class T, int Code>
-void TParamValues<T, Code>::SetStrAt(int pos, std::string value) { Slot(pos) = FromText<T>(std::move(value)); }
+void TParamValues<T, Code>::SetStrAt(int pos, std::string value) {
+    if constexpr (Code == 4) CheckStringLength(value.size());
+    Slot(pos) = FromText<T>(std::move(value));
+}
 
 template <class T, int Code>
 void TParamValues<T, Code>::CloneFrom(const TCustomParam& other) {

@@ -14,4 +14,12 @@ enum class TValueType : int32_t {
 
 constexpr bool IsValueType(int32_t code) noexcept { return code >= 1 && code <= 4; }
 
+// Short names for the tables that give a type per row (properties, system functions).
+namespace valuetype {
+inline constexpr TValueType Int = TValueType::Integer;
+inline constexpr TValueType Real = TValueType::Real;
+inline constexpr TValueType Flag = TValueType::Flag;
+inline constexpr TValueType Str = TValueType::String;
+} // namespace valuetype
+
 } // namespace ruvo

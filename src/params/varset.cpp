@@ -5,46 +5,61 @@
 
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
+#include "archive/serializer.hpp"
 #include "archive/streams.hpp"
-#include "params/sysstate.hpp"
 #include "params/sysvars.hpp"
 
 namespace ruvo {
 
 namespace {
-bool LooksLikeTemporary(std::string_view name) { return name.size() > 4 && name.substr(0, 4) == "____"; }
 // Smallest stored record: type byte, empty name, no dimensions, one flag, status, reserved, frame, local.
 constexpr int64_t kMinRecordSize = 1 + 4 + 4 + 4 + 1 + 1 + 1 + 4 + 1;
 } // namespace
 
+bool IsValueTemporaryName(std::string_view name) noexcept {
+    if (name.size() <= kTempPrefix.size() || !IsTemporaryName(name)) return false;
+    for (char c : name.substr(kTempPrefix.size()))
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
 int TParamCollectionItem::ClassCode() const { return reference_ ? 0 : value_->TypeCode(); }
 
-void TParamCollectionItem::SaveToStream(TStream& s) const {
-    WriteStr(s, Name());
-    value_->SaveToStream(s);
-    WriteByte(s, status);
-    WriteByte(s, reserved);
-    WriteInt(s, frame);
-    WriteByte(s, local);
+void TParamCollectionItem::Sync(TSerializer& s) {
+    std::string name = Name();
+    s.Str(name);
+    if (s.Loading()) SetName(std::move(name));
+    WithContext([&] { return "variable \"" + SjisToUtf8Lossy(Name()) + "\""; }, [&] {
+        if (s.Loading()) value_->LoadFromStream(s.Stream());
+        else value_->SaveToStream(s.Stream());
+    });
+    s.Byte(status);
+    s.Byte(reserved);
+    s.Int(frame);
+    s.Byte(local);
 }
 
-void TParamCollectionItem::LoadFromStream(TStream& s) {
-    SetName(ReadStr(s));
-    WithContext([&] { return "variable \"" + SjisToUtf8Lossy(Name()) + "\""; },
-                [&] { value_->LoadFromStream(s); });
-    status = ReadByte(s);
-    reserved = ReadByte(s);
-    frame = ReadInt(s);
-    local = ReadByte(s);
-}
-
-TParamCollection::TParamCollection(TSystemState& state) : state_(state) {
+TParamCollection::TParamCollection() {
     for (int i = 0; i < kSystemVarCount; ++i) {
-        auto item = std::make_unique<TParamCollectionItem>(std::make_unique<TParamSystem>(*this, i));
+        auto item = std::make_unique<TParamCollectionItem>(std::make_unique<TParamSystem>(systemVars_, i));
         item->SetName(std::string(SystemVarName(i)));
         item->system_ = true;
         Insert(std::move(item));
     }
+    // The values kept beside the set, and the constants.
+    TSystemVars& sv = systemVars_;
+    sv.BindInt(TSystemVar::TextDelay, [this] { return textDelay_; }, [this](int32_t v) { textDelay_ = v; });
+    sv.BindStr(TSystemVar::Cursor, [this] { return cursorFile_; }, [this](std::string v) { cursorFile_ = std::move(v); });
+    sv.BindStr(TSystemVar::SelStr, [this] { return selStr_; }, [this](std::string v) { selStr_ = std::move(v); });
+    sv.BindInt(TSystemVar::SelIndex, [this] { return selIndex_; }, [this](int32_t v) { selIndex_ = v; });
+    sv.BindReal(TSystemVar::Pi, [] { return 3.14159265358979323846264338327950288L; });
+    sv.BindReal(TSystemVar::OneHour, [] { return 1.0L / 24; });
+    sv.BindReal(TSystemVar::OneMin, [] { return 1.0L / (24 * 60); });
+    sv.BindReal(TSystemVar::OneSec, [] { return 1.0L / (24 * 60 * 60); });
+    sv.BindHolder(TSystemVar::Temp, [this]() -> TCustomParam* {
+        TParamCollectionItem* item = tempName_.empty() ? nullptr : Find(tempName_);
+        return item ? &item->Value() : nullptr;
+    });
 }
 
 TParamCollection::~TParamCollection() { references_.clear(); }
@@ -53,7 +68,7 @@ TParamCollectionItem& TParamCollection::Insert(std::unique_ptr<TParamCollectionI
     item->reference_ = dynamic_cast<TParamVar*>(item->value_.get()) != nullptr;
     TParamCollectionItem& added = THashCollectionOf::Add(std::move(item));
     if (added.reference_) references_.push_back(&added);
-    if (LooksLikeTemporary(added.Name())) ++indexedTempNames_;
+    if (IsTemporaryName(added.Name())) ++indexedTempNames_;
     generation_ = NewGeneration();
     return added;
 }
@@ -70,7 +85,7 @@ TParamCollectionItem* TParamCollection::FindTemporary(std::string_view name) con
 }
 
 TParamCollectionItem* TParamCollection::Find(std::string_view name) const noexcept {
-    if (LooksLikeTemporary(name)) {
+    if (IsTemporaryName(name)) {
         if (auto* temp = FindTemporary(name)) return temp;
         if (indexedTempNames_ == 0) return nullptr;
     }
@@ -78,7 +93,7 @@ TParamCollectionItem* TParamCollection::Find(std::string_view name) const noexce
 }
 
 TParamCollectionItem* TParamCollection::Find(std::string_view name, TLookupMemo& memo) const noexcept {
-    if (LooksLikeTemporary(name)) {
+    if (IsTemporaryName(name)) {
         if (auto* temp = FindTemporary(name)) return temp;
         if (indexedTempNames_ == 0) return nullptr;
     }
@@ -138,7 +153,7 @@ void TParamCollection::DeleteItem(TParamCollectionItem& item) {
         }
         if (item.reference_) references_.erase(std::find(references_.begin(), references_.end(), &item));
     }
-    if (LooksLikeTemporary(item.Name())) --indexedTempNames_;
+    if (IsTemporaryName(item.Name())) --indexedTempNames_;
     generation_ = NewGeneration();
     Delete(item.Index());
 }
@@ -240,18 +255,20 @@ void TParamCollection::Reset() {
 
 // Records in set order; a reference waits until the variable it refers to has been written, so that
 // reading binds it. References whose target is not in the list at all go last, unbound on reading.
-void TParamCollection::WriteList(TStream& s, const std::vector<const TParamCollectionItem*>& records) const {
-    WriteInt(s, static_cast<int32_t>(records.size()));
-    std::vector<const TParamCollectionItem*> pending = records;
+void TParamCollection::WriteList(TSerializer& s, const std::vector<TParamCollectionItem*>& records) const {
+    int32_t count = static_cast<int32_t>(records.size());
+    s.Count(count, kMinRecordSize);
+    std::vector<TParamCollectionItem*> pending = records;
     std::vector<const TParamCollectionItem*> written;
-    auto writeOne = [&](const TParamCollectionItem* item) {
-        WriteByte(s, static_cast<uint8_t>(item->ClassCode()));
-        item->SaveToStream(s);
+    auto writeOne = [&](TParamCollectionItem* item) {
+        uint8_t type = static_cast<uint8_t>(item->ClassCode());
+        s.Byte(type);
+        item->Sync(s);
         written.push_back(item);
     };
     while (!pending.empty()) {
-        std::vector<const TParamCollectionItem*> next;
-        for (const auto* item : pending) {
+        std::vector<TParamCollectionItem*> next;
+        for (auto* item : pending) {
             const TParamCollectionItem* target =
                 item->IsReference() ? static_cast<TParamVar&>(item->Value()).Target() : nullptr;
             const bool waits = target && std::find(written.begin(), written.end(), target) == written.end() &&
@@ -260,23 +277,24 @@ void TParamCollection::WriteList(TStream& s, const std::vector<const TParamColle
             else writeOne(item);
         }
         if (next.size() == pending.size()) {  // references in a cycle: write them as they are
-            for (const auto* item : next) writeOne(item);
+            for (auto* item : next) writeOne(item);
             next.clear();
         }
         pending = std::move(next);
     }
 }
 
-void TParamCollection::ReadList(TStream& s) {
-    const int32_t n = ReadInt(s);
-    if (n < 0 || n > s.Remaining() / kMinRecordSize) throw ERuvoError::FromUtf8("変数の数が不正です");
+void TParamCollection::ReadList(TSerializer& s) {
+    int32_t n = 0;
+    s.Count(n, kMinRecordSize);
     for (int32_t i = 0; i < n; ++i) {
         WithContext([&] { return "variable record " + std::to_string(i); }, [&] {
-            const int type = ReadByte(s);
+            uint8_t type = 0;
+            s.Byte(type);
             auto value = NewParam(type);
             if (!value) throw ERuvoError(SysMessage("変数の型[%s]が不正です", {std::to_string(type)}));
             auto item = std::make_unique<TParamCollectionItem>(std::move(value));
-            item->LoadFromStream(s);
+            item->Sync(s);
             if (item->Name().empty()) return;  // read and dropped
             TParamCollectionItem& added = Insert(std::move(item));
             if (added.IsReference()) {
@@ -288,42 +306,45 @@ void TParamCollection::ReadList(TStream& s) {
     }
 }
 
-void TParamCollection::SaveGame(TStream& s) const {
-    std::vector<const TParamCollectionItem*> records;
-    for (int i = 0; i < Count(); ++i)
-        if (!(*this)[i].IsSystem() && !(*this)[i].status) records.push_back(&(*this)[i]);
-    WriteList(s, records);
-    WriteInt(s, textDelay_);
-    WriteStr(s, cursorFile_);
-    WriteStr(s, selStr_);
-    WriteInt(s, selIndex_);
-    for (int32_t v : historyFormat_) WriteInt(s, v);
-    WriteStr(s, tempName_);
-}
-
-void TParamCollection::LoadGame(TStream& s, int version) {
-    DeleteWhere([](const TParamCollectionItem& item) { return !item.IsSystem() && !item.status; });
-    ReadList(s);
-    textDelay_ = ReadInt(s);
-    cursorFile_ = ReadStr(s);
-    if (version > 102) {
-        selStr_ = ReadStr(s);
-        selIndex_ = ReadInt(s);
+void TParamCollection::SyncGame(TSerializer& s) {
+    if (s.Loading()) {
+        DeleteWhere([](const TParamCollectionItem& item) { return !item.IsSystem() && !item.status; });
+        ReadList(s);
+    } else {
+        std::vector<TParamCollectionItem*> records;
+        for (int i = 0; i < Count(); ++i)
+            if (!(*this)[i].IsSystem() && !(*this)[i].status) records.push_back(&(*this)[i]);
+        WriteList(s, records);
     }
-    if (version > 112)
-        for (int32_t& v : historyFormat_) v = ReadInt(s);
-    else
-        historyFormat_.fill(0);
-    tempName_ = version > 120 ? ReadStr(s) : std::string();
+    s.Int(textDelay_);
+    s.Str(cursorFile_);
+    s.Str(selStr_, 103);
+    s.Int(selIndex_, 103);
+    for (int32_t& v : historyFormat_) s.Int(v, 113);
+    s.Str(tempName_, 121);
 }
 
-void TParamCollection::SaveStatus(TStream& s) const {
-    std::vector<const TParamCollectionItem*> records;
+void TParamCollection::SaveGame(TStream& stream) {
+    TSerializer s = TSerializer::Writer(stream, kSaveVersion);
+    SyncGame(s);
+}
+
+void TParamCollection::LoadGame(TStream& stream, int version) {
+    TSerializer s = TSerializer::Reader(stream, version);
+    SyncGame(s);
+}
+
+void TParamCollection::SaveStatus(TStream& stream) const {
+    std::vector<TParamCollectionItem*> records;
     for (int i = 0; i < Count(); ++i)
         if (!(*this)[i].IsSystem() && (*this)[i].status) records.push_back(&(*this)[i]);
+    TSerializer s = TSerializer::Writer(stream, kSaveVersion);
     WriteList(s, records);
 }
 
-void TParamCollection::LoadStatus(TStream& s) { ReadList(s); }
+void TParamCollection::LoadStatus(TStream& stream) {
+    TSerializer s = TSerializer::Reader(stream, kSaveVersion);
+    ReadList(s);
+}
 
 } // namespace ruvo

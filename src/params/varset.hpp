@@ -11,12 +11,21 @@
 #include <vector>
 
 #include "archive/hash.hpp"
+#include "params/sysvars.hpp"
 #include "params/values.hpp"
 
 namespace ruvo {
 
 class TStream;
-class TSystemState;
+class TSerializer;
+
+// Names of the evaluator's temporaries: "____%d" values, "____d_%d" element references, "____arg"
+// (the value of the whole expression).
+inline constexpr std::string_view kTempPrefix = "____";
+inline constexpr std::string_view kResultTemp = "____arg";
+inline bool IsTemporaryName(std::string_view name) noexcept { return name.substr(0, kTempPrefix.size()) == kTempPrefix; }
+// A value temporary, "____" and digits only.
+bool IsValueTemporaryName(std::string_view name) noexcept;
 
 // Scope byte of the variable command.
 enum class TVarScope : uint8_t { Global = 0, CallBound = 1, Local = 2, Status = 3 };
@@ -37,8 +46,7 @@ public:
     uint8_t local = 0;   // 1: visible only at its own call depth
 
     // Name, holder, status, reserved, frame, local.
-    void SaveToStream(TStream& s) const;
-    void LoadFromStream(TStream& s);
+    void Sync(TSerializer& s);
 
 private:
     friend class TParamCollection;
@@ -49,10 +57,11 @@ private:
 
 class TParamCollection : public THashCollectionOf<TParamCollectionItem> {
 public:
-    explicit TParamCollection(TSystemState& state);
+    TParamCollection();
     ~TParamCollection() override;
 
-    TSystemState& State() const noexcept { return state_; }
+    // The owners of the system variables bind them here (sysvars.hpp).
+    TSystemVars& SystemVars() noexcept { return systemVars_; }
 
     // Call depth, set by the call mechanism whenever the call stack changes.
     int Depth() const noexcept { return depth_; }
@@ -97,8 +106,13 @@ public:
     // Deletes every variable that is neither a system nor a status variable; resets the kept values.
     void Reset();
 
-    void SaveGame(TStream& s) const;
+    // The game section of a saved game: the variables that are neither system nor status variables
+    // and the values kept beside them. Reading deletes those variables first; a field the version lacks
+    // keeps its value.
+    void SyncGame(TSerializer& s);
+    void SaveGame(TStream& s);
     void LoadGame(TStream& s, int version);
+    // The status section: the status variables; reading adds them without deleting anything.
     void SaveStatus(TStream& s) const;
     void LoadStatus(TStream& s);
 
@@ -117,11 +131,11 @@ public:
 
 private:
     TParamCollectionItem& Insert(std::unique_ptr<TParamCollectionItem> item);
-    void WriteList(TStream& s, const std::vector<const TParamCollectionItem*>& records) const;
-    void ReadList(TStream& s);
+    void WriteList(TSerializer& s, const std::vector<TParamCollectionItem*>& records) const;
+    void ReadList(TSerializer& s);
     void DeleteWhere(const std::function<bool(const TParamCollectionItem&)>& pred);
 
-    TSystemState& state_;
+    TSystemVars systemVars_;
     int depth_ = 0;
     TParamCollectionItem* FindTemporary(std::string_view name) const noexcept;
     TParamCollectionItem* FindIndexed(std::string_view name) const noexcept;

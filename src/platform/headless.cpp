@@ -136,9 +136,21 @@ void THeadlessPlatform::Present(const PictureView& picture, std::span<const Rect
 }
 
 bool THeadlessPlatform::PollEvent(PlatformEvent& event) {
+    if (!warps_.empty()) {
+        event = warps_.front();
+        warps_.pop_front();
+        return true;
+    }
     if (nextEvent_ >= script_.events.size() || script_.events[nextEvent_].frame > frame_) return false;
     event = script_.events[nextEvent_++].event;
     return true;
+}
+
+void THeadlessPlatform::WarpPointer(int x, int y) {
+    PlatformEvent e{PlatformEvent::Kind::MouseMove};
+    e.x = std::clamp(x, 0, std::max(width_ - 1, 0));
+    e.y = std::clamp(y, 0, std::max(height_ - 1, 0));
+    warps_.push_back(e);
 }
 
 MessageAnswer THeadlessPlatform::ShowMessage(std::string_view textUtf8, std::string_view captionUtf8,

@@ -1,7 +1,8 @@
 #pragma once
 // The deterministic back end: no window, a clock that advances exactly 16 ms per frame, input read from a
 // script, message boxes answered by the script (or their default button) and printed on stderr. A box
-// asked 20 times in one frame ends the run with an error instead of looping for ever.
+// asked 20 times in one frame ends the run with an error instead of looping for ever. It reports no
+// installed fonts, so that a run gives the same results on every machine.
 #include <cstdio>
 #include <deque>
 #include <map>
@@ -53,9 +54,11 @@ public:
         return true;
     }
     bool PollEvent(PlatformEvent& event) override;
+    void WarpPointer(int x, int y) override;
     MessageAnswer ShowMessage(std::string_view textUtf8, std::string_view captionUtf8, MessageButtons buttons,
                               MessageIcon icon) override;
     void OpenUrl(std::string_view url) override;
+    std::vector<std::string> FontFaces(bool) override { return {}; }
 
     const std::string& Title() const noexcept { return title_; }
     // The last presented picture, 0x00RRGGBB, top row first.
@@ -66,6 +69,7 @@ public:
 private:
     InputScript script_;
     size_t nextEvent_ = 0;
+    std::deque<PlatformEvent> warps_;  // pointer moves asked by the player, delivered before scripted input
     std::FILE* messages_;
     int frame_ = 0;
     std::string title_;

@@ -90,9 +90,13 @@ public:
     virtual bool CaptureWindow(Capture& capture) = 0;
 
     virtual bool PollEvent(PlatformEvent& event) = 0;
+    // Moves the system pointer to a game pixel; a MouseMove event to that point follows.
+    virtual void WarpPointer(int x, int y) = 0;
     virtual MessageAnswer ShowMessage(std::string_view textUtf8, std::string_view captionUtf8, MessageButtons buttons,
                                       MessageIcon icon) = 0;
     virtual void OpenUrl(std::string_view url) = 0;
+    // The family names (UTF-8) of the installed fonts, or of the fixed-pitch ones only; sorted, each once.
+    virtual std::vector<std::string> FontFaces(bool fixedPitchOnly) = 0;
 };
 
 // Options of the headless back end.

@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/fontfaces.hpp"
 #include "platform/platform.hpp"
 #include "platform/sdl_font.hpp"
 #include "platform/sdl_keymap.hpp"
@@ -149,6 +150,16 @@ public:
         return false;
     }
 
+    void WarpPointer(int x, int y) override {
+        if (!window_ || !renderer_) return;
+        int wx, wy;
+        PictureViewport().ToWindow(x, y, wx, wy);
+        OutputToWindow(wx, wy);
+        SDL_WarpMouseInWindow(window_, wx, wy);
+    }
+
+    std::vector<std::string> FontFaces(bool fixedPitchOnly) override { return InstalledFontFaces(fixedPitchOnly); }
+
     MessageAnswer ShowMessage(std::string_view textUtf8, std::string_view captionUtf8, MessageButtons buttons,
                               MessageIcon icon) override {
         const std::string text(textUtf8), caption(captionUtf8);
@@ -234,16 +245,20 @@ private:
         return FitPicture(w, h, screenWidth_, screenHeight_, integerScale_);
     }
 
-    // The output may be larger than the window on high-density screens; pointer positions are in window units.
-    void WindowToOutput(int& x, int& y) const {
+    // The output may be larger than the window on high-density screens; pointer positions are in window
+    // units. toOutput: window units to output pixels, else back.
+    void ScaleWindowOutput(int& x, int& y, bool toOutput) const {
         int ww, wh, ow, oh;
         SDL_GetWindowSize(window_, &ww, &wh);
         SDL_GetRendererOutputSize(renderer_, &ow, &oh);
-        if (ww > 0 && wh > 0) {
-            x = x * ow / ww;
-            y = y * oh / wh;
+        const int fromW = toOutput ? ww : ow, fromH = toOutput ? wh : oh, toW = toOutput ? ow : ww, toH = toOutput ? oh : wh;
+        if (fromW > 0 && fromH > 0) {
+            x = x * toW / fromW;
+            y = y * toH / fromH;
         }
     }
+    void WindowToOutput(int& x, int& y) const { ScaleWindowOutput(x, y, true); }
+    void OutputToWindow(int& x, int& y) const { ScaleWindowOutput(x, y, false); }
 
     bool ToolBarVisible() const { return !fullScreen_ || pointerOnTopRow_; }
 

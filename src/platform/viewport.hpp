@@ -13,6 +13,11 @@ struct Viewport {
         if (wx < x && px == 0) px = -1;  // integer division would fold the left margin onto column 0
         if (wy < y && py == 0) py = -1;
     }
+    // Game pixel to the window pixel at its centre, so that ToPicture gives the game pixel back.
+    void ToWindow(int px, int py, int& wx, int& wy) const {
+        wx = pictureWidth > 0 ? x + static_cast<int>((2LL * px + 1) * width / (2LL * pictureWidth)) : x;
+        wy = pictureHeight > 0 ? y + static_cast<int>((2LL * py + 1) * height / (2LL * pictureHeight)) : y;
+    }
 };
 
 // The largest picture that fits the area with its aspect kept, centred (letterboxed); with integerScale

@@ -2,14 +2,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 
 #include "archive/errors.hpp"
+#include "archive/serializer.hpp"
 #include "archive/sjis.hpp"
-#include "objects/ruvoobject.hpp"
 #include "objects/timerlist.hpp"
 #include "params/varset.hpp"
 #include "script/commandrun.hpp"
-#include "script/scripthost.hpp"
+#include "script/runcontext.hpp"
+#include "script/services.hpp"
 
 namespace ruvo {
 
@@ -28,6 +30,8 @@ void TStack::Assign(TStack&& other) {
 }
 
 TStack& TStackList::Push() {
+    if (Count() >= maxDepth_)
+        throw EScriptLimit(SysMessage("呼び出しが深すぎます（%s段を超えました）", {std::to_string(maxDepth_)}));
     frames_.push_back(std::make_unique<TStack>());
     vars_.SetDepth(Count());
     return *frames_.back();
@@ -48,10 +52,26 @@ void TStackList::Clear() {
 
 // ---- the interpreter
 
-TCallMan::TCallMan(TScriptHost& host, TParamCollection& vars, TSysFuncMan& funcs, TPageOpener opener)
-    : Host(host), Vars(vars), Funcs(funcs), Stack(vars), pages_(std::move(opener), &vars) {}
+TCallMan::TCallMan(TRunContext& context, TPageOpener opener, TScriptLimits limits)
+    : Context(context),
+      Vars(context.Vars),
+      Stack(context.Vars, limits.maxCallDepth),
+      limits_(limits),
+      pages_(std::move(opener), &context.Vars) {
+    Context.Interpreter = this;
+    TSystemVars& sv = Vars.SystemVars();
+    sv.BindHolder(TSystemVar::Result, [this] { return ResultHolder(); });
+    sv.BindInt(TSystemVar::ParamCount, [this] { return static_cast<int32_t>(ArgCount()); });
+    sv.BindStrings(TSystemVar::ParamStr, [this] { return Args; });
+    sv.BindStr(TSystemVar::Sender, [this] { return SenderName(); });
+}
 
-TCallMan::~TCallMan() = default;
+TCallMan::~TCallMan() {
+    TSystemVars& sv = Vars.SystemVars();
+    for (TSystemVar v : {TSystemVar::Result, TSystemVar::ParamCount, TSystemVar::ParamStr, TSystemVar::Sender})
+        sv.Unbind(v);
+    if (Context.Interpreter == this) Context.Interpreter = nullptr;
+}
 
 TPage* TCallMan::GetPage(std::string_view name) { return pages_.GetPage(name, true, CurrentPage); }
 
@@ -61,7 +81,7 @@ TCommand* TCallMan::CurrentCommand() const noexcept {
 }
 
 void TCallMan::RemoveByState(int32_t level) {
-    if (TScriptWorld* world = Host.World()) world->Events().RemoveByState(level);
+    if (TScriptWorld* world = Context.World) world->Events().RemoveByState(level);
 }
 
 TPage* TCallMan::ResetTo(std::string_view pageName) {
@@ -72,25 +92,41 @@ TPage* TCallMan::ResetTo(std::string_view pageName) {
     Args.clear();
     State = 0;
     Stack.Clear();
-    Sender = nullptr;
-    if (Host.World())
+    Sender = 0;
+    if (Context.World)
         for (int32_t l = 1; l <= Level; ++l) RemoveByState(l);
     Level = 2;
     return CurrentPage;
 }
 
+std::string TCallMan::Place() const {
+    const TCommand* command = CurrentCommand();
+    if (!CurrentPage) return "after the end of the script";
+    return SjisToUtf8Lossy(CurrentPage->FileName) + "(" + std::to_string(command ? command->Line : 0) + ")";
+}
+
 void TCallMan::TraceCommand(const TCommand& command) {
-    if (!Host.Tracing() || (Index == lastTracedIndex_ && CurrentPage->FileName == lastTracedPage_)) return;
+    if (!Context.Services.Tracing() || (Index == lastTracedIndex_ && CurrentPage->FileName == lastTracedPage_)) return;
     lastTracedPage_ = CurrentPage->FileName;
     lastTracedIndex_ = Index;
+    lastTracedError_.clear();
     TraceLine(CurrentPage->FileName, command.Line);
 }
 
 // "%.8x : %s(%d)": game clock, what ran (a page, or "<Event>" and the handler's page) and its line.
-void TCallMan::TraceLine(std::string_view what, int32_t line) {
+void TCallMan::TraceLine(std::string_view what, int32_t line, std::string_view note) {
     char head[16];
-    std::snprintf(head, sizeof head, "%.8x : ", static_cast<uint32_t>(Host.GameClock()));
-    Host.Trace(std::string(head) + std::string(what) + "(" + std::to_string(line) + ")");
+    std::snprintf(head, sizeof head, "%.8x : ", static_cast<uint32_t>(Context.Services.GameClock()));
+    std::string text = std::string(head) + std::string(what) + "(" + std::to_string(line) + ")";
+    if (!note.empty()) text.append(" ").append(note);
+    Context.Services.Trace(text);
+}
+
+// "%.8x : <Error>%s(%d) message", once for as long as the same command keeps failing the same way.
+void TCallMan::TraceError(const TPage& page, const TCommand& command, const std::string& sjisMessage) {
+    if (!Context.Services.Tracing() || sjisMessage == lastTracedError_) return;
+    lastTracedError_ = sjisMessage;
+    TraceLine("<Error>" + page.FileName, command.Line, sjisMessage);
 }
 
 void TCallMan::RunCommand(bool& yields) {
@@ -100,31 +136,45 @@ void TCallMan::RunCommand(bool& yields) {
     }
     TPage* page = CurrentPage;
     const int32_t index = Index;
+    TCommand& command = *page->Items(index);
     try {
-        TCommand& command = *page->Items(index);
         TraceCommand(command);
         if (!Started) {
             if (command.IsDisabled()) {
                 ++Index;
                 return;
             }
-            BeginCommand(command, *this);
+            BeginCommand(command, Context);
             Started = true;
         }
         Cont = command.ContinueFlag();
         yields = command.Yields();
-        ExecuteCommand(command, *this);
+        ExecuteCommand(command, Context);
         if (CurrentPage != page || Index != index) Started = false;
-    } catch (...) {
-        // A failing command stays where it was and is tried again in a later frame: the frame ends
-        // here as after a yield, or a command that keeps failing would hold the frame for ever.
-        Cont = false;
-        yields = true;
+        return;
+    } catch (EScriptLimit& e) {
+        e.AddContext(SjisToUtf8Lossy(page->FileName) + "(" + std::to_string(command.Line) + ")");
+        throw;
+    } catch (const std::bad_alloc&) {
+        EScriptLimit e = EScriptLimit::OutOfMemory();
+        e.AddContext(SjisToUtf8Lossy(page->FileName) + "(" + std::to_string(command.Line) + ")");
+        throw e;
+    } catch (const ERuvoError& e) {
+        TraceError(*page, command, e.Message());
+    } catch (const std::exception& e) {
+        TraceError(*page, command, Utf8ToSjisLossy(e.what()));
     }
+    // A failing command stays where it was and is tried again in a later frame: the frame ends here as
+    // after a yield, or a command that keeps failing would hold the frame for ever.
+    Cont = false;
+    yields = true;
 }
 
 int TCallMan::Step() {
-    if (!CurrentPage) return 0;
+    if (!CurrentPage) {
+        Cont = false;  // nothing to run: an event handler that returned after the script ended ends the frame
+        return 0;
+    }
     bool yields = false;
     RunCommand(yields);
     const int r = yields ? 2 : 0;
@@ -173,19 +223,21 @@ void SplitHandler(std::string_view handler, std::string& page, std::string& labe
 
 bool TCallMan::DispatchEvent(int32_t level) {
     if (TCommand* command = CurrentCommand(); command && Started && command->BlocksEvents()) return false;
-    TScriptWorld* world = Host.World();
+    TScriptWorld* world = Context.World;
     if (!world) return false;
     TTimerData* event = world->Events().NextPending();
     if (!event) return false;
     std::string pageName, label;
     bool hasLabel;
     SplitHandler(event->Handler, pageName, label, hasLabel);
-    if (!Host.FileAvailable(pageName)) return false;
+    if (!Context.FileAvailable(pageName)) return false;
 
     TPage* target;
     try {
         target = GetPage(pageName);
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
+        throw EScriptLimit::OutOfMemory();
+    } catch (const std::exception&) {
         return false;  // the page could not be read after all: the event stays pending
     }
     TStack& f = Stack.Push();
@@ -202,7 +254,8 @@ bool TCallMan::DispatchEvent(int32_t level) {
     CurrentPage = target;
     Index = 0;
     if (hasLabel) Index = std::max(CurrentPage->FindLabel(label), 0);
-    if (Host.Tracing() && Index < CurrentPage->Count()) TraceLine("<Event>" + pageName, CurrentPage->Items(Index)->Line);
+    if (Context.Services.Tracing() && Index < CurrentPage->Count())
+        TraceLine("<Event>" + pageName, CurrentPage->Items(Index)->Line);
     Started = false;
     event->State = level;
     Args = event->Parameters;
@@ -212,13 +265,25 @@ bool TCallMan::DispatchEvent(int32_t level) {
 }
 
 bool TCallMan::RunFrame() {
+    int64_t steps = 0;
+    // Every pass of the loop runs at most one command; a frame that never reaches a command ending it
+    // has run away.
+    const auto step = [&] {
+        if (++steps > limits_.maxCommandsPerFrame) {
+            EScriptLimit e(SysMessage("1フレームのコマンド数が%sを超えました（待つコマンドのないループ）",
+                                      {std::to_string(limits_.maxCommandsPerFrame)}));
+            e.AddContext(Place());
+            throw e;
+        }
+        return Step();
+    };
     do {
         switch (State) {
         case 0:
-            if (!DispatchEvent(1)) Step();
+            if (!DispatchEvent(1)) step();
             break;
         case 1: {
-            const int r = Step();
+            const int r = step();
             if (r == 1) {
                 RemoveByState(1);
                 State = 0;
@@ -241,7 +306,7 @@ bool TCallMan::RunFrame() {
             }
             break;
         case 3: {
-            const int r = Step();
+            const int r = step();
             if (r == 1 || r == -1) {
                 --Level;
                 RemoveByState(Level);
@@ -254,18 +319,12 @@ bool TCallMan::RunFrame() {
         }
         default: State = 0; break;
         }
-    } while ((Cont || State != 0) && !Host.Terminating());
+    } while ((Cont || State != 0) && !Context.Services.Terminating());
     return true;
 }
 
-std::string TCallMan::NameOfSender(const TRuvoObject* sender) const {
-    const TScriptWorld* world = Host.World();
-    return sender && world && world->Contains(sender) ? sender->Name : std::string();
-}
-
-TRuvoObject* TCallMan::SenderByName(const std::string& name) const {
-    TScriptWorld* world = Host.World();
-    return name.empty() || !world ? nullptr : world->FindObject(name);
+std::string TCallMan::NameOfSender(TObjectId sender) const {
+    return sender && Context.World ? Context.World->NameOf(sender) : std::string();
 }
 
 std::string TCallMan::SenderName() const { return State != 0 ? NameOfSender(Sender) : std::string(); }
@@ -274,96 +333,88 @@ std::string TCallMan::SenderName() const { return State != 0 ? NameOfSender(Send
 
 namespace {
 
-void WriteStrings(TStream& s, const std::vector<std::string>& list) {
-    WriteInt(s, static_cast<int32_t>(list.size()));
-    for (const auto& item : list) WriteStr(s, item);
-}
-
-std::vector<std::string> ReadStrings(TStream& s) {
-    const int32_t count = ReadInt(s);
-    // Every string takes at least its 4-byte length: a count beyond that is damage, not a list.
-    if (count < 0 || count > s.Remaining() / 4) throw ERuvoError::FromUtf8("セーブデータが壊れています");
-    std::vector<std::string> list;
-    list.reserve(static_cast<size_t>(count));
-    for (int32_t i = 0; i < count; ++i) list.push_back(ReadStr(s));
-    return list;
-}
+// Page name, index, started, continue, result variable, argument count, sender, state size, result type.
+constexpr int64_t kMinFrameBytes = 4 + 4 + 1 + 1 + 4 + 4 + 4 + 4 + 1;
 
 } // namespace
 
-void TCallMan::SaveFrame(TStream& s, const TStack& f) const {
-    WriteStr(s, f.PageName);
-    WriteInt(s, f.Index);
-    WriteByte(s, f.Started);
-    WriteByte(s, f.Cont);
-    WriteStr(s, f.ResultVar);
-    WriteStrings(s, f.Args);
-    WriteStr(s, NameOfSender(f.Sender));
-    if (f.State) {
-        WriteInt(s, static_cast<int32_t>(f.State->Size()));
-        s.WriteBuffer(f.State->Memory(), f.State->Size());
+// Stored by name (empty when none or gone), found again by name in the world.
+void TCallMan::SyncSender(TSerializer& s, TObjectId& sender) {
+    std::string name = s.Loading() ? std::string() : NameOfSender(sender);
+    s.Str(name);
+    if (!s.Loading()) return;
+    const TRuvoObject* object = name.empty() || !Context.World ? nullptr : Context.World->FindObject(name);
+    sender = object ? object->Id() : 0;
+}
+
+void TCallMan::SyncFrame(TSerializer& s, TStack& f) {
+    s.Str(f.PageName);
+    s.Int(f.Index);
+    s.Bool(f.Started);
+    s.Bool(f.Cont);
+    s.Str(f.ResultVar);
+    s.Strings(f.Args);
+    SyncSender(s, f.Sender);
+    // The saved state of an interrupted command: int32 size and the bytes.
+    int32_t size = f.State ? static_cast<int32_t>(f.State->Size()) : 0;
+    s.Count(size, 1);
+    if (s.Loading()) {
+        f.State.reset();
+        if (size > 0) {
+            f.State = std::make_unique<TMemoryStream>();
+            f.State->SetSize(size);
+            s.Stream().ReadBuffer(f.State->Data(), size);
+        }
+    } else if (size > 0) {
+        s.Stream().WriteBuffer(f.State->Memory(), size);
+    }
+    // The call's result holder: its type byte (0 none), then the holder.
+    uint8_t type = f.Result ? static_cast<uint8_t>(f.Result->TypeCode()) : 0;
+    s.Byte(type);
+    if (s.Loading()) {
+        f.Result = type != 0 ? NewParam(type) : nullptr;
+        if (type != 0 && !f.Result) throw TSerializer::Damaged();
+        if (f.Result) f.Result->LoadFromStream(s.Stream());
+    } else if (type != 0) {
+        f.Result->SaveToStream(s.Stream());
+    }
+}
+
+void TCallMan::Sync(TSerializer& s) {
+    std::string pageName = CurrentPage ? CurrentPage->FileName : std::string();
+    s.Str(pageName);
+    if (s.Loading()) CurrentPage = pageName.empty() ? nullptr : GetPage(pageName);
+    s.Int(Index);
+    s.Bool(Cont);
+    s.Bool(Started);
+    s.Int(State);
+    SyncSender(s, Sender);
+    s.Strings(Args);
+    SyncFrame(s, Stack.Scratch());
+    int32_t count = Stack.Count();
+    s.Count(count, kMinFrameBytes);
+    if (s.Loading()) {
+        Stack.Clear();
+        for (int32_t i = 0; i < count; ++i) SyncFrame(s, Stack.Push());
+        Level = 2;  // saved before the level was kept
     } else {
-        WriteInt(s, 0);
+        for (int32_t i = 0; i < count; ++i) SyncFrame(s, Stack[i]);
     }
-    const int type = f.Result ? f.Result->TypeCode() : 0;
-    WriteByte(s, static_cast<uint8_t>(type));
-    if (type != 0) f.Result->SaveToStream(s);
-}
-
-void TCallMan::LoadFrame(TStream& s, TStack& f) {
-    f.PageName = ReadStr(s);
-    f.Index = ReadInt(s);
-    f.Started = ReadByte(s) != 0;
-    f.Cont = ReadByte(s) != 0;
-    f.ResultVar = ReadStr(s);
-    f.Args = ReadStrings(s);
-    f.Sender = SenderByName(ReadStr(s));
-    const int32_t stateSize = ReadInt(s);
-    f.State.reset();
-    if (stateSize > 0) {
-        if (stateSize > s.Remaining()) throw ERuvoError::FromUtf8("セーブデータが壊れています");
-        f.State = std::make_unique<TMemoryStream>();
-        f.State->SetSize(stateSize);
-        s.ReadBuffer(f.State->Data(), stateSize);
+    s.Int(Level, kLevelSavedFrom);
+    if (TCommand* command = CurrentCommand(); command && Started) {
+        if (s.Loading()) command->LoadState(s.Stream());
+        else command->SaveState(s.Stream());
     }
-    const uint8_t type = ReadByte(s);
-    f.Result = type != 0 ? NewParam(type) : nullptr;
-    if (type != 0 && !f.Result) throw ERuvoError::FromUtf8("セーブデータが壊れています");
-    if (f.Result) f.Result->LoadFromStream(s);
 }
 
-void TCallMan::SaveTo(TStream& s) {
-    WriteStr(s, CurrentPage ? CurrentPage->FileName : std::string());
-    WriteInt(s, Index);
-    WriteByte(s, Cont);
-    WriteByte(s, Started);
-    WriteInt(s, State);
-    WriteStr(s, NameOfSender(Sender));
-    WriteStrings(s, Args);
-    SaveFrame(s, Stack.Scratch());
-    WriteInt(s, Stack.Count());
-    for (int i = 0; i < Stack.Count(); ++i) SaveFrame(s, Stack[i]);
-    WriteInt(s, Level);
-    if (TCommand* command = CurrentCommand(); command && Started) command->SaveState(s);
+void TCallMan::SaveTo(TStream& stream) {
+    TSerializer s = TSerializer::Writer(stream, kSaveVersion);
+    Sync(s);
 }
 
-void TCallMan::LoadFrom(TStream& s, int32_t version) {
-    const std::string pageName = ReadStr(s);
-    CurrentPage = pageName.empty() ? nullptr : GetPage(pageName);
-    Index = ReadInt(s);
-    Cont = ReadByte(s) != 0;
-    Started = ReadByte(s) != 0;
-    State = ReadInt(s);
-    Sender = SenderByName(ReadStr(s));
-    Args = ReadStrings(s);
-    LoadFrame(s, Stack.Scratch());
-    const int32_t count = ReadInt(s);
-    // A frame record takes at least 27 bytes.
-    if (count < 0 || count > s.Remaining() / 27) throw ERuvoError::FromUtf8("セーブデータが壊れています");
-    Stack.Clear();
-    for (int32_t i = 0; i < count; ++i) LoadFrame(s, Stack.Push());
-    Level = version >= kLevelSavedFrom ? ReadInt(s) : 2;
-    if (TCommand* command = CurrentCommand(); command && Started) command->LoadState(s);
+void TCallMan::LoadFrom(TStream& stream, int32_t version) {
+    TSerializer s = TSerializer::Reader(stream, version);
+    Sync(s);
 }
 
 } // namespace ruvo

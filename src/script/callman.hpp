@@ -1,7 +1,8 @@
 #pragma once
 // The interpreter: the current page and command, the call stack, the arguments of the current call
 // and the nesting of event handlers. Each frame it runs commands until one of them ends the frame,
-// and dispatches queued object events as calls of labelled places.
+// and dispatches queued object events as calls of labelled places. It owns the system variables of
+// the call mechanism ("@Result", "@ParamCount", "@ParamStr", "@Sender") while it exists.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -9,15 +10,16 @@
 #include <vector>
 
 #include "archive/streams.hpp"
+#include "objects/ruvoobject.hpp"
+#include "params/limits.hpp"
 #include "params/values.hpp"
 #include "script/pagecache.hpp"
 
 namespace ruvo {
 
 class TParamCollection;
-class TSysFuncMan;
-class TRuvoObject;
-class TScriptHost;
+class TSerializer;
+struct TRunContext;
 
 // One call frame: where to go on when the call returns, and what the call carries.
 struct TStack {
@@ -26,7 +28,7 @@ struct TStack {
     bool Started = false;
     std::string ResultVar;
     std::vector<std::string> Args;
-    TRuvoObject* Sender = nullptr;
+    TObjectId Sender = 0;
     bool Cont = false;
     std::unique_ptr<TMemoryStream> State;  // saved state of an interrupted command
     std::unique_ptr<TCustomParam> Result;  // return value holder, typed by the called page
@@ -37,7 +39,8 @@ struct TStack {
 // The call stack; every change tells the variable set the new depth (locals belong to a depth).
 class TStackList {
 public:
-    explicit TStackList(TParamCollection& vars) : vars_(vars) {}
+    TStackList(TParamCollection& vars, int maxDepth) : vars_(vars), maxDepth_(maxDepth) {}
+    // A new top frame; more than maxDepth frames is a runaway recursion (EScriptLimit).
     TStack& Push();
     // Moves the top frame into the scratch frame and returns it; "スタックエラー" on an empty stack.
     TStack& Pop();
@@ -49,8 +52,15 @@ public:
 
 private:
     TParamCollection& vars_;
+    int maxDepth_;
     std::vector<std::unique_ptr<TStack>> frames_;
     TStack scratch_;
+};
+
+// How far a script may go before the run is ended (limits.hpp); tests make them small.
+struct TScriptLimits {
+    int maxCallDepth = kMaxCallDepth;
+    int64_t maxCommandsPerFrame = kMaxCommandsPerFrame;
 };
 
 class TCallMan {
@@ -58,16 +68,17 @@ public:
     // Saved games from this version on carry the dispatch level.
     static constexpr int32_t kLevelSavedFrom = 116;
 
-    TCallMan(TScriptHost& host, TParamCollection& vars, TSysFuncMan& funcs, TPageOpener opener);
+    TCallMan(TRunContext& context, TPageOpener opener, TScriptLimits limits = {});
     ~TCallMan();
     TCallMan(const TCallMan&) = delete;
     TCallMan& operator=(const TCallMan&) = delete;
 
     TPage* ResetTo(std::string_view pageName);
-    // Runs the script for one frame.
+    // Runs the script for one frame. A passed limit or exhausted memory leaves as EScriptLimit, naming
+    // the page and line; other errors of a command are swallowed (the command is tried again later).
     bool RunFrame();
-    // One command; 0 ran normally, 2 a yielding command ran, 1 returned into the main flow, -1 returned
-    // into a handler.
+    // One command; 0 ran normally (or nothing to run), 2 a yielding command ran, 1 returned into the main
+    // flow, -1 returned into a handler.
     int Step();
     bool DispatchEvent(int32_t level);
 
@@ -77,6 +88,8 @@ public:
     std::string SenderName() const;
     TCustomParam* ResultHolder() const noexcept { return Stack.Top() ? Stack.Top()->Result.get() : nullptr; }
 
+    // The interpreter's section of a saved game (version V of the game when reading).
+    void Sync(TSerializer& s);
     void SaveTo(TStream& s);
     void LoadFrom(TStream& s, int32_t version);
 
@@ -85,9 +98,8 @@ public:
     TPageCache& Pages() noexcept { return pages_; }
     TCommand* CurrentCommand() const noexcept;
 
-    TScriptHost& Host;
+    TRunContext& Context;
     TParamCollection& Vars;
-    TSysFuncMan& Funcs;
 
     TPage* CurrentPage = nullptr;
     int32_t Index = 0;
@@ -96,23 +108,28 @@ public:
     bool Started = false;
     std::vector<std::string> Args;
     int32_t State = 0;
-    TRuvoObject* Sender = nullptr;
+    TObjectId Sender = 0;
     int32_t Level = 2;
 
 private:
     void RunCommand(bool& yields);
     void TraceCommand(const TCommand& command);
-    void TraceLine(std::string_view what, int32_t line);
-    void SaveFrame(TStream& s, const TStack& f) const;
-    void LoadFrame(TStream& s, TStack& f);
-    std::string NameOfSender(const TRuvoObject* sender) const;
-    TRuvoObject* SenderByName(const std::string& name) const;
+    void TraceLine(std::string_view what, int32_t line, std::string_view note = {});
+    void TraceError(const TPage& page, const TCommand& command, const std::string& sjisMessage);
+    void SyncFrame(TSerializer& s, TStack& f);
+    void SyncSender(TSerializer& s, TObjectId& sender);
+    std::string NameOfSender(TObjectId sender) const;
     void RemoveByState(int32_t level);
+    // "main.rsb(12)": where the command at the current place is, for people.
+    std::string Place() const;
 
+    TScriptLimits limits_;
     TPageCache pages_;
     // The command traced last, by page name and index: pages can be freed and loaded again.
     std::string lastTracedPage_;
     int32_t lastTracedIndex_ = -1;
+    // The error traced last, so that a command failing frame after frame is traced once.
+    std::string lastTracedError_;
 };
 
 } // namespace ruvo

@@ -3,27 +3,46 @@
 #include <type_traits>
 
 #include "archive/errors.hpp"
+#include "archive/serializer.hpp"
+#include "archive/sjis.hpp"
 #include "archive/streams.hpp"
+#include "params/exprbuild.hpp"
 #include "script/commandtable.hpp"
 #include "script/page.hpp"
-#include "script/propertyids.hpp"
+#include "params/properties.hpp"
 #include "script/staterecord.hpp"
 
 namespace ruvo {
 
 namespace {
 
+// The builder gives these commands a condition of TRUE when the source leaves it out.
+template <class Class>
+void SetTrueCondition(TCommand& command) {
+    static_cast<Class&>(command).Condition = CompileExpression("TRUE");
+}
+
 struct CommandInfo {
     const char* name;
     bool component;
+    bool defaultContinue;
+    void (*sourceDefaults)(TCommand&);
 };
 
 template <class T>
 constexpr bool kIsComponent = std::is_base_of_v<TComComponent, T>;
 
+constexpr bool kCont = true;
+constexpr bool kEndsFrame = false;
+#define RUVO_CONTINUE_Cont kCont
+#define RUVO_CONTINUE_EndsFrame kEndsFrame
+#define RUVO_DEFAULTS_NoDefaults(Class) nullptr
+#define RUVO_DEFAULTS_TrueCondition(Class) &SetTrueCondition<Class>
+
 const CommandInfo* InfoOf(int code) noexcept {
     static const CommandInfo table[] = {
-#define RUVO_INFO(code, Name, Class) {#Name, kIsComponent<Class>},
+#define RUVO_INFO(code, Name, Class, begin, execute, cont, defaults) \
+    {#Name, kIsComponent<Class>, RUVO_CONTINUE_##cont, RUVO_DEFAULTS_##defaults(Class)},
         RUVO_COMMAND_TABLE(RUVO_INFO)
 #undef RUVO_INFO
     };
@@ -114,16 +133,8 @@ const char* CommandName(int code) noexcept {
 const char* TCommand::Name() const { return CommandName(Code()); }
 
 int CommandCodeByName(std::string_view name) noexcept {
-    for (int code = 0; InfoOf(code); ++code) {
-        std::string_view candidate = InfoOf(code)->name;
-        if (candidate.size() != name.size()) continue;
-        bool same = true;
-        for (size_t i = 0; i < name.size() && same; ++i) {
-            auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-            same = lower(candidate[i]) == lower(name[i]);
-        }
-        if (same) return code;
-    }
+    for (int code = 0; InfoOf(code); ++code)
+        if (SameTextAscii(InfoOf(code)->name, name)) return code;
     return -1;
 }
 
@@ -132,9 +143,18 @@ bool IsComponentCode(int code) noexcept {
     return info && info->component;
 }
 
+bool DefaultContinue(int code) noexcept {
+    const CommandInfo* info = InfoOf(code);
+    return !info || info->defaultContinue;
+}
+
+void ApplySourceDefaults(TCommand& command) {
+    if (const CommandInfo* info = InfoOf(command.Code()); info && info->sourceDefaults) info->sourceDefaults(command);
+}
+
 std::unique_ptr<TCommand> CreateCommandOfCode(TPage* page, int code) {
     switch (code & 0x7F) {
-#define RUVO_CREATE(code, Name, Class) \
+#define RUVO_CREATE(code, Name, Class, begin, execute, cont, defaults) \
     case code: return std::make_unique<Class>(page);
         RUVO_COMMAND_TABLE(RUVO_CREATE)
 #undef RUVO_CREATE
@@ -175,58 +195,32 @@ TExpression* TComComponent::Property(int id) const {
 
 // ---- state records ------------------------------------------------------------------------------------
 
-void TComWait::SaveState(TStream& s) {
-    WriteStateTag(s);
-    WriteInt(s, Remaining);
-    WriteInt(s, FirstFrame);
-    WriteByte(s, BlocksEventsState);
+void TStatefulCommand::SaveState(TStream& stream) {
+    WriteStateTag(stream);
+    TSerializer s = TSerializer::Writer(stream, kStateVersion);
+    SyncState(s);
 }
 
-void TComWait::LoadState(TStream& s) {
-    int32_t version = ReadStateVersion(s);
-    Remaining = ReadInt(s);
-    FirstFrame = ReadInt(s);
-    if (version >= 100) BlocksEventsState = ReadByte(s) != 0;
+void TStatefulCommand::LoadState(TStream& stream) {
+    TSerializer s = TSerializer::Reader(stream, ReadStateVersion(stream));
+    SyncState(s);
 }
 
-void TComMovieStop::SaveState(TStream& s) {
-    WriteStateTag(s);
-    WriteStr(s, TargetName);
-    WriteByte(s, WaitingState);
-    WriteByte(s, BlocksEventsState);
+void TObjectWaitState::Sync(TSerializer& s) {
+    s.Str(Name);
+    s.Bool(Waiting);
+    s.Bool(BlocksEvents, 100);
 }
 
-void TComMovieStop::LoadState(TStream& s) {
-    int32_t version = ReadStateVersion(s);
-    TargetName = ReadStr(s);
-    WaitingState = ReadByte(s) != 0;
-    if (version >= 100) BlocksEventsState = ReadByte(s) != 0;
+void TComWait::SyncState(TSerializer& s) {
+    s.Int(Remaining);
+    s.Int(FirstFrame);
+    s.Bool(BlocksEventsState, 100);
 }
 
-void TComTextIns::SaveState(TStream& s) {
-    WriteStateTag(s);
-    WriteStr(s, WindowName);
-    WriteByte(s, WaitingState);
-    WriteByte(s, BlocksEventsState);
-}
-
-void TComTextIns::LoadState(TStream& s) {
-    int32_t version = ReadStateVersion(s);
-    WindowName = ReadStr(s);
-    WaitingState = ReadByte(s) != 0;
-    if (version >= 100) BlocksEventsState = ReadByte(s) != 0;
-}
-
-void TComFlip::SaveState(TStream& s) {
-    WriteStateTag(s);
-    WriteByte(s, BlocksEventsState);
-    WriteByte(s, ClearOldState);
-}
-
-void TComFlip::LoadState(TStream& s) {
-    if (ReadStateVersion(s) < 100) return;
-    BlocksEventsState = ReadByte(s) != 0;
-    ClearOldState = ReadByte(s) != 0;
+void TComFlip::SyncState(TSerializer& s) {
+    s.Bool(BlocksEventsState, 100);
+    s.Bool(ClearOldState, 100);
 }
 
 } // namespace ruvo

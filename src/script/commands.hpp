@@ -1,7 +1,8 @@
 #pragma once
 // The command class tree: one class per command code (commandtable.hpp), each describing the fields
-// of its record after the base record (Depth, Disabled, Cont, Line) through VisitRecord.
-// What the commands do when run belongs to the interpreter.
+// of its record after the base record (Depth, Disabled, Cont, Line) through VisitRecord, and, for the
+// commands that keep a running state, that state through SyncState. What the commands do when run is
+// in the behaviour files the command table names (commandrun.hpp).
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 namespace ruvo {
 
 class TPage;
+class TSerializer;
 class TStream;
 
 class TCommand {
@@ -28,7 +30,8 @@ public:
     virtual void SetDisabled(bool value) { Disabled = value ? 1 : 0; }
     virtual bool BlocksEvents() const { return false; }
     virtual bool IsLabel(std::string_view) const { return false; }
-    // Commands with a running state append it to / read it from a state record ("ruvo100").
+    // Commands with a running state append it to / read it from a state record ("ruvo100"); the others
+    // write and read nothing.
     virtual void SaveState(TStream&) {}
     virtual void LoadState(TStream&) {}
     virtual void Abort() {}
@@ -53,8 +56,41 @@ const char* CommandName(int code) noexcept;
 int CommandCodeByName(std::string_view name) noexcept;
 // Whether records of this code carry property expressions (the TComComponent family).
 bool IsComponentCode(int code) noexcept;
+// The continue flag a command gets when its source line does not say: off for the commands that wait
+// (so the frame ends there), on for the rest.
+bool DefaultContinue(int code) noexcept;
+// Field values a command gets when its source line leaves them out, where they are not the empty ones.
+void ApplySourceDefaults(TCommand& command);
 // New command of the code (taken modulo 128); throws "不正なコマンド" for an unknown code.
 std::unique_ptr<TCommand> CreateCommandOfCode(TPage* page, int code);
+
+// A command with a running state, kept in a state record: the tag "ruvo100", then the fields SyncState
+// walks with the state version the tag carries.
+class TStatefulCommand : public TCommand {
+public:
+    using TCommand::TCommand;
+    void SaveState(TStream& stream) final;
+    void LoadState(TStream& stream) final;
+    virtual void SyncState(TSerializer& s) = 0;
+};
+
+// The running state of a command that waits on a named object (a message window, a media object).
+struct TObjectWaitState {
+    std::string Name;  // the object's name, empty if none or gone
+    bool Waiting = false;
+    bool BlocksEvents = false;
+    void Sync(TSerializer& s);
+};
+
+// TextIns and MovieStop: they wait on an object while Waiting, and may hold events back meanwhile.
+class TComObjectWait : public TStatefulCommand {
+public:
+    using TStatefulCommand::TStatefulCommand;
+    bool BlocksEvents() const override { return Running.BlocksEvents; }
+    bool Yields() const override { return Running.Waiting; }
+    void SyncState(TSerializer& s) override { Running.Sync(s); }
+    TObjectWaitState Running;
+};
 
 #define RUVO_COMMAND_CODE(c)          \
     static constexpr uint8_t kCode = c; \
@@ -166,9 +202,9 @@ public:
     RUVO_COMMAND_CODE(35)
 };
 
-class TComWait : public TCommand {
+class TComWait : public TStatefulCommand {
 public:
-    using TCommand::TCommand;
+    using TStatefulCommand::TStatefulCommand;
     RUVO_COMMAND_CODE(7)
     void VisitRecord(TRecordVisitor& v) override {
         v.Expr("cond", Condition);
@@ -177,8 +213,7 @@ public:
     }
     bool BlocksEvents() const override { return BlocksEventsState; }
     bool Yields() const override { return true; }
-    void SaveState(TStream& stream) override;
-    void LoadState(TStream& stream) override;
+    void SyncState(TSerializer& s) override;
     TExpression Condition, Time, BlocksEventsExpr;
     // Running state: remaining ms, first-frame counter, blocks events.
     int32_t Remaining = 0;
@@ -305,9 +340,9 @@ public:
 
 // ---- transitions, text and media ---------------------------------------------------------------------
 
-class TComFlip : public TCommand {
+class TComFlip : public TStatefulCommand {
 public:
-    using TCommand::TCommand;
+    using TStatefulCommand::TStatefulCommand;
     RUVO_COMMAND_CODE(13)
     void VisitRecord(TRecordVisitor& v) override {
         v.Expr("type", Type);
@@ -322,8 +357,7 @@ public:
         v.Expr("blocks", BlocksEventsExpr, 107);
     }
     bool BlocksEvents() const override { return BlocksEventsState; }
-    void SaveState(TStream& stream) override;
-    void LoadState(TStream& stream) override;
+    void SyncState(TSerializer& s) override;
     TExpression Type, Duration, Reverse, CarryMode;
     TExprList NameLists;
     TExpression ClearOld, Param1, Param2, Text, BlocksEventsExpr;
@@ -332,9 +366,9 @@ public:
     bool ClearOldState = false;
 };
 
-class TComTextIns : public TCommand {
+class TComTextIns : public TComObjectWait {
 public:
-    using TCommand::TCommand;
+    using TComObjectWait::TComObjectWait;
     RUVO_COMMAND_CODE(20)
     void VisitRecord(TRecordVisitor& v) override {
         v.Blob("text", GlyphText);
@@ -343,22 +377,14 @@ public:
         v.Expr("wait", Wait);
         v.Expr("blocks", BlocksEventsExpr, 107);
     }
-    bool BlocksEvents() const override { return BlocksEventsState; }
-    bool Yields() const override { return WaitingState; }
-    void SaveState(TStream& stream) override;
-    void LoadState(TStream& stream) override;
     // The compiled message text, kept as stored.
     std::string GlyphText;
     TExpression Window, RecordInHistory, Wait, BlocksEventsExpr;
-    // Running state: the window's name, waiting, blocks events.
-    std::string WindowName;
-    bool WaitingState = false;
-    bool BlocksEventsState = false;
 };
 
-class TComMovieStop : public TCommand {
+class TComMovieStop : public TComObjectWait {
 public:
-    using TCommand::TCommand;
+    using TComObjectWait::TComObjectWait;
     RUVO_COMMAND_CODE(21)
     void VisitRecord(TRecordVisitor& v) override {
         v.Expr("object", ObjectName);
@@ -366,15 +392,7 @@ public:
         v.Expr("wait", Wait);
         v.Expr("blocks", BlocksEventsExpr, 107);
     }
-    bool BlocksEvents() const override { return BlocksEventsState; }
-    bool Yields() const override { return WaitingState; }
-    void SaveState(TStream& stream) override;
-    void LoadState(TStream& stream) override;
     TExpression ObjectName, FadeTime, Wait, BlocksEventsExpr;
-    // Running state: the media object's name, waiting, blocks events.
-    std::string TargetName;
-    bool WaitingState = false;
-    bool BlocksEventsState = false;
 };
 
 // Commands whose whole record is one expression naming an object or window.

@@ -1,66 +1,70 @@
 #pragma once
-// The one list of command codes: code, name (as the dump and the builder write it) and class.
-// The factory, the name lookups and the tools all expand this list, so they cannot drift apart;
-// each class describes its own record fields (commands.hpp).
-#define RUVO_COMMAND_TABLE(X)              \
-    X(0, If, TComIf)                       \
-    X(1, Elseif, TComElseif)               \
-    X(2, Else, TComElse)                   \
-    X(3, Label, TComLabel)                 \
-    X(4, Jump, TComJump)                   \
-    X(5, Call, TComCall)                   \
-    X(6, Exit, TComExit)                   \
-    X(7, Wait, TComWait)                   \
-    X(8, BoxNew, TComBoxNew)               \
-    X(9, ImgNew, TComImgNew)               \
-    X(10, MesNew, TComMesNew)              \
-    X(11, Timer, TComTimer)                \
-    X(12, Movie, TComMovie)                \
-    X(13, Flip, TComFlip)                  \
-    X(14, Calc, TComCalc)                  \
-    X(15, VarNew, TComVarNew)              \
-    X(16, VarDel, TComVarDel)              \
-    X(17, GetProp, TComGetProp)            \
-    X(18, SetProp, TComSetProp)            \
-    X(19, ObjDel, TComObjDel)              \
-    X(20, TextIns, TComTextIns)            \
-    X(21, MovieStop, TComMovieStop)        \
-    X(22, ClrHist, TComClrHist)            \
-    X(23, Cinema, TComCinema)              \
-    X(24, Caption, TComCaption)            \
-    X(25, Menu, TComMenu)                  \
-    X(26, MenuClose, TComMenuClose)        \
-    X(27, Comment, TComComment)            \
-    X(28, TextClr, TComTextClr)            \
-    X(29, CallHist, TComCallHist)          \
-    X(30, Button, TComBtnNew)              \
-    X(31, While, TComWhile)                \
-    X(32, WhileInit, TComWhileInit)        \
-    X(33, WhileLoop, TComWhileLoop)        \
-    X(34, Break, TComBreak)                \
-    X(35, Continue, TComContinue)          \
-    X(36, ParticleNew, TComParticleNew)    \
-    X(37, FireNew, TComFireNew)            \
-    X(38, GameSave, TComGameSave)          \
-    X(39, GameLoad, TComGameLoad)          \
-    X(40, PCReset, TComPCReset)            \
-    X(41, Reset, TComReset)                \
-    X(42, Sound, TComSound)                \
-    X(43, EditNew, TComEditNew)            \
-    X(44, MemoNew, TComMemoNew)            \
-    X(45, Terminate, TComTerminate)        \
-    X(46, DoEvent, TComDoEvent)            \
-    X(47, ClrRead, TComClrRead)            \
-    X(48, MapImgNew, TComMapImgNew)        \
-    X(49, WaveNew, TComWaveNew)            \
-    X(50, TileNew, TComTileNew)            \
-    X(51, SliderNew, TComSliderNew)        \
-    X(52, ScrollbarNew, TComScrollbarNew)  \
-    X(53, GaugeNew, TComGaugeNew)          \
-    X(54, CGCaption, TComCGCaption)        \
-    X(55, MediaPlay, TComMediaPlay)        \
-    X(56, PrevMenuNew, TComPrevMenuNew)    \
-    X(57, PropMotion, TComPropMotion)      \
-    X(58, FormatHist, TComEntryHist)       \
-    X(59, SaveCabinet, TComCabinetSave)    \
-    X(60, LoadCabinet, TComCabinetLoad)
+// The one table of command codes. A row tells everything known of a code: its name (as the dump and the
+// builder write it), its record class (commands.hpp), its Begin and Execute behaviours (commandrun.hpp,
+// one file per family: run_flow, run_vars, run_reset, run_saves), whether a source line that does not
+// say has its continue flag on (Cont) or ends the frame (EndsFrame), and the field values the builder
+// gives a line that leaves them out (TrueCondition: an empty condition would never act). The factory,
+// the name lookups, the interpreter and the tools all expand this table, so they cannot drift apart.
+// Commands whose effects come with later subsystems step over themselves (StepOver) until then.
+#define RUVO_COMMAND_TABLE(X)                                                                    \
+    X(0, If, TComIf, NoBegin, ExecIf, Cont, NoDefaults)                                          \
+    X(1, Elseif, TComElseif, NoBegin, ExecSkipBranch, Cont, NoDefaults)                          \
+    X(2, Else, TComElse, NoBegin, ExecSkipBranch, Cont, NoDefaults)                              \
+    X(3, Label, TComLabel, NoBegin, ExecStep, Cont, NoDefaults)                                  \
+    X(4, Jump, TComJump, NoBegin, ExecJump, Cont, TrueCondition)                                 \
+    X(5, Call, TComCall, NoBegin, ExecCall, Cont, TrueCondition)                                 \
+    X(6, Exit, TComExit, NoBegin, ExecExit, Cont, TrueCondition)                                 \
+    X(7, Wait, TComWait, BeginWait, ExecWait, EndsFrame, NoDefaults)                             \
+    X(8, BoxNew, TComBoxNew, NoBegin, StepOver, Cont, NoDefaults)                                \
+    X(9, ImgNew, TComImgNew, NoBegin, StepOver, Cont, NoDefaults)                                \
+    X(10, MesNew, TComMesNew, NoBegin, StepOver, Cont, NoDefaults)                               \
+    X(11, Timer, TComTimer, NoBegin, StepOver, Cont, NoDefaults)                                 \
+    X(12, Movie, TComMovie, NoBegin, StepOver, Cont, NoDefaults)                                 \
+    X(13, Flip, TComFlip, NoBegin, StepOver, EndsFrame, NoDefaults)                              \
+    X(14, Calc, TComCalc, NoBegin, ExecCalc, Cont, NoDefaults)                                   \
+    X(15, VarNew, TComVarNew, NoBegin, ExecVarNew, Cont, NoDefaults)                             \
+    X(16, VarDel, TComVarDel, NoBegin, ExecVarDel, Cont, NoDefaults)                             \
+    X(17, GetProp, TComGetProp, NoBegin, StepOver, Cont, NoDefaults)                             \
+    X(18, SetProp, TComSetProp, NoBegin, StepOver, Cont, NoDefaults)                             \
+    X(19, ObjDel, TComObjDel, NoBegin, StepOver, Cont, NoDefaults)                               \
+    X(20, TextIns, TComTextIns, NoBegin, StepOver, EndsFrame, NoDefaults)                        \
+    X(21, MovieStop, TComMovieStop, NoBegin, StepOver, EndsFrame, NoDefaults)                    \
+    X(22, ClrHist, TComClrHist, NoBegin, StepOver, Cont, NoDefaults)                             \
+    X(23, Cinema, TComCinema, NoBegin, StepOver, Cont, NoDefaults)                               \
+    X(24, Caption, TComCaption, NoBegin, StepOver, Cont, NoDefaults)                             \
+    X(25, Menu, TComMenu, NoBegin, StepOver, Cont, NoDefaults)                                   \
+    X(26, MenuClose, TComMenuClose, NoBegin, StepOver, EndsFrame, NoDefaults)                    \
+    X(27, Comment, TComComment, NoBegin, ExecStep, EndsFrame, NoDefaults)                        \
+    X(28, TextClr, TComTextClr, NoBegin, StepOver, Cont, NoDefaults)                             \
+    X(29, CallHist, TComCallHist, NoBegin, StepOver, Cont, NoDefaults)                           \
+    X(30, Button, TComBtnNew, NoBegin, StepOver, Cont, NoDefaults)                               \
+    X(31, While, TComWhile, NoBegin, ExecWhile, Cont, NoDefaults)                                \
+    X(32, WhileInit, TComWhileInit, NoBegin, ExecWhileInit, Cont, NoDefaults)                    \
+    X(33, WhileLoop, TComWhileLoop, NoBegin, ExecWhileLoop, Cont, NoDefaults)                    \
+    X(34, Break, TComBreak, NoBegin, ExecLoopJump, Cont, TrueCondition)                          \
+    X(35, Continue, TComContinue, NoBegin, ExecLoopJump, Cont, TrueCondition)                    \
+    X(36, ParticleNew, TComParticleNew, NoBegin, StepOver, Cont, NoDefaults)                     \
+    X(37, FireNew, TComFireNew, NoBegin, StepOver, Cont, NoDefaults)                             \
+    X(38, GameSave, TComGameSave, NoBegin, ExecGameSave, EndsFrame, NoDefaults)                  \
+    X(39, GameLoad, TComGameLoad, NoBegin, ExecGameLoad, EndsFrame, NoDefaults)                  \
+    X(40, PCReset, TComPCReset, NoBegin, ExecPCReset, Cont, NoDefaults)                          \
+    X(41, Reset, TComReset, NoBegin, ExecReset, Cont, NoDefaults)                                \
+    X(42, Sound, TComSound, NoBegin, StepOver, Cont, NoDefaults)                                 \
+    X(43, EditNew, TComEditNew, NoBegin, StepOver, Cont, NoDefaults)                             \
+    X(44, MemoNew, TComMemoNew, NoBegin, StepOver, Cont, NoDefaults)                             \
+    X(45, Terminate, TComTerminate, NoBegin, ExecTerminate, Cont, NoDefaults)                    \
+    X(46, DoEvent, TComDoEvent, NoBegin, ExecStep, EndsFrame, NoDefaults)                        \
+    X(47, ClrRead, TComClrRead, NoBegin, StepOver, Cont, NoDefaults)                             \
+    X(48, MapImgNew, TComMapImgNew, NoBegin, StepOver, Cont, NoDefaults)                         \
+    X(49, WaveNew, TComWaveNew, NoBegin, StepOver, Cont, NoDefaults)                             \
+    X(50, TileNew, TComTileNew, NoBegin, StepOver, Cont, NoDefaults)                             \
+    X(51, SliderNew, TComSliderNew, NoBegin, StepOver, Cont, NoDefaults)                         \
+    X(52, ScrollbarNew, TComScrollbarNew, NoBegin, StepOver, Cont, NoDefaults)                   \
+    X(53, GaugeNew, TComGaugeNew, NoBegin, StepOver, Cont, NoDefaults)                           \
+    X(54, CGCaption, TComCGCaption, NoBegin, StepOver, Cont, NoDefaults)                         \
+    X(55, MediaPlay, TComMediaPlay, NoBegin, StepOver, Cont, NoDefaults)                         \
+    X(56, PrevMenuNew, TComPrevMenuNew, NoBegin, StepOver, Cont, NoDefaults)                     \
+    X(57, PropMotion, TComPropMotion, NoBegin, StepOver, Cont, NoDefaults)                       \
+    X(58, FormatHist, TComEntryHist, NoBegin, StepOver, Cont, NoDefaults)                        \
+    X(59, SaveCabinet, TComCabinetSave, NoBegin, StepOver, Cont, NoDefaults)                     \
+    X(60, LoadCabinet, TComCabinetLoad, NoBegin, StepOver, Cont, NoDefaults)

@@ -5,6 +5,7 @@
 #include "params/convert.hpp"
 #include "params/functable.hpp"
 #include "params/values.hpp"
+#include "params/varset.hpp"
 
 namespace ruvo {
 
@@ -77,7 +78,7 @@ public:
         for (const auto& op : e.Operations()) {
             Piece value = Compute(op);
             if (op.dest == kResultTemp) Emit(out, value.text);
-            else if (op.dest.rfind(kTempPrefix, 0) == 0) temps_[op.dest] = value;
+            else if (IsTemporaryName(op.dest)) temps_[op.dest] = value;
             else Emit(out, op.dest + " = " + value.text);
         }
         return out;

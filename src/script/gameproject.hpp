@@ -1,45 +1,57 @@
 #pragma once
-// The running project: reads "ruvo.rpb", defines the project's variables, owns the interpreter and
-// answers whether a named file can be used now (asking for a disc when the game spans several).
+// The running project: reads "ruvo.rpb", defines the project's variables, owns the interpreter, answers
+// whether a named file can be used now (asking for a disc when the game spans several), and holds the
+// save and load requests of the script until the frame loop carries them out. It owns the system
+// variables of the project's settings ("@ScrWidth", "@ScrHeight", "@Title") while it exists.
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "archive/discs.hpp"
+#include "archive/errors.hpp"
 #include "script/callman.hpp"
 #include "script/project.hpp"
-#include "script/scripthost.hpp"
 
 namespace ruvo {
 
 class TVrFileManager;
-class TParamCollection;
-class TSysFuncMan;
+struct TRunContext;
 
-// What loading the project needs of the player beyond what the interpreter needs.
-class TProjectHost : public TScriptHost {
+// Why the game could not start: the message (with the file or folder as context) and whether a box has
+// told the user already.
+class EGameStart : public ERuvoError {
 public:
-    virtual void SetTerminating(bool on) = 0;
-    // A warning box (caption "警告") with the text in Shift-JIS.
-    virtual void ShowWarning(const std::string& sjisText) = 0;
-    virtual void SetTitle(const std::string& sjisTitle) = 0;
-    // Started on game folders (a test run): the data sources are given, nothing is located.
-    virtual bool GameFolderGiven() const = 0;
-    // Finds the game data beside the player or on a disc; false ends the start.
-    virtual bool LocateData() = 0;
-    virtual IDiscPrompt& DiscPrompt() = 0;
+    EGameStart(ERuvoError error, bool boxShown) : ERuvoError(std::move(error)), boxShown_(boxShown) {}
+    bool BoxShown() const noexcept { return boxShown_; }
+
+private:
+    bool boxShown_;
+};
+
+// A GameSave waiting for the frame loop.
+struct TSaveRequest {
+    int32_t Slot = 0;
+    std::string Title;
+    std::string ResumePage;
+    int32_t ResumeIndex = 0;
 };
 
 class TProject {
 public:
-    // Builds the start-up state of the script side. Never throws: on failure the stop flag stays raised.
-    TProject(TProjectHost& host, TVrFileManager& files, TParamCollection& vars, TSysFuncMan& funcs);
-    // Runs the exit page for one frame.
+    // The project with its defaults and its interpreter; nothing is read yet.
+    TProject(TRunContext& context, TVrFileManager& files, TScriptLimits limits = {});
+    // Runs the exit page for one frame when the project was loaded.
     ~TProject();
     TProject(const TProject&) = delete;
     TProject& operator=(const TProject&) = delete;
 
+    // Finds the game data when locateData is given (false: the user gave up), reads "ruvo.rpb", defines
+    // the project's variables and resets the interpreter to the start page. Raises the stop flag while
+    // it works and clears it on success; a failure throws EGameStart (the stop flag stays raised).
+    void Load(const std::function<bool()>& locateData);
     bool FileAvailable(std::string_view name);
     // Whether the project file was read and the start page found.
     bool Loaded() const noexcept { return loaded_; }
@@ -47,18 +59,16 @@ public:
     TProjectFile Settings;  // the fields of "ruvo.rpb", or the defaults until it is read
     TFolderDiskList FolderDisks;
     std::unique_ptr<TCallMan> CallMan;
-    int32_t PendingLoad = -1;
-    int32_t PendingSave = -1;
+    int32_t PendingLoad = -1;                 // slot to load, -1 for none
+    std::optional<TSaveRequest> PendingSave;
 
 private:
-    bool Load();
+    void ReadProjectFile();
     void DefineVariables();
     TDiscTexts DiscTexts() const;
 
-    TProjectHost& host_;
+    TRunContext& context_;
     TVrFileManager& files_;
-    TParamCollection& vars_;
-    TSysFuncMan& funcs_;
     bool loaded_ = false;
 };
 

@@ -143,12 +143,6 @@ int Extract(const std::string& path, const std::vector<std::string>& names, cons
     return failures ? kExitFailure : kExitOk;
 }
 
-std::string UpperExtension(const fs::path& path) {
-    std::string ext = path.extension().string();
-    for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return ext;
-}
-
 // The files under dir with their game names, sorted; names that cannot be stored, or that the archive
 // could not tell apart, are refused all together with one message naming them.
 std::vector<std::pair<std::string, fs::path>> PackedFiles(const fs::path& dir, const fs::path& output) {
@@ -200,7 +194,7 @@ void WriteTrailer(TGxBigStream& out, int64_t base) {
 
 int Pack(const fs::path& dir, const std::string& output, const std::string& appendTo) {
     const bool toStdout = TOutputFile::IsStandardOutput(output);
-    const std::string ext = UpperExtension(output);
+    const std::string ext = UpperAscii(fs::path(output).extension().string());
     const bool executable = ext == ".EXE" || ext == ".SCR";
     // The reader finds an appended archive by the extension, so the two must agree.
     if (!appendTo.empty() && !executable) throw EUsageError("--append-to needs an ARCHIVE ending in .exe or .scr");

@@ -9,6 +9,7 @@
 
 #include "archive/bigstreams.hpp"
 #include "archive/errors.hpp"
+#include "archive/installset.hpp"
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
 #include "archive/vrfiles.hpp"
@@ -28,6 +29,7 @@ namespace {
 
 constexpr const char* kProjectSource = "project.rvp";
 constexpr const char* kPageSourceExt = ".rvs";
+constexpr const char* kInstallRecordName = "install.dat";
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -144,8 +146,21 @@ void WriteArchive(const GameFiles& files, TGxBigStream& output) {
     collection.WriteTo(output);
 }
 
-// A copy of the player with the archive appended and the 6-byte trailer (archive position, "rv").
-void WriteExecutable(const GameFiles& files, const fs::path& player, const fs::path& out) {
+// The record that makes the data appended to a player a complete installed game: the game's title and
+// the installed-whole flag, so that the player needs no disc. A source folder may bring its own.
+std::string InstallRecord(const TProjectFile& project) {
+    TRuvoInstallSet record;
+    record.Title = project.Title;
+    record.InstalledWhole = true;
+    TMemoryStream bytes;
+    record.SaveToStream(bytes);
+    return Bytes(bytes);
+}
+
+// A copy of the player with the archive appended and the 6-byte trailer (archive position, "rv"); the
+// appended archive is an installed game on its own.
+void WriteExecutable(GameFiles files, const TProjectFile& project, const fs::path& player, const fs::path& out) {
+    if (!files.Has(kInstallRecordName)) files.Add(kInstallRecordName, InstallRecord(project), "the builder");
     std::string playerBytes = ReadText(player);
     fs::path exe = out / player.filename();
     {
@@ -194,7 +209,7 @@ int RunBuild(const Args& args) {
             TGxBigFileStream stream(fs::path(out) / "game.dat", bigmode::Create);
             WriteArchive(files, stream);
         }
-        if (!player.empty()) WriteExecutable(files, player, out);
+        if (!player.empty()) WriteExecutable(files, project, player, out);
         // A status line, as pack and verify give theirs: standard output stays for results.
         std::fprintf(stderr, "built %zu files into %s\n", files.entries.size(), out.c_str());
         return kExitOk;

@@ -7,7 +7,8 @@
 
 #include "archive/sjis.hpp"
 #include "script/commands.hpp"
-#include "script/propertyids.hpp"
+#include "params/properties.hpp"
+#include "params/varset.hpp"
 
 namespace ruvo::tools {
 
@@ -185,7 +186,7 @@ private:
     }
 
     void UseVariable(size_t p, int i, const std::string& name, const char* how) {
-        if (name.empty() || name[0] == '@' || name.rfind(std::string(kTempPrefix), 0) == 0) return;
+        if (name.empty() || name[0] == '@' || IsTemporaryName(name)) return;
         const std::string key = LowerSjis(name);
         if (projectVars_.count(key) || !reported_.insert(key).second) return;
         auto declared = declaredIn_.find(key);

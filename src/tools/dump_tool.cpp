@@ -11,7 +11,7 @@
 #include "archive/vrfiles.hpp"
 #include "script/page.hpp"
 #include "script/project.hpp"
-#include "script/propertyids.hpp"
+#include "params/properties.hpp"
 #include "tools/cli.hpp"
 #include "tools/commands.hpp"
 #include "tools/pagesource.hpp"

@@ -10,7 +10,6 @@
 #include "params/convert.hpp"
 #include "params/exprbuild.hpp"
 #include "params/sysfuncs.hpp"
-#include "params/sysstate.hpp"
 #include "params/valuetext.hpp"
 #include "params/varset.hpp"
 #include "tools/cli.hpp"
@@ -22,13 +21,7 @@ namespace ruvo::tools {
 
 namespace {
 
-int TypeCodeOf(const std::string& type) {
-    if (type == "int") return 1;
-    if (type == "float") return 2;
-    if (type == "flag") return 3;
-    if (type == "str") return 4;
-    return 0;
-}
+int TypeCodeOf(const std::string& type) { return ValueTypeFromSourceName(type).value_or(0); }
 
 // Sets a declared scalar from its UTF-8 text; false when the text is not a value of that type.
 bool SetInitial(TCustomParam& v, int type, const std::string& utf8) {
@@ -130,10 +123,8 @@ int RunExpr(const Args& args) {
         ->required();
     if (auto exit = line.Parse(args)) return *exit;
 
-    TSystemState state;
-    TParamCollection vars(state);
-    TSysFuncHost host;
-    TSysFuncMan funcs(vars, host);
+    TParamCollection vars;
+    TSysFuncMan funcs(vars);
     // Declarations take effect in the order given, whatever their kinds.
     std::vector<std::string> declared;  // Shift-JIS names, in declaration order
     std::map<std::string, size_t> used;
@@ -164,7 +155,10 @@ int RunExpr(const Args& args) {
                 std::fprintf(stderr, "stopped at operation %d (%s): %s\n", stop.operation,
                              SjisToUtf8Lossy(TRuvoParser::DescribeOperation(parser.Operations()[static_cast<size_t>(stop.operation)])).c_str(),
                              SjisToUtf8Lossy(stop.message).c_str());
-            if (parser.Result()) std::fprintf(stderr, "result: %s\n", ValueTextUtf8(*parser.Result()).c_str());
+            if (const TCustomParam* result = parser.Result()) {
+                const char* type = ValueTypeSourceName(result->TypeCode());
+                std::fprintf(stderr, "result: %s (%s)\n", ValueTextUtf8(*result).c_str(), type ? type : "?");
+            }
         }
         if (YieldsValue(parser))
             std::printf("= %s\n", parser.Result() ? ValueTextUtf8(*parser.Result()).c_str() : "(nothing)");

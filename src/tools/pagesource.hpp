@@ -32,14 +32,6 @@ std::unique_ptr<TPage> BuildPageSource(std::string_view utf8Source, const std::s
 // text compiles into the stored operations again, otherwise as their stored bytes (hex"...").
 std::string WritePageSource(TPage& page);
 
-// The continue flag a command gets when its source line does not say: off for the commands that wait
-// (so the frame ends there), on for the rest.
-bool DefaultContinue(int code) noexcept;
-
-// Field values a command gets when its source line leaves them out, where they are not the empty
-// ones: the condition of Jump, Call, Exit, Break and Continue is TRUE (an empty one never acts).
-void ApplySourceDefaults(TCommand& command);
-
 // Index targets the builder fills in when the source leaves them out; nullopt when there is none.
 // While: the first command after its body; WhileLoop: its While; Break: the loop's exit;
 // Continue: the loop's WhileLoop (or its While).

@@ -8,7 +8,7 @@
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
 #include "params/exprbuild.hpp"
-#include "script/propertyids.hpp"
+#include "params/properties.hpp"
 #include "tools/exprdiag.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/sourcetext.hpp"
@@ -97,8 +97,7 @@ uint8_t ParseByte(std::string_view text, FieldHint hint) {
     if (text == "true" || text == "TRUE") return 1;
     if (text == "false" || text == "FALSE") return 0;
     if (hint == FieldHint::ValueType) {
-        static const std::map<std::string_view, uint8_t> kTypes = {{"int", 1}, {"float", 2}, {"flag", 3}, {"str", 4}};
-        if (auto it = kTypes.find(text); it != kTypes.end()) return it->second;
+        if (auto type = ValueTypeFromSourceName(text)) return *type;
     }
     return static_cast<uint8_t>(ParseInteger(text, 0, 255));
 }
@@ -423,36 +422,6 @@ private:
 };
 
 } // namespace
-
-void ApplySourceDefaults(TCommand& command) {
-    TExpression* cond = nullptr;
-    switch (command.Code()) {
-    case TComJump::kCode: cond = &static_cast<TComJump&>(command).Condition; break;
-    case TComCall::kCode: cond = &static_cast<TComCall&>(command).Condition; break;
-    case TComExit::kCode:
-    case TComBreak::kCode:
-    case TComContinue::kCode: cond = &static_cast<TComExit&>(command).Condition; break;
-    default: return;
-    }
-    *cond = CompileExpression("TRUE");
-}
-
-bool DefaultContinue(int code) noexcept {
-    switch (code) {
-    case TComWait::kCode:
-    case TComFlip::kCode:
-    case TComTextIns::kCode:
-    case TComMovieStop::kCode:
-    case TComMenuClose::kCode:
-    case TComDoEvent::kCode:
-    case TComGameSave::kCode:
-    case TComGameLoad::kCode:
-    case TComComment::kCode:
-        return false;
-    default:
-        return true;
-    }
-}
 
 std::unique_ptr<TPage> BuildPageSource(std::string_view utf8Source, const std::string& file, const std::string& pageName,
                                        std::vector<TLabelRef>* labelRefs, std::vector<int>* sourceLines) {

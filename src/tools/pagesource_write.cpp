@@ -6,7 +6,7 @@
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
 #include "params/exprbuild.hpp"
-#include "script/propertyids.hpp"
+#include "params/properties.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/sourcetext.hpp"
 
@@ -63,9 +63,8 @@ public:
         if (version_ >= since) fields.push_back({name, std::to_string(value), hint});
     }
     void Byte(const char* name, uint8_t& value, FieldHint hint) override {
-        static const char* const kTypes[] = {nullptr, "int", "float", "flag", "str"};
         std::string text = std::to_string(value);
-        if (hint == FieldHint::ValueType && value >= 1 && value <= 4) text = kTypes[value];
+        if (hint == FieldHint::ValueType && ValueTypeSourceName(value)) text = ValueTypeSourceName(value);
         if (hint == FieldHint::Flag && value <= 1) text = value ? "true" : "false";
         fields.push_back({name, text, hint});
     }
@@ -104,11 +103,6 @@ bool PlainLineText(const std::string& sjis, std::string& utf8) {
     return utf8.empty() || (utf8.back() != ' ' && utf8.front() != ' ');
 }
 
-const char* ReturnTypeName(uint8_t type) {
-    static const char* const kNames[] = {nullptr, "int", "float", "flag", "str"};
-    return type >= 1 && type <= 4 ? kNames[type] : nullptr;
-}
-
 class PageWriter {
 public:
     explicit PageWriter(TPage& page) : page_(page) {}
@@ -116,7 +110,7 @@ public:
     std::string Write() {
         Line("# " + Utf8Name() + ", written by ruvotool dump --source");
         Line("%version " + std::to_string(page_.Version));
-        const char* type = ReturnTypeName(page_.ReturnType);
+        const char* type = ValueTypeSourceName(page_.ReturnType);
         Line("%return " + (type ? std::string(type) : std::to_string(page_.ReturnType)));
         if (page_.StoredMaskCount != kMaskCount) Line("%masks " + std::to_string(page_.StoredMaskCount));
         std::array<TPropertyMask, kMaskCount> written{};

@@ -84,13 +84,12 @@ std::string ReadName(std::string_view& rest) {
 }
 
 void ReadVariable(std::string_view rest, TProjectFile& p) {
-    static const std::map<std::string_view, uint8_t> kTypes = {{"int", 1}, {"float", 2}, {"flag", 3}, {"str", 4}};
     rest = Trim(rest);
     size_t space = rest.find_first_of(" \t");
     std::string_view typeWord = rest.substr(0, space);
     TProjectVariable v;
-    auto it = kTypes.find(typeWord);
-    v.Type = it != kTypes.end() ? it->second : ToFlag(typeWord);
+    const auto type = ValueTypeFromSourceName(typeWord);
+    v.Type = type ? *type : ToFlag(typeWord);
     rest = space == std::string_view::npos ? std::string_view() : rest.substr(space);
     v.Name = ReadName(rest);
     std::string_view value;
@@ -189,10 +188,9 @@ std::string WriteProjectSource(const TProjectFile& p) {
     if (p.Version >= 109) out += "streamed_exts = " + FormatStringLiteral(p.StreamedExts) + "\n";
     out += "disc_prompt = " + FormatStringLiteral(p.DiscPrompt) + "\n";
     out += "quit_prompt = " + FormatStringLiteral(p.QuitPrompt) + "\n";
-    static const char* const kTypes[] = {nullptr, "int", "float", "flag", "str"};
     for (const auto& v : p.Variables) {
-        std::string head = "var " + (v.Type >= 1 && v.Type <= 4 ? std::string(kTypes[v.Type]) : std::to_string(v.Type)) +
-                           " " + name(v.Name);
+        const char* type = ValueTypeSourceName(v.Type);
+        std::string head = "var " + (type ? std::string(type) : std::to_string(v.Type)) + " " + name(v.Name);
         switch (v.Type) {
         case 1: out += head + " = " + std::to_string(v.IntValue) + "\n"; break;
         case 2: out += head + " = " + RealSource(v.RealValue) + "\n"; break;

@@ -198,4 +198,16 @@ std::string FromHex(std::string_view hex) {
     return bytes;
 }
 
+namespace {
+constexpr const char* kValueTypeNames[] = {"int", "float", "flag", "str"};
+} // namespace
+
+const char* ValueTypeSourceName(int type) noexcept { return type >= 1 && type <= 4 ? kValueTypeNames[type - 1] : nullptr; }
+
+std::optional<uint8_t> ValueTypeFromSourceName(std::string_view name) noexcept {
+    for (uint8_t type = 1; type <= 4; ++type)
+        if (name == kValueTypeNames[type - 1]) return type;
+    return std::nullopt;
+}
+
 } // namespace ruvo::tools

@@ -1,6 +1,8 @@
 #pragma once
 // Lexical pieces of the game source format shared by its reader and its writer: string literals,
 // top-level argument splitting, and the error that names a source file and line.
+#include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -29,6 +31,9 @@ std::string FormatStringLiteral(std::string_view sjis);
 
 // The line without its trailing comment: a "#" at the start or after a space or tab, outside quotes.
 std::string_view StripTrailingComment(std::string_view line);
+// The source names of the value types: "int", "float", "flag", "str" for 1..4; nullptr / nullopt for others.
+const char* ValueTypeSourceName(int type) noexcept;
+std::optional<uint8_t> ValueTypeFromSourceName(std::string_view name) noexcept;
 
 // Splits at commas outside quotes, parentheses and square brackets; pieces are trimmed.
 std::vector<std::string> SplitTopLevel(std::string_view text);

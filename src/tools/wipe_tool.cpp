@@ -12,7 +12,6 @@
 #include "graphics/pngfile.hpp"
 #include "graphics/wipes.hpp"
 #include "params/sysfuncs.hpp"
-#include "params/sysstate.hpp"
 #include "params/varset.hpp"
 #include "tools/cli.hpp"
 
@@ -104,10 +103,8 @@ int RunWipe(const Args& args) {
     screen.SetSize(w, h, 32);
 
     // The player's general random source, seeded for a repeatable picture.
-    TSystemState state;
-    TParamCollection vars(state);
-    TSysFuncHost host;
-    TSysFuncMan functions(vars, host);
+    TParamCollection vars;
+    TSysFuncMan functions(vars);
     functions.SetRandSeed(seed);
 
     TWipeSettings settings{.Type = type, .Duration = duration, .Reverse = reverse, .Rule = rulePicture.get()};

@@ -2,12 +2,20 @@
 // and checked through the variable dump, the trace and what the player printed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
+#include <fcntl.h>
 #include <cstdlib>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <map>
 #include <sstream>
 #include <string>
 
 #include "support/tempdir.hpp"
+
+extern char** environ;
 
 namespace ruvo {
 namespace {
@@ -164,6 +172,121 @@ TEST_F(Games, InAWindowTheToolBarSitsAboveTheGame) {
                            (dir / "game").string() + " 2> /dev/null");
     EXPECT_EQ(code, 0);
     EXPECT_EQ(PngSize(ReadFile(shot)), (std::pair<uint32_t, uint32_t>{320, 240 + 22}));
+}
+
+TEST_F(Games, APlayerBuiltWithItsGameRunsItWhateverItsName) {
+    Project("var int total = 0\n");
+    Source("main.rvs", "Calc total = 42\nTerminate\n");
+    const std::filesystem::path out = dir / "out";
+    ASSERT_EQ(Shell(std::string(RUVO_TOOL_PATH) + " build " + (dir / "src").string() + " -o " + out.string() + " --exe " +
+                    RUVO_PLAYER_PATH + " > /dev/null"),
+              0);
+    const std::string built = (out / std::filesystem::path(RUVO_PLAYER_PATH).filename()).string();
+    std::filesystem::remove(out / "game.dat");  // the executable alone carries the installed game
+    std::filesystem::copy_file(built, out / "mygame");
+    std::filesystem::copy_file(built, out / "game.exe");
+    std::filesystem::permissions(out / "mygame", std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+    std::filesystem::permissions(out / "game.exe", std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+    for (const std::string& name : {built, (out / "mygame").string(), (out / "game.exe").string()}) {
+        SCOPED_TRACE(name);
+        std::filesystem::remove(dir / "vars.txt");
+        const int code = Shell(name + " --headless --frames 10 --dump-vars " + (dir / "vars.txt").string() + " 2> " +
+                               (dir / "err.txt").string());
+        EXPECT_EQ(code, 0) << ReadFile(dir / "err.txt");
+        EXPECT_EQ(ReadFile(dir / "vars.txt"), "total=42\n");
+    }
+}
+
+TEST_F(Games, EveryFailureToStartSaysWhereAndWhat) {
+    Project();
+    Source("main.rvs", "Wait\n");
+    Play("--frames 1");
+    const std::filesystem::path game = dir / "game";
+    WriteFile(dir / "empty" / ".keep", "");
+    WriteFile(dir / "random" / "game.dat", "\x12\x34\x56\x78 not an archive at all");
+    WriteFile(dir / "damaged" / "ruvo.rpb", std::string("\x6e\0\0\0\x05\0\0\0", 8));
+    WriteFile(dir / "newer" / "ruvo.rpb", std::string("\x6f\0\0\0\x05\0\0\0", 8));
+    const struct {
+        std::string folder;
+        std::string fault;
+    } cases[] = {
+        {(dir / "missing").string(), "フォルダがありません"},
+        {(dir / "empty").string(), "ruvo.rpb:ファイルがありません"},
+        {(dir / "random").string(), "game.dat"},
+        {(dir / "damaged").string(), "読み込みエラー"},
+        {(dir / "newer").string(), "version 111"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        const int code = Shell(std::string(RUVO_PLAYER_PATH) + " --headless --dump-vars " + (dir / "v.txt").string() + " " +
+                               c.folder + " 2> " + (dir / "err.txt").string());
+        EXPECT_EQ(code, 1);
+        const std::string err = ReadFile(dir / "err.txt");
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(err.rfind("ruvoplay: ", 0), 0u) << err;
+        EXPECT_NE(err.find(c.folder), std::string::npos) << err;
+        EXPECT_NE(err.find(c.fault), std::string::npos) << err;
+    }
+}
+
+TEST_F(Games, AHeadlessRunWithoutAFrameLimitStopsAtTheDefaultOne) {
+    Project("var int n = 0\n");
+    Source("main.rvs",
+           "While TRUE\n"
+           "    Calc n = n + 1\n"
+           "    DoEvent\n"
+           "    WhileLoop\n");
+    Play("--frames 1");  // builds the game
+    const int code = Shell(std::string(RUVO_PLAYER_PATH) + " --headless --dump-vars " + (dir / "vars.txt").string() + " " +
+                           (dir / "game").string() + " 2> " + (dir / "err.txt").string());
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ReadFile(dir / "vars.txt"), "n=100000\n");
+    EXPECT_NE(ReadFile(dir / "err.txt").find("stopped after 100000 frames"), std::string::npos) << ReadFile(dir / "err.txt");
+}
+
+TEST_F(Games, StopSignalsEndTheRunWithItsOutputsWritten) {
+    Project("var int n = 0\n");
+    Source("main.rvs", "Calc n = 7\nWait\n");
+    Play("--frames 1");
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        std::filesystem::remove(dir / "vars.txt");
+        std::filesystem::remove(dir / "trace.txt");
+        const std::string vars = (dir / "vars.txt").string(), trace = (dir / "trace.txt").string(),
+                          shot = (dir / "shot.png").string(), game = (dir / "game").string();
+        const char* argv[] = {RUVO_PLAYER_PATH, "--headless", "--frames", "100000000", "--trace", trace.c_str(),
+                              "--dump-vars", vars.c_str(), "--screenshot", shot.c_str(), game.c_str(), nullptr};
+        const std::string err = (dir / "err.txt").string();
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        pid_t pid;
+        ASSERT_EQ(posix_spawn(&pid, RUVO_PLAYER_PATH, &actions, nullptr, const_cast<char**>(argv), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        // Once the script has run its first line, the player is in its frame loop.
+        for (int i = 0; i < 1000 && ReadFile(dir / "trace.txt").find("main.rsb(2)") == std::string::npos; ++i)
+            usleep(10000);
+        kill(pid, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+        EXPECT_EQ(ReadFile(dir / "vars.txt"), "n=7\n");
+        EXPECT_NE(ReadFile(dir / "trace.txt").find("main.rsb(2)"), std::string::npos);
+        EXPECT_FALSE(ReadFile(dir / "shot.png").empty());
+        EXPECT_NE(ReadFile(dir / "err.txt").find(signal == SIGTERM ? "stopped by SIGTERM" : "stopped by SIGINT"),
+                  std::string::npos);
+    }
+}
+
+TEST_F(Games, ARunawayScriptEndsTheRunNamingThePageAndLine) {
+    Project("var int depth = 0\n");
+    Source("main.rvs", "Call \"deep.rsb\"\n");
+    Source("deep.rvs", "Calc depth = depth + 1\nCall \"deep.rsb\"\n");
+    const RunResult r = Play();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.errors.find("ruvoplay: deep.rsb(2): 呼び出しが深すぎます（10000段を超えました）"), std::string::npos) << r.errors;
+    EXPECT_EQ(r.vars.at("depth"), "10000");  // the variables are still written
 }
 
 TEST_F(Games, BadCommandLinesAreUsageErrors) {

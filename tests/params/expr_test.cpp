@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/streams.hpp"
+#include "params/limits.hpp"
 #include "params_fixture.hpp"
 
 namespace ruvo {
@@ -74,9 +75,11 @@ INSTANTIATE_TEST_SUITE_P(Expressions, EvalTable, ::testing::Values(
     EvalCase{"a = 2 * -3", "a", "-6"},
     EvalCase{"a = +4", "a", "4"},
     EvalCase{"a = -b * 2", "a", "-4"},
-    EvalCase{"f = -2.5", "f", "-2.5"},
+    // A unary minus is 0 - x: the integer 0 on the left makes an integer of a negated real.
+    EvalCase{"f = -2.5", "f", "-2"},
     EvalCase{"f = 2 * -f", "f", "-200"},
-    EvalCase{"f = -1.5 * 3", "f", "-4.5"},
+    EvalCase{"f = -1.5 * 3", "f", "-3"},
+    EvalCase{"f = 0.0 - 2.5", "f", "-2.5"},
     // comparisons by the left operand's type
     EvalCase{"t = \"abc\" < \"abd\"", "t", "TRUE"},
     EvalCase{"t = \"a\" <> \"A\"", "t", "TRUE"},
@@ -149,8 +152,7 @@ TEST_F(Expr, ALoadedExpressionFollowsChangesOfTheVariableSet) {
     EXPECT_EQ(parser.LastStop().operation, 0);
     EXPECT_EQ(Str("x"), "1");
     // The same parser against another set finds that set's variables.
-    TSystemState otherState;
-    TParamCollection other(otherState);
+    TParamCollection other;
     other.Declare("v", 1, TVarScope::Global).Value().SetInt(5);
     other.Declare("x", 1, TVarScope::Global);
     parser.Evaluate(other, funcs);
@@ -297,19 +299,43 @@ TEST_F(Expr, InvalidStoredOperationsStopQuietly) {
     EXPECT_EQ(Str("a"), "1");
 }
 
-TEST_F(Expr, DeepNestingCompilesWithoutExhaustingTheStack) {
+TEST_F(Expr, NestingUpToTheLimitCompilesAndDeeperIsRefused) {
     Declare("a", 1);
-    const int depth = 10000;
+    const int depth = kMaxExpressionNesting;
     const std::string parens = "a = " + std::string(depth, '(') + "1 + 1" + std::string(depth, ')');
     Run(parens);
     EXPECT_EQ(Str("a"), "2");
     std::string calls = "a = ";
-    for (int i = 0; i < depth; ++i) calls += "Abs(";
-    calls += "-3" + std::string(depth, ')');
+    for (int i = 0; i < depth - 1; ++i) calls += "Abs(";
+    calls += "0 - 3" + std::string(depth - 1, ')');
     Run(calls);
     EXPECT_EQ(Str("a"), "3");
     EXPECT_EQ(CompileError("a = " + std::string(depth, '(') + "1"), "構文エラー");
     EXPECT_EQ(CompileError("a = " + std::string(depth, '[') + "1"), "構文エラー");
+    // One level more, in any mix of brackets, is refused before any work (200,000 levels took
+    // minutes); brackets inside string literals do not count.
+    const std::string tooDeep = "式の入れ子が深すぎます（1000段を超えました）";
+    EXPECT_EQ(CompileError("a = " + std::string(depth + 1, '(') + "1" + std::string(depth + 1, ')')), tooDeep);
+    EXPECT_EQ(CompileError("a = " + std::string(200000, '(')), tooDeep);
+    std::string mixed = "a = ";
+    for (int i = 0; i <= depth / 2; ++i) mixed += "y[(";
+    EXPECT_EQ(CompileError(mixed), tooDeep);
+    EXPECT_EQ(CompileError("s = \"" + std::string(5000, '(') + "\""), "");
+    EXPECT_THROW(CompileExpression(std::string(depth + 1, '(')), EScriptLimit);
+}
+
+TEST_F(Expr, LongFlatExpressionsCompileInLinearTime) {
+    // Operators, signs and literals are taken in one pass each: 20,000 of them would take minutes
+    // otherwise.
+    std::string sum = "a = 0";
+    for (int i = 0; i < 20000; ++i) sum += " + 1 - -1";
+    EXPECT_EQ(CompileExpression(sum).Operations().size(), 60001u);
+    std::string joined = "s = \"\"";
+    for (int i = 0; i < 20000; ++i) joined += " ++ \"x\"";
+    EXPECT_EQ(CompileExpression(joined).Operations().size(), 40002u);
+    Declare("a", 1);
+    Run("a = 1 - -1 + -2 * - 3");
+    EXPECT_EQ(Str("a"), "8");
 }
 
 TEST_F(Expr, CalcEvaluatesAtRunTimeInItsOwnTemporaries) {

@@ -81,6 +81,13 @@ TEST(ExprTool, EvaluationErrorsAreSilentUnlessVerbose) {
         << verbose.out;
 }
 
+TEST(ExprTool, VerboseResultsSayTheirType) {
+    // GetProp's result has the type of the property asked for: PR_NAME is a string, PR_LEFT an integer.
+    EXPECT_NE(RunTool("--verbose 'GetProp(\"a\", 0)'", true).out.find("result:  (str)"), std::string::npos);
+    EXPECT_NE(RunTool("--verbose 'GetProp(\"a\", 3)'", true).out.find("result: 0 (int)"), std::string::npos);
+    EXPECT_NE(RunTool("--verbose '1.5 * 2'", true).out.find("result: 3 (float)"), std::string::npos);
+}
+
 TEST(ExprTool, BadDeclarationsAreUsageErrors) {
     for (const char* args : {"--int a=zz", "--array m=int:0x2", "--array m=bad:2", "--int '1a'", "--bogus x"})
         EXPECT_EQ(RunTool(args).status, 2) << args;

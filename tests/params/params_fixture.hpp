@@ -1,5 +1,5 @@
 #pragma once
-// A variable set with default system state and host, and helpers to run expressions as a page does.
+// A variable set with its function manager (nothing else bound), and helpers to run expressions as a page does.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,17 +8,14 @@
 #include "archive/sjis.hpp"
 #include "params/exprbuild.hpp"
 #include "params/sysfuncs.hpp"
-#include "params/sysstate.hpp"
 #include "params/varset.hpp"
 
 namespace ruvo::testing {
 
 class ParamsFixture : public ::testing::Test {
 protected:
-    TSystemState state;
-    TParamCollection vars{state};
-    TSysFuncHost host;
-    TSysFuncMan funcs{vars, host};
+    TParamCollection vars;
+    TSysFuncMan funcs{vars};
 
     // Declares a global variable of the type (1..4) with an initial value given as text.
     TCustomParam& Declare(const std::string& name, int type, const std::string& value = {}) {

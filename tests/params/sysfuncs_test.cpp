@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "params_fixture.hpp"
 #include "params/dates.hpp"
 #include "params/functable.hpp"
+#include "params/properties.hpp"
 #include "params/kana.hpp"
 
 namespace ruvo {
@@ -84,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(FileNames, FuncTable, ::testing::Values(
 INSTANTIATE_TEST_SUITE_P(Numbers, FuncTable, ::testing::Values(
     FuncCase{"Not(FALSE)", "TRUE"}, FuncCase{"Not(1)", "FALSE"},
     FuncCase{"Int(-2.9)", "-2"}, FuncCase{"Int(\"7.5\")", "7"}, FuncCase{"Float(\"1.25\")", "1.25"},
-    FuncCase{"Abs(-5)", "5"}, FuncCase{"Fabs(-2.5)", "2.5"}, FuncCase{"Min(3, -4)", "-4"}, FuncCase{"Max(3, -4)", "3"},
+    FuncCase{"Abs(-5)", "5"}, FuncCase{"Fabs(0.0 - 2.5)", "2.5"}, FuncCase{"Min(3, -4)", "-4"}, FuncCase{"Max(3, -4)", "3"},
     FuncCase{"Fmin(0.5, 0.25)", "0.25"}, FuncCase{"Fmax(0.5, 0.25)", "0.5"},
     FuncCase{"Hypot(3, 4)", "5"}, FuncCase{"Sin(0)", "0"}, FuncCase{"Cos(0)", "1"},
     FuncCase{"ArcTan2(1, 0) * 2 == @Pi", "TRUE"}, FuncCase{"ArcSin(2)", "(none)"},
@@ -212,27 +216,55 @@ TEST_F(Funcs, RandomFollowsTheGenerator) {
     }
 }
 
-struct RecordingHost : TSysFuncHost {
-    void Call(int number, TCustomParam& dest, TArgs args) override {
-        calls.push_back(number);
-        if (number == 2) dest.SetStr(args[0]->AsStr() + "!");
+TEST(FunctionTable, BuiltInFunctionsAreThoseOfTheFamilies) {
+    // Owned by subsystems: objects, files, saved games, display modes, the desktop and data tables.
+    const int hosted[] = {2,  3,  19, 24, 25, 27, 32, 33, 34,  35,  36,  47,  65,
+                          69, 71, 72, 125, 131, 132, 134, 135, 137, 140, 141};
+    int builtIn = 0;
+    for (int n = 0; n < kSysFuncCount; ++n) {
+        const bool expected = std::find(std::begin(hosted), std::end(hosted), n) == std::end(hosted) &&
+                              !(n >= sfDBCreateTable && n <= sfDBClearRecord);
+        EXPECT_EQ(TSysFuncMan::IsBuiltIn(n), expected) << SysFuncInfo(n)->name;
+        builtIn += expected;
     }
-    int PropertyType(int) override { return 4; }
-    std::vector<int> calls;
-};
+    EXPECT_EQ(builtIn, 142 - 24 - 38);
+    EXPECT_FALSE(TSysFuncMan::IsBuiltIn(-1));
+    EXPECT_FALSE(TSysFuncMan::IsBuiltIn(142));
+}
 
-TEST(HostedFunctions, GoToTheHostWithTheirResultTypes) {
-    TSystemState state;
-    TParamCollection vars(state);
-    RecordingHost host;
-    TSysFuncMan funcs(vars, host);
+TEST(HostedFunctions, GoToTheirRegisteredOwnerTypedByTheTable) {
+    TParamCollection vars;
+    TSysFuncMan funcs(vars);
+    std::vector<int> calls;
+    funcs.Register(sfGetProp, [&](const TFuncCall& c) {
+        calls.push_back(sfGetProp);
+        c.dest.SetStr(c.Str(0) + "!");
+    });
+    funcs.Register(sfExists, [&](const TFuncCall&) { calls.push_back(sfExists); });
     vars.Declare("s", 4, TVarScope::Global);
     CompileExpression("s = GetProp(\"obj\", 0) ++ Exists(\"obj\")").Evaluate(vars, funcs);
     EXPECT_EQ(vars.Find("s")->Value().AsStr(), "obj!FALSE");
-    EXPECT_EQ(host.calls, (std::vector<int>{19, 2}));  // the last call in the text is cut out first
+    EXPECT_EQ(calls, (std::vector<int>{sfExists, sfGetProp}));  // the last call in the text is cut out first
+    // GetProp's result takes the type of the property asked for: PR_NAME (0) is a string, PR_LEFT (3)
+    // an integer, PR_VISIBLE (47) a flag; nobody handling it leaves the empty value of that type.
+    funcs.Unregister(sfGetProp);
+    const struct {
+        const char* expression;
+        int type;
+        const char* value;
+    } results[] = {{"GetProp(\"a\", 0)", 4, ""}, {"GetProp(\"a\", 3)", 1, "0"}, {"GetProp(\"a\", 47)", 3, "FALSE"},
+                   {"GetProp(\"a\", 95)", 2, "0"}};
+    for (const auto& r : results) {
+        auto parser = CompileExpression(r.expression);
+        parser.Evaluate(vars, funcs);
+        ASSERT_NE(parser.Result(), nullptr) << r.expression;
+        EXPECT_EQ(parser.Result()->TypeCode(), r.type) << r.expression;
+        EXPECT_EQ(parser.Result()->AsStr(), r.value) << r.expression;
+    }
     auto parser = CompileExpression("s = GetProp(\"obj\", 162)");
     parser.Evaluate(vars, funcs);
     EXPECT_EQ(SjisToUtf8(parser.LastStop().message), "GetPropの引数が違います");
+    EXPECT_THROW(funcs.Register(sfLength, [](const TFuncCall&) {}), std::logic_error);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "archive/serializer.hpp"
 #include "archive/streams.hpp"
 #include "params_fixture.hpp"
 #include "params/sysvars.hpp"
@@ -85,35 +86,53 @@ TEST_F(VarSet, SnapshotIsDetached) {
     EXPECT_EQ(ErrorOf([&] { vars.Snapshot("@Temp"); }), "@Temp:不正な変数です");  // stands for nothing
 }
 
-struct KeyState : TSystemState {
-    bool KeyPush(int k) override { return k == 256; }
-    std::vector<std::string> CallParams() override { return {"p0", "p1"}; }
-    TCustomParam* CallResult() override { return &result; }
+TEST(SystemVariables, ReadAndWriteThroughTheirOwnersAndIgnoreReadOnlyWrites) {
+    TParamCollection vars;
+    TSystemVars& sv = vars.SystemVars();
     TParamFloat result;
-};
+    std::vector<std::string> params{"p0", "p1"};
+    int32_t mouseX = 0;
+    sv.BindFlags(TSystemVar::KeyPush, [](int k) { return k == 256; });
+    sv.BindStrings(TSystemVar::ParamStr, [&] { return params; });
+    sv.BindInt(TSystemVar::ParamCount, [&] { return static_cast<int32_t>(params.size()); });
+    sv.BindHolder(TSystemVar::Result, [&] { return &result; });
+    sv.BindInt(TSystemVar::ScrWidth, [] { return 640; });
+    sv.BindInt(TSystemVar::MouseX, [&] { return mouseX; }, [&](int32_t x) { mouseX = x; });
 
-TEST(SystemVariables, ReadThroughTheStateAndIgnoreReadOnlyWrites) {
-    KeyState state;
-    TParamCollection vars(state);
     auto& keyPush = vars.Find("@keypush")->Value();
     EXPECT_EQ(keyPush.Count(), 258);
     EXPECT_TRUE(keyPush.GetFlagAt(256));
     EXPECT_FALSE(keyPush.GetFlagAt(255));
     EXPECT_FALSE(keyPush.AsFlag());  // a scalar read of a key array
-    auto& params = vars.Find("@ParamStr")->Value();
-    EXPECT_EQ(params.Count(), 2);
-    EXPECT_EQ(params.GetStrAt(1), "p1");
+    EXPECT_EQ(ErrorOf([&] { keyPush.GetFlagAt(258); }), "配列の添字が不正です");
+    auto& paramStr = vars.Find("@ParamStr")->Value();
+    EXPECT_EQ(paramStr.Count(), 2);
+    EXPECT_EQ(paramStr.GetStrAt(1), "p1");
+    EXPECT_EQ(paramStr.AsStr(), "p0");
     EXPECT_EQ(vars.Find("@ParamCount")->Value().AsInt(), 2);
     vars.Find("@Result")->Value().SetStr("2.5");
-    EXPECT_EQ(state.result.AsFloat(), 2.5L);
+    EXPECT_EQ(result.AsFloat(), 2.5L);
     EXPECT_EQ(vars.Find("@Result")->Value().TypeCode(), 2);
     auto& width = vars.Find("@ScrWidth")->Value();
     width.SetInt(1);
     EXPECT_EQ(width.AsInt(), 640);
+    vars.Find("@MouseX")->Value().SetStr("33");  // converted to the variable's own type
+    EXPECT_EQ(mouseX, 33);
     vars.Find("@TextDelay")->Value().SetStr("30");
     EXPECT_EQ(vars.TextDelay(), 30);
     EXPECT_EQ(vars.Find("@1Hour")->Value().AsFloat(), 1.0L / 24);
     EXPECT_EQ(ErrorOf([] { SystemVarName(49); }), "内部エラー");
+
+    // Unbound again, a variable answers the empty value of its type and ignores writes.
+    sv.Unbind(TSystemVar::MouseX);
+    sv.Unbind(TSystemVar::Result);
+    sv.Unbind(TSystemVar::KeyPush);
+    vars.Find("@MouseX")->Value().SetInt(5);
+    EXPECT_EQ(mouseX, 33);
+    EXPECT_EQ(vars.Find("@MouseX")->Value().AsInt(), 0);
+    EXPECT_EQ(vars.Find("@Result")->Value().AsStr(), "");
+    EXPECT_EQ(vars.Find("@Result")->Value().Count(), 1);
+    EXPECT_FALSE(keyPush.GetFlagAt(256));
 }
 
 TEST_F(VarSet, TempStandsForTheAssignedVariable) {
@@ -143,8 +162,7 @@ TEST_F(VarSet, GameDataRoundTripsWithReferencesAfterTheirTargets) {
 
     TMemoryStream s;
     vars.SaveGame(s);
-    TSystemState otherState;
-    TParamCollection other(otherState);
+    TParamCollection other;
     s.SetPosition(0);
     other.LoadGame(s, 134);
     EXPECT_EQ(s.Remaining(), 0);
@@ -173,8 +191,7 @@ TEST_F(VarSet, OlderGameVersionsLackTheLaterFields) {
     std::vector<uint8_t> bytes = full.Bytes();
     const size_t oldSize = bytes.size() - (4 + 1) - 4 - 24 - 4;  // minus "@SelStr", "@SelIndex", six ints, "@Temp"
     bytes.resize(oldSize);
-    TSystemState st;
-    TParamCollection other(st);
+    TParamCollection other;
     other.SetSelStr("kept");
     other.HistoryFormat()[0] = 9;
     TMemoryStream in(bytes);
@@ -182,7 +199,7 @@ TEST_F(VarSet, OlderGameVersionsLackTheLaterFields) {
     EXPECT_EQ(in.Remaining(), 0);
     EXPECT_EQ(other.Find("a")->Value().AsInt(), 4);
     EXPECT_EQ(other.SelStr(), "kept");
-    EXPECT_EQ(other.HistoryFormat()[0], 0);
+    EXPECT_EQ(other.HistoryFormat()[0], 9);  // a field the version lacks keeps its value
 }
 
 TEST_F(VarSet, EachVersionGuardReadsExactlyItsFields) {
@@ -202,17 +219,23 @@ TEST_F(VarSet, EachVersionGuardReadsExactlyItsFields) {
         int32_t history0;
         const char* temp;
     } cases[] = {
-        {102, selBytes + historyBytes + tempBytes, "", 0, ""},
-        {112, historyBytes + tempBytes, "sel", 0, ""},
-        {120, tempBytes, "sel", 1, ""},
+        {102, selBytes + historyBytes + tempBytes, "old", 7, "old"},
+        {112, historyBytes + tempBytes, "sel", 7, "old"},
+        {120, tempBytes, "sel", 1, "old"},
         {121, 0, "sel", 1, "a"},
     };
     for (const auto& c : cases) {
         // The selection fields precede the six integers and the "@Temp" name, so an older writer's
-        // data is a prefix of the newer one.
+        // data is a prefix of the newer one; the one description writes exactly that prefix.
         std::vector<uint8_t> bytes(all.begin(), all.end() - static_cast<ptrdiff_t>(c.dropped));
-        TSystemState st;
-        TParamCollection other(st);
+        TMemoryStream written;
+        TSerializer writer = TSerializer::Writer(written, c.version);
+        vars.SyncGame(writer);
+        EXPECT_EQ(written.Bytes(), bytes) << c.version;
+        TParamCollection other;
+        other.SetSelStr("old");
+        other.HistoryFormat()[0] = 7;
+        other.SetTempName("old");
         TMemoryStream in(bytes);
         other.LoadGame(in, c.version);
         EXPECT_EQ(in.Remaining(), 0) << c.version;
@@ -228,8 +251,7 @@ TEST_F(VarSet, StatusDataHoldsOnlyStatusVariables) {
     vars.Declare("st", 4, TVarScope::Status).Value().SetStr("s");
     TMemoryStream s;
     vars.SaveStatus(s);
-    TSystemState st;
-    TParamCollection other(st);
+    TParamCollection other;
     s.SetPosition(0);
     other.LoadStatus(s);
     EXPECT_EQ(other.Find("game"), nullptr);

@@ -106,6 +106,16 @@ TEST_F(SdlWindow, MapsInputToGamePixelsAndKeyCodes) {
     EXPECT_EQ(mine[3].kind, PlatformEvent::Kind::QuitButton);  // "終了" is the first button
 }
 
+TEST_F(SdlWindow, WarpingThePointerComesBackAsAMoveToTheSamePixel) {
+    Drain(*platform);
+    platform->WarpPointer(20, 30);
+    bool seen = false;
+    for (const auto& ev : Drain(*platform))
+        if (ev.kind == PlatformEvent::Kind::MouseMove) seen = ev.x == 20 && ev.y == 30;
+    if (!seen) GTEST_SKIP() << "this display server does not report warped pointers";
+    SUCCEED();
+}
+
 TEST_F(SdlWindow, FullScreenLetterboxesAndKeepsGameCoordinates) {
     ASSERT_TRUE(platform->SetFullScreen(true));
     EXPECT_TRUE(platform->FullScreen());

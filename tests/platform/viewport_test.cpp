@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "platform/viewport.hpp"
 
 namespace ruvo::platform {
@@ -34,6 +36,25 @@ TEST(Viewport, FitsKeepingTheAspectAndMapsPointersBack) {
     EXPECT_EQ(py, 599);
     v.ToPicture(10, 500, px, py);  // in the left bar: outside the picture
     EXPECT_LT(px, 0);
+}
+
+TEST(Viewport, GamePixelsGoToTheWindowAndBack) {
+    // Scaled up, scaled down, and one to one with a dock above (the tool bar).
+    for (const Viewport& v : {FitPicture(1920, 1080, 800, 600, false), FitPicture(300, 200, 800, 600, false),
+                              Viewport{0, 22, 64, 48, 64, 48}}) {
+        for (const auto& [x, y] : {std::pair{0, 0}, std::pair{1, 2}, std::pair{v.pictureWidth - 1, v.pictureHeight - 1},
+                                   std::pair{v.pictureWidth / 2, v.pictureHeight / 3}}) {
+            int wx, wy, px, py;
+            v.ToWindow(x, y, wx, wy);
+            EXPECT_GE(wx, v.x);
+            EXPECT_LT(wx, v.x + v.width);
+            v.ToPicture(wx, wy, px, py);
+            if (v.width >= v.pictureWidth) {  // a picture shown smaller drops pixels: only larger ones come back
+                EXPECT_EQ(px, x);
+                EXPECT_EQ(py, y);
+            }
+        }
+    }
 }
 
 } // namespace

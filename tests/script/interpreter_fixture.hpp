@@ -1,6 +1,7 @@
 #pragma once
-// An interpreter over pages written in the builder's source format, with a fake display world whose
-// objects can queue events, and a clock that advances 16 ms per frame.
+// An interpreter over pages written in the builder's source format (kept as memory files of a virtual
+// file manager, as a game's pages are), run by a project through the run context, with a fake display
+// world whose objects can queue events, and a clock that advances 16 ms per frame.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -8,14 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "archive/deletionlist.hpp"
+#include "archive/discs.hpp"
 #include "archive/sjis.hpp"
+#include "archive/vrfilemanager.hpp"
 #include "objects/ruvoobject.hpp"
 #include "objects/timerlist.hpp"
 #include "params/sysfuncs.hpp"
-#include "params/sysstate.hpp"
 #include "params/varset.hpp"
 #include "script/callman.hpp"
-#include "script/scripthost.hpp"
+#include "script/gameproject.hpp"
+#include "script/runcontext.hpp"
+#include "script/services.hpp"
 #include "tools/pagesource.hpp"
 
 namespace ruvo::testing {
@@ -25,14 +30,18 @@ public:
     TRuvoObject& Add(const std::string& name) {
         objects_.push_back(std::make_unique<TRuvoObject>());
         objects_.back()->Name = name;
+        Issue(*objects_.back());
         return *objects_.back();
     }
-    bool Contains(const TRuvoObject* o) const override {
-        for (const auto& p : objects_)
-            if (p.get() == o) return true;
-        return false;
+    void Destroy(const TRuvoObject& o) {
+        std::erase_if(objects_, [&](const auto& p) { return p.get() == &o; });
     }
-    TRuvoObject* FindObject(std::string_view name) override {
+    TRuvoObject* Lookup(TObjectId id) const override {
+        for (const auto& p : objects_)
+            if (p->Id() == id) return p.get();
+        return nullptr;
+    }
+    TRuvoObject* FindObject(std::string_view name) const override {
         for (const auto& p : objects_)
             if (p->Name == name) return p.get();
         return nullptr;
@@ -44,10 +53,28 @@ private:
     TTimerList events_;
 };
 
-class InterpreterFixture : public ::testing::Test, protected TScriptHost, protected TSystemState {
+class NoDiscs : public IDiscRoots {
+public:
+    std::vector<std::filesystem::path> Roots() override { return {}; }
+};
+
+class InterpreterFixture : public ::testing::Test, protected TPlayerServices, protected IDiscPrompt {
 protected:
-    // Pages by name (Shift-JIS names, UTF-8 source).
-    void Page(const std::string& name, const std::string& source) { sources_[name] = source; }
+    // Tests of the limits make them small.
+    explicit InterpreterFixture(TScriptLimits limits = {}) : limits_(limits) {
+        files.AddArchive({});
+        vars.SystemVars().BindInt(TSystemVar::TickCount, [this] { return clock; });
+    }
+
+    // Pages by name (Shift-JIS names, UTF-8 source), built at once into the game's memory files.
+    void Page(const std::string& name, const std::string& source) {
+        auto page = tools::BuildPageSource(source, SjisToUtf8(name), name);
+        TMemoryStream bytes;
+        page->SaveToStream(bytes);
+        TVrFileCollection& memory = files.Collection(0);
+        if (memory.Find(name)) memory.Delete(name);
+        memory.AddMemoryFile(name).Data->WriteBuffer(bytes.Memory(), bytes.Size());
+    }
 
     void Start(const std::string& page = "main.rsb") { cm.ResetTo(page); }
 
@@ -67,46 +94,39 @@ protected:
         return item ? SjisToUtf8(item->Value().AsStr()) : "(none)";
     }
     void Click(TRuvoObject& sender, const std::string& handler, std::vector<std::string> params = {}) {
-        world.Events().Queue(&sender, handler, std::move(params), 1);
+        world.Events().Queue(sender.Id(), handler, std::move(params), 36);
     }
 
-    // TScriptHost
-    bool FileAvailable(std::string_view name) override { return sources_.count(std::string(name)) > 0; }
+    // TPlayerServices
     int32_t GameClock() const override { return clock; }
     int32_t FrameTime() const override { return 16; }
     bool Terminating() const override { return terminating; }
+    void SetTerminating(bool on) override { terminating = on; }
     void Terminate() override { terminating = true; }
-    TScriptWorld* World() const override { return const_cast<FakeWorld*>(&world); }
-    void ResetGameState() override { vars.Reset(); ++resets; }
     bool Tracing() const override { return true; }
-    void Trace(std::string_view line) override { trace.emplace_back(line); }
+    void Trace(std::string_view line) override { trace.emplace_back(SjisToUtf8Lossy(line)); }
+    void ShowWarning(const std::string& sjisText) override { warnings.push_back(SjisToUtf8Lossy(sjisText)); }
+    IDiscPrompt& DiscPrompt() override { return *this; }
+    void SetTitle(const std::string&) override {}
+    void MovePointer(int, int) override {}
 
-    // TSystemState: the call mechanism's variables
-    TCustomParam* CallResult() override { return cm.ResultHolder(); }
-    std::vector<std::string> CallParams() override { return cm.Args; }
-    std::string SenderName() override { return cm.SenderName(); }
-    int32_t TickCount() override { return clock; }
+    // IDiscPrompt: nobody inserts discs here.
+    bool OkCancel(const std::string&, const std::string&) override { return false; }
+    void GiveUp() override { Terminate(); }
 
-    std::unique_ptr<TStream> Open(const std::string& name) {
-        auto it = sources_.find(name);
-        if (it == sources_.end()) throw ERuvoError(SysMessage("%s:ファイルがありません", {name}));
-        auto page = tools::BuildPageSource(it->second, SjisToUtf8(name), name);
-        auto stream = std::make_unique<TMemoryStream>();
-        page->SaveToStream(*stream);
-        stream->SetPosition(0);
-        return stream;
-    }
-
-    std::map<std::string, std::string> sources_;
+    TScriptLimits limits_;
     int32_t clock = 0;
     bool terminating = false;
-    int resets = 0;
-    std::vector<std::string> trace;
+    std::vector<std::string> trace;     // UTF-8
+    std::vector<std::string> warnings;  // UTF-8
     FakeWorld world;
-    TParamCollection vars{static_cast<TSystemState&>(*this)};
-    TSysFuncHost funcHost;
-    TSysFuncMan funcs{vars, funcHost};
-    TCallMan cm{static_cast<TScriptHost&>(*this), vars, funcs, [this](const std::string& n) { return Open(n); }};
+    TDeletionList deletions;
+    TVrFileManager files{deletions, std::make_unique<NoDiscs>()};
+    TParamCollection vars;
+    TSysFuncMan funcs{vars};
+    TRunContext context{static_cast<TPlayerServices&>(*this), vars, funcs, nullptr, nullptr, &world};
+    TProject project{context, files, limits_};
+    TCallMan& cm = *project.CallMan;
 };
 
 } // namespace ruvo::testing

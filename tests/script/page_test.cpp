@@ -4,7 +4,7 @@
 #include "archive/sjis.hpp"
 #include "params/exprbuild.hpp"
 #include "script/page.hpp"
-#include "script/propertyids.hpp"
+#include "params/properties.hpp"
 #include "script/staterecord.hpp"
 #include "bytes.hpp"
 
@@ -294,17 +294,53 @@ TEST(StateRecords, TaggedAndUntaggedStatesRead) {
     EXPECT_FALSE(fromOld.BlocksEventsState);
     EXPECT_EQ(old.Position(), 8);
 
-    TComTextIns text(&page);
-    text.WindowName = "mes";
-    text.WaitingState = true;
-    TMemoryStream ts;
-    text.SaveState(ts);
-    ts.SetPosition(0);
-    TComTextIns textBack(&page);
-    textBack.LoadState(ts);
-    EXPECT_EQ(textBack.WindowName, "mes");
-    EXPECT_TRUE(textBack.WaitingState);
-    EXPECT_EQ(ts.Position(), ts.Size());
+    // TextIns and MovieStop keep the same state: a name, waiting, blocks events (version 100).
+    for (const int code : {TComTextIns::kCode, TComMovieStop::kCode}) {
+        SCOPED_TRACE(code);
+        auto make = [&] { return std::unique_ptr<TComObjectWait>(static_cast<TComObjectWait*>(page.CreateCommand(code).release())); };
+        auto text = make();
+        text->Running = {"mes", true, true};
+        TMemoryStream ts;
+        text->SaveState(ts);
+        ts.SetPosition(0);
+        auto textBack = make();
+        textBack->LoadState(ts);
+        EXPECT_EQ(textBack->Running.Name, "mes");
+        EXPECT_TRUE(textBack->Yields());
+        EXPECT_TRUE(textBack->BlocksEvents());
+        EXPECT_EQ(ts.Position(), ts.Size());
+        TMemoryStream untagged = Bytes().str("old").u8(1).u8(1).Stream();
+        auto fromOld = make();
+        fromOld->LoadState(untagged);
+        EXPECT_EQ(fromOld->Running.Name, "old");
+        EXPECT_TRUE(fromOld->Running.Waiting);
+        EXPECT_FALSE(fromOld->Running.BlocksEvents);
+        EXPECT_EQ(untagged.Remaining(), 1);
+    }
+
+    // Flip: both flags only from version 100.
+    TComFlip flip(&page);
+    flip.BlocksEventsState = true;
+    flip.ClearOldState = true;
+    TMemoryStream fs;
+    flip.SaveState(fs);
+    EXPECT_EQ(fs.Size(), 9);
+    fs.SetPosition(0);
+    TComFlip flipBack(&page);
+    flipBack.LoadState(fs);
+    EXPECT_TRUE(flipBack.BlocksEventsState);
+    EXPECT_TRUE(flipBack.ClearOldState);
+    TMemoryStream flipOld = Bytes().u8(1).u8(1).Stream();
+    TComFlip flipFromOld(&page);
+    flipFromOld.LoadState(flipOld);
+    EXPECT_FALSE(flipFromOld.BlocksEventsState);
+    EXPECT_EQ(flipOld.Position(), 0);
+
+    // Commands without a running state write nothing.
+    TComCalc calc(&page);
+    TMemoryStream none;
+    calc.SaveState(none);
+    EXPECT_EQ(none.Size(), 0);
 }
 
 } // namespace

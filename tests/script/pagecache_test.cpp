@@ -3,7 +3,6 @@
 #include <map>
 
 #include "archive/errors.hpp"
-#include "params/sysstate.hpp"
 #include "params/varset.hpp"
 #include "script/pagecache.hpp"
 #include "bytes.hpp"
@@ -69,8 +68,7 @@ TEST_F(PageCacheTest, NamesAreCaseSensitive) {
 }
 
 TEST(PageVariables, AnEvictedPageTakesItsOwnVariableAlong) {
-    TSystemState state;
-    TParamCollection vars(state);
+    TParamCollection vars;
     TPageCache cache([](const std::string&) -> std::unique_ptr<TStream> {
         return std::make_unique<TMemoryStream>(Bytes().pageHeader().i32(0).Stream());
     }, &vars);

@@ -4,7 +4,7 @@
 #include "archive/streams.hpp"
 #include "params/exprbuild.hpp"
 #include "script/page.hpp"
-#include "script/propertyids.hpp"
+#include "params/properties.hpp"
 #include "tools/exprdiag.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/projectsource.hpp"

@@ -11,7 +11,6 @@
 #include "graphics/pngfile.hpp"
 #include "graphics/wipes.hpp"
 #include "params/sysfuncs.hpp"
-#include "params/sysstate.hpp"
 #include "params/varset.hpp"
 #include "support/tempdir.hpp"
 
@@ -117,10 +116,8 @@ TEST_F(WipeTool, DrawsWhatThePlayersTransitionDraws) {
         auto a = surface(before), b = surface(after), rule = surface(rulePng);
         TDIBX screen;
         screen.SetSize(90, 70, 32);
-        TSystemState state;
-        TParamCollection vars(state);
-        TSysFuncHost host;
-        TSysFuncMan functions(vars, host);
+        TParamCollection vars;
+        TSysFuncMan functions(vars);
         functions.SetRandSeed(c.Type == 38 ? 77 : c.Type == 29 ? 5 : 0);
         TWipeSettings settings{.Type = c.Type, .Duration = 900, .Reverse = c.Reverse, .Param0 = c.Param0,
                                .Rule = c.Type == 21 ? rule.get() : nullptr};

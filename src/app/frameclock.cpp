@@ -1,17 +1,10 @@
-#include "params/sysstate.hpp"
+#include "app/frameclock.hpp"
 
-#include <chrono>
 #include <ctime>
 
 namespace ruvo {
 
-int32_t TSystemState::PCTickCount() {
-    using namespace std::chrono;
-    const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-    return static_cast<int32_t>(static_cast<uint32_t>(ms));
-}
-
-TLocalTime TSystemState::Now() {
+TLocalTime LocalTimeNow() {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};
     localtime_r(&now, &parts);

@@ -1,0 +1,103 @@
+#include "app/runtime.hpp"
+
+#include <fstream>
+#include <system_error>
+
+#include "app/inputstate.hpp"
+#include "app/locatedata.hpp"
+#include "archive/errors.hpp"
+#include "archive/vrfilemanager.hpp"
+#include "params/sysfuncs.hpp"
+#include "params/varset.hpp"
+#include "script/gameproject.hpp"
+#include "script/runcontext.hpp"
+#include "script/services.hpp"
+
+namespace ruvo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A player carrying a game ends with the 6-byte trailer: the archive's position and "rv".
+bool EndsWithArchiveTag(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    char tag[2] = {};
+    return in.seekg(-2, std::ios::end) && in.read(tag, 2) && tag[0] == 'r' && tag[1] == 'v';
+}
+
+} // namespace
+
+TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompts& prompts, TDeletionList& deletions)
+    : setup_(std::move(setup)),
+      playerFolder_(setup_.playerFile.parent_path()),
+      services_(services),
+      prompts_(prompts),
+      deletions_(deletions) {
+    files_ = std::make_unique<TVrFileManager>(deletions_, std::make_unique<TMountTableDiscRoots>());
+    files_->AddArchive({});  // the memory-file collection comes first
+    RegisterDataSources();
+    vars_ = std::make_unique<TParamCollection>();
+    funcs_ = std::make_unique<TSysFuncMan>(*vars_);
+    context_ = std::make_unique<TRunContext>(TRunContext{services_, *vars_, *funcs_});
+    input_ = std::make_unique<TInputState>(vars_->SystemVars(), [this](int x, int y) { services_.MovePointer(x, y); });
+    project_ = std::make_unique<TProject>(*context_, *files_, setup_.limits);
+}
+
+TRuntime::~TRuntime() {
+    CloseProject();
+    input_.reset();
+    funcs_.reset();
+    vars_.reset();
+    files_.reset();
+}
+
+void TRuntime::CloseProject() { project_.reset(); }
+
+TInputSink& TRuntime::Input() const noexcept { return *input_; }
+
+void TRuntime::RegisterDataSources() {
+    if (setup_.gameFolders.empty()) {
+        files_->SetBaseFolder(playerFolder_);
+        // A player made with the game appended carries the trailer, whatever the executable is called.
+        if (EndsWithArchiveTag(setup_.playerFile)) files_->AddArchive(setup_.playerFile, TContainerKind::AppendedToProgram);
+        return;
+    }
+    const fs::path base = setup_.gameFolders.front();
+    std::error_code ec;
+    if (!fs::is_directory(base, ec))
+        throw std::move(ERuvoError::FromUtf8("フォルダがありません").AddContext("game folder " + base.string()));
+    files_->SetBaseFolder(base);
+    for (const std::string& folder : setup_.gameFolders) {
+        const fs::path data = fs::path(folder) / "game.dat";
+        if (fs::is_regular_file(data, ec)) files_->AddArchive(data);
+    }
+}
+
+bool TRuntime::LocateData() {
+    TMountTableDiscRoots discs;
+    return ruvo::LocateData(*files_, playerFolder_, discs, prompts_);
+}
+
+void TRuntime::Start() {
+    const bool installed = setup_.gameFolders.empty();
+    const std::string where = installed ? "player folder " + playerFolder_.string()
+                                        : "game folder " + setup_.gameFolders.front();
+    WithContext([&] { return where; }, [&] {
+        project_->Load(installed ? std::function<bool()>([this] { return LocateData(); }) : nullptr);
+    });
+}
+
+void TRuntime::RunScript() {
+    deletions_.DeleteAll();
+    project_->CallMan->RunFrame();
+}
+
+void TRuntime::EndFrame() { input_->EndFrame(); }
+
+bool TRuntime::ScriptEnded() const {
+    const TCallMan& cm = *project_->CallMan;
+    return !cm.CurrentPage && cm.State == 0;
+}
+
+} // namespace ruvo

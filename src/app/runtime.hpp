@@ -1,0 +1,81 @@
+#pragma once
+// The game's player-wide objects: the virtual file manager with the game's data sources, the variables,
+// the system functions, the input (until the display world takes it over) and the project with its
+// interpreter; later the display world, the message history, the read marks, the picture cache and the
+// media. They are created in the start-up order and freed in the shut-down order, and the run context
+// that the commands reach them through is kept up to date as they come and go. The player (player.hpp)
+// keeps the platform, the window, the clock and the frame loop, and drives the runtime frame by frame.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "script/callman.hpp"
+
+namespace ruvo {
+
+class TDeletionList;
+class TInputSink;
+class TInputState;
+class TLocatePrompts;
+class TParamCollection;
+class TPlayerServices;
+class TProject;
+class TSysFuncMan;
+class TVrFileManager;
+struct TRunContext;
+
+struct TRuntimeSetup {
+    std::vector<std::string> gameFolders;  // from the command line; empty: the game is installed beside the player
+    std::filesystem::path playerFile;      // the executable, which may carry the game appended to it
+    TScriptLimits limits;
+};
+
+class TRuntime {
+public:
+    // Creates, in order: the virtual file manager with the memory-file collection and the game's data
+    // sources, the variables, the system functions, the input, and the project (not read yet).
+    // Throws ERuvoError for data sources that cannot be used (a game folder that does not exist, a
+    // damaged archive).
+    TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompts& prompts, TDeletionList& deletions);
+    // Frees what is left in the shut-down order: the project (running its exit page), the system
+    // functions, the variables, then the virtual file manager.
+    ~TRuntime();
+    TRuntime(const TRuntime&) = delete;
+    TRuntime& operator=(const TRuntime&) = delete;
+
+    // Loads the project (locating the game data when no game folder was given); throws EGameStart.
+    void Start();
+    // The first part of a frame step: temporary files released, then the script runs for one frame.
+    void RunScript();
+    // The last part: the frame's input records are cleared.
+    void EndFrame();
+    // Runs the exit page and frees the project; the variables stay for whoever reads them at the end.
+    void CloseProject();
+
+    // The script has ended and no event handler runs.
+    bool ScriptEnded() const;
+
+    TParamCollection& Vars() const noexcept { return *vars_; }
+    TSysFuncMan& Funcs() const noexcept { return *funcs_; }
+    TProject* Project() const noexcept { return project_.get(); }
+    TInputSink& Input() const noexcept;
+
+private:
+    void RegisterDataSources();
+    bool LocateData();
+
+    TRuntimeSetup setup_;
+    std::filesystem::path playerFolder_;
+    TPlayerServices& services_;
+    TLocatePrompts& prompts_;
+    TDeletionList& deletions_;
+    std::unique_ptr<TVrFileManager> files_;
+    std::unique_ptr<TParamCollection> vars_;
+    std::unique_ptr<TSysFuncMan> funcs_;
+    std::unique_ptr<TRunContext> context_;
+    std::unique_ptr<TInputState> input_;
+    std::unique_ptr<TProject> project_;
+};
+
+} // namespace ruvo

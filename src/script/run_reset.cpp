@@ -1,0 +1,68 @@
+// Restarting the script (PCReset, Reset) and ending the player (Terminate).
+#include "objects/timerlist.hpp"
+#include "params/varset.hpp"
+#include "script/callman.hpp"
+#include "script/commandrun.hpp"
+#include "script/commands.hpp"
+#include "script/runcontext.hpp"
+#include "script/services.hpp"
+
+namespace ruvo {
+
+void ExecPCReset(TCommand& c, TRunContext& ctx) {
+    auto& command = static_cast<TComPCReset&>(c);
+    TCallMan& cm = *ctx.Interpreter;
+    TStackList& stack = cm.Stack;
+    ctx.Vars.DeleteFrame(stack.Count());
+    TScriptWorld* world = ctx.World;
+    if (command.ClearAll) {
+        for (int i = stack.Count() - 1; i >= 0; --i) {
+            ctx.Vars.DeleteFrame(i);
+            TStack& f = stack[i];
+            if (f.Sender || !f.Started || f.PageName.empty()) continue;
+            TPage* page = cm.GetPage(f.PageName);
+            if (f.Index >= 0 && f.Index < page->Count()) page->Items(f.Index)->Abort();
+        }
+        cm.ResetTo(command.PageName);
+        cm.Index = command.Index;
+        if (world) world->Events().Clear();
+        return;
+    }
+    // Restart the main flow underneath the running handler: the handler finishes, then returns there.
+    int withSender = -1;
+    for (int i = 0; i < stack.Count() && withSender < 0; ++i)
+        if (stack[i].Sender) withSender = i;
+    if (withSender < 0 && cm.Sender && world && world->Lookup(cm.Sender)) withSender = stack.Count();
+    int target = -1;
+    for (int i = withSender - 1; i >= 0 && target < 0; --i)
+        if (!stack[i].Sender) target = i;
+    if (target >= 0) {
+        ctx.Vars.DeleteFrame(target);
+        TStack& f = stack[target];
+        f.PageName = command.PageName;
+        f.Index = command.Index;
+        f.Started = false;
+        f.ResultVar.clear();
+        f.Args.clear();
+        f.State.reset();
+        ++cm.Index;
+    } else {
+        cm.CurrentPage = cm.GetPage(command.PageName);
+        cm.Index = command.Index;
+    }
+    if (world) world->Events().RemoveRunning();
+}
+
+// Clears the game, then starts again at the record's page and index. The display world, the data tables
+// and the message history are cleared here too, each by its own entry of the context, once they exist.
+void ExecReset(TCommand& c, TRunContext& ctx) {
+    auto& command = static_cast<TComReset&>(c);
+    ctx.Vars.Reset();
+    TCallMan& cm = *ctx.Interpreter;
+    cm.ResetTo(command.PageName);
+    cm.Index = command.Index;
+}
+
+void ExecTerminate(TCommand&, TRunContext& ctx) { ctx.Services.Terminate(); }
+
+} // namespace ruvo

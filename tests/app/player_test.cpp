@@ -1,0 +1,132 @@
+// The player run in-process over a recording platform: what the game's scripts reach of the machine
+// through it (the pointer, the installed fonts, the browser, the clock, the wheel).
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+#include <utility>
+
+#include "app/player.hpp"
+#include "platform/headless.hpp"
+#include "support/tempdir.hpp"
+#include "tools/commands.hpp"
+
+namespace ruvo {
+namespace {
+
+using ruvo::testing::ReadFile;
+using ruvo::testing::TempDir;
+using ruvo::testing::WriteFile;
+
+class RecordingPlatform : public platform::THeadlessPlatform {
+public:
+    explicit RecordingPlatform(std::string input)
+        : THeadlessPlatform(platform::ParseInputScript(input), nullptr) {}
+    void WarpPointer(int x, int y) override {
+        warps.emplace_back(x, y);
+        THeadlessPlatform::WarpPointer(x, y);
+    }
+    std::vector<std::string> FontFaces(bool fixed) override {
+        ++fontQueries;
+        return fixed ? std::vector<std::string>{"IPAGothic"} : std::vector<std::string>{"IPAGothic", "Noto Sans"};
+    }
+    void OpenUrl(std::string_view url) override { urls.emplace_back(url); }
+
+    std::vector<std::pair<int, int>> warps;
+    std::vector<std::string> urls;
+    int fontQueries = 0;
+};
+
+class Player : public ::testing::Test {
+protected:
+    // Builds a game whose start page is main (builder source) and runs it headless for frames frames.
+    std::map<std::string, std::string> Play(const std::string& main, const std::string& input = "", int frames = 200) {
+        WriteFile(dir / "src" / "project.rvp", "title = \"テスト\"\nscreen = 320, 240\nstart = \"main.rsb\"\n");
+        WriteFile(dir / "src" / "main.rvs", main);
+        const std::string game = (dir / "game").string();
+        EXPECT_EQ(tools::RunBuild({(dir / "src").string(), "-o", game}), 0);
+        platform = std::make_unique<RecordingPlatform>(input);
+        TPlayerOptions options;
+        options.gameFolders = {game};
+        options.frames = frames;
+        options.dumpVarsFile = dir / "vars.txt";
+        TPlayer player(options, *platform, dir / "ruvoplay");
+        EXPECT_EQ(player.Run(), 0);
+        std::map<std::string, std::string> vars;
+        std::istringstream lines(ReadFile(dir / "vars.txt"));
+        for (std::string line; std::getline(lines, line);)
+            if (auto eq = line.find('='); eq != std::string::npos) vars[line.substr(0, eq)] = line.substr(eq + 1);
+        return vars;
+    }
+
+    TempDir dir;
+    std::unique_ptr<RecordingPlatform> platform;
+};
+
+TEST_F(Player, WritingTheMousePositionMovesThePointer) {
+    auto vars = Play(
+        "VarNew \"x\", int, 0, 0\nVarNew \"y\", int, 0, 0\n"
+        "Calc @MouseX = 100\n"
+        "Calc @MouseY = 50\n"
+        "Calc x = @MouseX\n"
+        "DoEvent\n"
+        "Calc y = @MouseY\n"
+        "Terminate\n");
+    EXPECT_EQ(platform->warps, (std::vector<std::pair<int, int>>{{100, 0}, {100, 50}}));
+    EXPECT_EQ(vars["x"], "100");
+    EXPECT_EQ(vars["y"], "50");
+}
+
+TEST_F(Player, FontListsComeFromThePlatformOnceEach) {
+    auto vars = Play(
+        "VarNew \"all\", flag, FALSE, 0\nVarNew \"fixed\", flag, FALSE, 0\n"
+        "Calc all = @Fonts == \"IPAGothic\\nNoto Sans\"\n"
+        "Calc fixed = @FixedFonts == \"IPAGothic\"\n"
+        "Calc all = all & (@Fonts == \"IPAGothic\\nNoto Sans\")\n"
+        "Terminate\n");
+    EXPECT_EQ(vars["all"], "TRUE");
+    EXPECT_EQ(vars["fixed"], "TRUE");
+    EXPECT_EQ(platform->fontQueries, 2);
+}
+
+TEST_F(Player, OpenUrlOpensOnlyWebAddresses) {
+    auto vars = Play(
+        "VarNew \"r\", flag, TRUE, 0\n"
+        "Calc r = OpenUrl(\"http://example.com/a b\")\n"
+        "Calc OpenUrl(\"mailto:someone@example.com\")\n"
+        "Calc OpenUrl(\"ftp://example.com\")\n"
+        "Terminate\n");
+    EXPECT_EQ(platform->urls, (std::vector<std::string>{"http://example.com/a b", "ftp://example.com"}));
+    EXPECT_EQ(vars["r"], "FALSE");
+}
+
+TEST_F(Player, TheWheelIsKey256Down257Up) {
+    auto vars = Play(
+        "VarNew \"down\", int, 0, 0\nVarNew \"up\", int, 0, 0\nVarNew \"held\", flag, FALSE, 0\n"
+        "[cont] Wait @KeyClick[256] == FALSE\n"
+        "Calc down = @UpdateCount\n"
+        "Calc held = @KeyPush[256] & @KeyRepeat[256] & @WheelDown & Not(@KeyPush[257])\n"
+        "[cont] Wait @KeyPush[257] == FALSE\n"
+        "Calc up = @UpdateCount\n"
+        "Terminate\n",
+        "5 wheel down\n9 wheel up\n");
+    EXPECT_EQ(vars["down"], "5");
+    EXPECT_EQ(vars["held"], "TRUE");
+    EXPECT_EQ(vars["up"], "9");
+}
+
+TEST_F(Player, TheDateAndTimeAreTakenOncePerFrame) {
+    // A frame that lasts over a second of real time still reads one time of day.
+    auto vars = Play(
+        "VarNew \"same\", flag, FALSE, 0\nVarNew \"t0\", int, 0, 0\nVarNew \"s0\", int, 0, 0\n"
+        "Calc s0 = @Sec\n"
+        "Calc t0 = @PCTickCount\n"
+        "While @PCTickCount - t0 < 1100\n"
+        "    WhileLoop\n"
+        "Calc same = @Sec == s0\n"
+        "Terminate\n");
+    EXPECT_EQ(vars["same"], "TRUE");
+}
+
+} // namespace
+} // namespace ruvo
