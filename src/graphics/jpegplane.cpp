@@ -49,17 +49,32 @@ void InitErrors(TJpegErrors& errors) {
     errors.Truncated = false;
 }
 
+// A progressive stream may hold any number of scans, each a pass over the whole picture; real pictures
+// have a dozen at most.
+constexpr int kMaxScans = 200;
+
+void CountScans(j_common_ptr info) {
+    auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->input_scan_number > kMaxScans) {
+        auto* errors = reinterpret_cast<TJpegErrors*>(info->err);
+        std::snprintf(errors->Message, sizeof errors->Message, "more than %d scans", kMaxScans);
+        std::longjmp(errors->Jump, 1);
+    }
+}
+
 enum class TDecodeResult { Done, Failed, WrongSize };
 
 // Rows go straight into the storage at 24 and 32 bits; other formats pass through the row buffer
 // (3 bytes per pixel) and are converted pixel by pixel.
-TDecodeResult DecodeInto(jpeg_decompress_struct& info, TJpegErrors& errors, const uint8_t* data, size_t size,
-                         TDIBSurface& plane, uint8_t* rowBuffer) {
+TDecodeResult DecodeInto(jpeg_decompress_struct& info, TJpegErrors& errors, jpeg_progress_mgr& progress,
+                         const uint8_t* data, size_t size, TDIBSurface& plane, uint8_t* rowBuffer) {
     if (setjmp(errors.Jump)) {
         jpeg_destroy_decompress(&info);
         return TDecodeResult::Failed;
     }
     jpeg_create_decompress(&info);
+    progress.progress_monitor = CountScans;
+    info.progress = &progress;
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&info, TRUE);
     if (int64_t(info.image_width) != plane.Width() || int64_t(info.image_height) != plane.Height()) {
@@ -128,8 +143,9 @@ void DecodeJpegPlane(std::span<const uint8_t> jpeg, TDIBSurface& plane) {
     TJpegErrors errors;
     InitErrors(errors);
     info.err = &errors.Manager;
+    jpeg_progress_mgr progress{};
     std::vector<uint8_t> rowBuffer(size_t(plane.Width()) * 3);
-    switch (DecodeInto(info, errors, jpeg.data(), jpeg.size(), plane, rowBuffer.data())) {
+    switch (DecodeInto(info, errors, progress, jpeg.data(), jpeg.size(), plane, rowBuffer.data())) {
     case TDecodeResult::Done:
         if (errors.Truncated)
             JpegFailed("the stream ends before the picture does");

@@ -20,7 +20,8 @@ TZephFrame ReadPngPicture(std::span<const uint8_t> bytes) {
     const TPngPicture png = DecodePng(bytes);
     auto picture = NewStorage(png.width, png.height, 32);
     std::shared_ptr<TDIBSurface> mask;
-    // A single transparent colour stays a transparent value; any other transparency is a mask.
+    // A single transparent colour stays a transparent value; any other transparency is a mask. (Should
+    // another pixel decode to the key's colour, it is transparent too.)
     const bool keyed = png.keyColour >= 0;
     if (png.hasAlpha && !keyed)
         mask = NewStorage(png.width, png.height, 8);
@@ -30,7 +31,7 @@ TZephFrame ReadPngPicture(std::span<const uint8_t> bytes) {
         auto* row = reinterpret_cast<uint32_t*>(picture->Row(y));
         uint8_t* m = mask ? mask->Row(y) : nullptr;
         for (int32_t x = 0; x < png.width; ++x) {
-            row[x] = keyed && (in[x] >> 24) == 0 ? key : in[x] & 0xFFFFFF;
+            row[x] = in[x] & 0xFFFFFF;
             if (m)
                 m[x] = uint8_t(in[x] >> 24);
         }

@@ -52,33 +52,22 @@ void WriteFile(const std::filesystem::path& path, int32_t w, int32_t h, const ui
 
 uint32_t Be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
 
-// The single transparent colour of a grey (type 0) or true-colour (type 2) file: its transparency chunk,
-// scaled to 8 bits the way the decoder scales the pixels. The simplified decoding interface turns the
-// chunk into alpha without saying which colour it named.
-int32_t KeyColour(std::span<const uint8_t> bytes) {
-    int colourType = -1, depth = 8;
+// Whether the file's transparency is a single colour: a transparency chunk in a grey (type 0) or
+// true-colour (type 2) file. The simplified decoding interface turns it into alpha without saying so.
+bool HasKeyColour(std::span<const uint8_t> bytes) {
+    int colourType = -1;
     for (size_t at = 8; at + 12 <= bytes.size();) {
         const uint32_t length = Be32(bytes.data() + at);
         const uint8_t* type = bytes.data() + at + 4;
-        const uint8_t* data = type + 4;
-        if (length > bytes.size() - at - 12)
+        if (length > bytes.size() - at - 12 || std::memcmp(type, "IDAT", 4) == 0)
             break;
         if (std::memcmp(type, "IHDR", 4) == 0 && length >= 13)
-            depth = data[8], colourType = data[9];
-        if (std::memcmp(type, "IDAT", 4) == 0)
-            break;
-        if (std::memcmp(type, "tRNS", 4) == 0 && depth >= 1 && depth <= 16) {
-            const uint32_t top = (1u << depth) - 1;
-            auto level = [&](const uint8_t* p) { return uint8_t(std::min<uint32_t>(uint32_t(p[0] << 8 | p[1]), top) * 255 / top); };
-            if (colourType == 0 && length >= 2)
-                return int32_t(MakeColor(level(data), level(data), level(data)));
-            if (colourType == 2 && length >= 6)
-                return int32_t(MakeColor(level(data), level(data + 2), level(data + 4)));
-            break;
-        }
+            colourType = type[4 + 9];
+        if (std::memcmp(type, "tRNS", 4) == 0)
+            return colourType == 0 || colourType == 2;
         at += 12 + length;
     }
-    return -1;
+    return false;
 }
 
 } // namespace
@@ -103,8 +92,13 @@ TPngPicture DecodePng(std::span<const uint8_t> bytes) {
     picture.argb.resize(size_t(picture.width) * size_t(picture.height));
     if (!png_image_finish_read(&image, nullptr, picture.argb.data(), 0, nullptr))
         throw ERuvoError::FromUtf8("PNG ファイルが読めません").AddContext(image.message);
-    if (picture.hasAlpha)
-        picture.keyColour = KeyColour(bytes);
+    // The key is the colour its pixels decode to (after any scaling to 8 bits and gamma).
+    if (picture.hasAlpha && HasKeyColour(bytes))
+        for (uint32_t p : picture.argb)
+            if (p >> 24 == 0) {
+                picture.keyColour = int32_t(MakeColor(uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)));
+                break;
+            }
     return picture;
 }
 

@@ -11,9 +11,9 @@ namespace ruvo {
 class TCustomDIBX;
 
 // Decoded picture, rows top first; each pixel 0xAARRGGBB. hasAlpha is false when every pixel of the file
-// is opaque by construction (no alpha channel and no transparency chunk). keyColour is the single
-// transparent colour (0x00BBGGRR) a grey or true-colour file names in its transparency chunk, -1 when it
-// names none; its pixels have alpha 0.
+// is opaque by construction (no alpha channel and no transparency chunk). keyColour is the decoded
+// colour (0x00BBGGRR) of the single transparent colour a grey or true-colour file names in its
+// transparency chunk, -1 when it names none or no pixel has it; its pixels have alpha 0.
 struct TPngPicture {
     int32_t width = 0;
     int32_t height = 0;

@@ -26,6 +26,10 @@ void Put32(std::vector<uint8_t>& out, int32_t v) {
         out.push_back(uint8_t(uint32_t(v) >> (8 * i)));
 }
 
+// Tables beyond this many tiles are taken for damage: even a 16384 x 16384 picture in 8 x 8 tiles stays
+// below, and a table of 1 x 1 tiles of such a picture would ask for gigabytes.
+constexpr int64_t kMaxTiles = int64_t(1) << 22;
+
 // The tile grid of a plane: tiles of the tile size, the last column and row narrower.
 struct TTileGrid {
     int32_t Columns = 0, Rows = 0, TileWidth = 0, TileHeight = 0, Width = 0, Height = 0;
@@ -33,7 +37,11 @@ struct TTileGrid {
     TTileGrid(const TDIBSurface& plane, const TPlaneLayout& layout)
         : Columns(int32_t((int64_t(plane.Width()) + layout.TileWidth - 1) / layout.TileWidth)),
           Rows(int32_t((int64_t(plane.Height()) + layout.TileHeight - 1) / layout.TileHeight)),
-          TileWidth(layout.TileWidth), TileHeight(layout.TileHeight), Width(plane.Width()), Height(plane.Height()) {}
+          TileWidth(layout.TileWidth), TileHeight(layout.TileHeight), Width(plane.Width()), Height(plane.Height()) {
+        if (Count() > kMaxTiles)
+            Disagrees("tiles of " + std::to_string(TileWidth) + " x " + std::to_string(TileHeight) + " make " +
+                      std::to_string(Count()) + " tiles, more than " + std::to_string(kMaxTiles));
+    }
 
     int64_t Count() const noexcept { return int64_t(Columns) * Rows; }
     TRect Tile(int64_t p) const noexcept {

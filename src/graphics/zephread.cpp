@@ -27,6 +27,8 @@ constexpr int64_t kMaxDecodedBytes = int64_t(1) << 30;
 // The smallest frame and layer records, to refuse counts the remaining bytes cannot hold.
 constexpr int64_t kMinFrameRecord = 4 + 4 + 4 + 5 + 4 + 12;
 constexpr int64_t kMinLayerRecord = 8 + 1 + 4 + 4 + 4 + 4;
+// Deflate codes at most 258 bytes in a few bits; no stream inflates beyond about 1032 times its size.
+constexpr uint64_t kMaxDeflateRatio = 1032;
 
 bool ValidBitCount(int32_t bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 15 || bits == 16 || bits == 24 || bits == 32;
@@ -201,16 +203,6 @@ private:
         const bool maskUsedStored = version > 100;
         layer.MaskUsed = maskUsedStored ? ReadByte(s_) != 0 : true;
         ReadStr(s_);  // the layer's name is not kept
-        const std::span<const uint8_t> colour = PlaneBytes(layer.ColourBytes);
-        std::span<const uint8_t> mask;
-        if (version > 99)
-            mask = PlaneBytes(layer.MaskBytes);
-        if (!mask.empty())
-            layer.TransparentValue = -1;  // a masked layer is never keyed
-        else if (!maskUsedStored)
-            layer.MaskUsed = false;
-        if (!withPixels_)
-            return layer;
 
         const TZephHeader& h = list_.Header;
         const bool jpeg = h.Mode == TZephMode::Jpeg;
@@ -219,8 +211,24 @@ private:
         layout.Key = list_.Key();
         if (version >= 103)
             layout.TileWidth = h.TileWidth, layout.TileHeight = h.TileHeight;
-        const std::span<const TZephFrame> earlier(list_.Frames.data(), size_t(frameIndex));
+        const TPlaneLayout maskLayout = jpeg ? TPlaneLayout{} : layout;
+        // Sizes that cannot fit are refused before anything is allocated.
+        const std::span<const uint8_t> colour = PlaneBytes(layer.ColourBytes);
+        if (!jpeg)
+            CheckStoredSize(colour.size(), width, height, bits, layout);
+        std::span<const uint8_t> mask;
+        if (version > 99)
+            mask = PlaneBytes(layer.MaskBytes);
+        if (!mask.empty()) {
+            CheckStoredSize(mask.size(), width, height, 8, maskLayout);
+            layer.TransparentValue = -1;  // a masked layer is never keyed
+        } else if (!maskUsedStored) {
+            layer.MaskUsed = false;
+        }
+        if (!withPixels_)
+            return layer;
 
+        const std::span<const TZephFrame> earlier(list_.Frames.data(), size_t(frameIndex));
         layer.Colour = NewStorage(width, height, bits);
         layer.Colour->Palette() = palette;
         WithContext([] { return std::string("colour plane"); }, [&] {
@@ -230,7 +238,6 @@ private:
                 DecodePlane(Unpack(colour, *layer.Colour, layout), *layer.Colour, layout, TEarlierPlanes{earlier, false});
         });
         if (!mask.empty()) {
-            const TPlaneLayout maskLayout = jpeg ? TPlaneLayout{} : layout;
             layer.Mask = NewStorage(width, height, 8);
             WithContext([] { return std::string("mask plane"); }, [&] {
                 DecodePlane(Unpack(mask, *layer.Mask, maskLayout), *layer.Mask, maskLayout, TEarlierPlanes{earlier, true});
@@ -248,6 +255,18 @@ private:
         const std::span<const uint8_t> data = bytes_.subspan(size_t(s_.Position()), size_t(n));
         s_.Seek(n, SeekOrigin::Current);
         return data;
+    }
+
+    // An untiled plane is exactly the picture's rows: stored raw that many bytes, deflated no fewer than
+    // deflate's best ratio allows.
+    void CheckStoredSize(size_t stored, int32_t width, int32_t height, int bits, const TPlaneLayout& layout) const {
+        if (layout.Tiled())
+            return;
+        const uint64_t expected = uint64_t((int64_t(width) * (bits == 15 ? 16 : bits) + 31) / 32 * 4) * uint64_t(height);
+        const bool raw = list_.Header.Mode == TZephMode::Raw;
+        if (raw ? stored != expected : expected > uint64_t(stored) * kMaxDeflateRatio + 1024)
+            Damaged("a plane of " + std::to_string(stored) + " bytes cannot hold the picture's " +
+                    std::to_string(expected));
     }
 
     // Deflated planes are inflated (all of them before version 103, where no mode exists); raw ones are
