@@ -21,4 +21,6 @@ int RunArchive(const Args& args);
 int RunDump(const Args& args);
 int RunBuild(const Args& args);
 
+int RunImage(const Args& args);
+
 } // namespace ruvo::tools

@@ -14,6 +14,7 @@ const ToolCommand kCommands[] = {
     {"archive", "list, extract, pack and verify archives", RunArchive},
     {"version", "print the version", [](const Args&) { std::printf("ruvotool %s\n", RUVO_VERSION); return 0; }},
     {"expr", "compile and evaluate expressions", RunExpr},
+    {"image", "inspect, export and pack pictures (info, export, pack)", RunImage},
 };
 } // namespace ruvo::tools
 
