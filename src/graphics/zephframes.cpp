@@ -16,14 +16,28 @@ namespace ruvo {
 
 namespace {
 
+template <class TPixel>
+void MaskRow(const uint8_t* row, uint8_t* m, int32_t width, uint32_t value) {
+    const auto* pixels = reinterpret_cast<const TPixel*>(row);
+    for (int32_t x = 0; x < width; ++x)
+        m[x] = pixels[x] == value ? 0 : 255;
+}
+
 std::shared_ptr<TDIBSurface> MaskOfValue(const TDIBSurface& picture, uint32_t value) {
     auto mask = NewStorage(picture.Width(), picture.Height(), 8);
     const int bits = picture.Format().StorageBits();
     for (int32_t y = 0; y < picture.Height(); ++y) {
         const uint8_t* row = picture.Row(y);
         uint8_t* m = mask->Row(y);
-        for (int32_t x = 0; x < picture.Width(); ++x)
-            m[x] = ReadPixel(row, x, bits) == value ? 0 : 255;
+        if (bits == 8)
+            MaskRow<uint8_t>(row, m, picture.Width(), value);
+        else if (bits == 16)
+            MaskRow<uint16_t>(row, m, picture.Width(), value);
+        else if (bits == 32)
+            MaskRow<uint32_t>(row, m, picture.Width(), value);
+        else
+            for (int32_t x = 0; x < picture.Width(); ++x)
+                m[x] = ReadPixel(row, x, bits) == value ? 0 : 255;
     }
     return mask;
 }

@@ -89,11 +89,6 @@ public:
             if (firstFrameOnly)
                 break;
         }
-        if (list_.Header.Version < 103 && !list_.Frames.empty()) {
-            list_.Header.Width = list_.Frames[0].Width();
-            list_.Header.Height = list_.Frames[0].Height();
-            list_.Header.BitCount = list_.Frames[0].BitCount();
-        }
         return size_t(s_.Position());
     }
 
@@ -161,6 +156,11 @@ private:
         if (!ValidBitCount(bits))
             Damaged("bit count " + std::to_string(bits));
         CheckPictureSize(width, height, bits);
+        if (index == 0 && list_.Header.Version < 103) {  // older files name the size in the frames only
+            list_.Header.Width = width;
+            list_.Header.Height = height;
+            list_.Header.BitCount = bits;
+        }
         if (s_.Position() > int64_t(bytes_.size()))
             Damaged("the frame record runs past the end");
         if (layerCount < 0 || layerCount > s_.Remaining() / kMinLayerRecord)

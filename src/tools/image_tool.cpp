@@ -104,14 +104,16 @@ std::string ExtensionOf(const std::string& name) {
     return dot == std::string::npos || name[dot] != '.' ? std::string() : LowerSjis(name.substr(dot));
 }
 
-// Reads the picture the way the player does: loose extensions by their readers, anything else as a
-// layered image.
+// Loose pictures go to their readers, anything else is read as a layered image, as the player does.
+bool IsLoosePicture(const std::string& ext) {
+    return ext == ".png" || ext == ".bmp" || ext == ".dib" || ext == ".tga" || ext == ".ico" || ext == ".cur";
+}
+
 TZephFrameList ReadPicture(const TInput& in, uint32_t key, bool withPixels) {
     TZephFrameList frames(key);
     WithContext([&] { return "reading " + SjisToUtf8Lossy(in.Name); }, [&] {
         const std::string ext = ExtensionOf(in.Name);
-        const bool layered = ext != ".png" && ext != ".bmp" && ext != ".dib" && ext != ".tga" && ext != ".ico" && ext != ".cur";
-        if (layered)
+        if (!IsLoosePicture(ext))
             frames.LoadFromBytes(in.Bytes, false, false, withPixels);
         else
             frames.LoadPictureBytes(in.Bytes, ext);
@@ -143,10 +145,9 @@ const char* ModeName(TZephMode mode) {
 void Info(const TInput& in, const std::optional<uint32_t>& key) {
     const std::string ext = ExtensionOf(in.Name);
     TZephFrameList frames = ReadPicture(in, key.value_or(0), false);
-    const bool layered = frames.Frames.empty() || !frames.Frames[0].Layers.empty() || ext == ".zph";
     const TZephHeader& h = frames.Header;
     std::printf("file: %s\n", SjisToUtf8Lossy(in.Name).c_str());
-    if (!layered) {
+    if (IsLoosePicture(ext)) {
         const TZephFrame& f = frames.Frames[0];
         std::printf("format: %s picture\nsize: %d x %d\nbit count: %d\nframes: 1\nmask: %s\ntransparent value: %d\n",
                     ext.substr(1).c_str(), f.Width(), f.Height(), f.BitCount(), f.Mask ? "yes" : "no", f.TransparentValue);

@@ -105,6 +105,10 @@ TEST(ImageTool, PackedPicturesExportBackAsTheyWere) {
                             "  layer 0: visible, opacity 255, mask used, transparent value -1, colour 160 bytes, mask 160 bytes"),
               std::string::npos) << info.out;  // 5 x 4 tiles of 8 bytes
     EXPECT_NE(info.out.find("decoded with key 0: ok"), std::string::npos);
+    // A name without a known picture extension is read as a layered image, as the player does.
+    fs::copy_file(dir / "t.zph", dir / "noext");
+    EXPECT_NE(RunRuvotool("image info " + Q(dir / "noext")).out.find("format: layered image\nversion: 106\nsize: 40 x 30"),
+              std::string::npos);
 }
 
 TEST(ImageTool, PicturesComeFromArchivesAndGameFoldersWithTheirKey) {
