@@ -115,7 +115,8 @@ void TZephFrameList::PostProcess() {
         } else if (frame.BitCount() <= 8) {
             // The transparent pixel keeps its identity through the conversion: the first pixel holding
             // the index gives the new value.
-            const TDIBSurface& indexed = *frame.Picture;
+            const std::shared_ptr<TDIBSurface> held = frame.Picture;  // alive past the conversion
+            const TDIBSurface& indexed = *held;
             int32_t first = -1;
             for (int32_t y = 0; y < indexed.Height() && first < 0 && frame.TransparentValue >= 0; ++y)
                 for (int32_t x = 0; x < indexed.Width(); ++x)
