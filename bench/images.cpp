@@ -104,6 +104,12 @@ void Compare(benchmark::State& state, Decode decode, Baseline baseline) {
     state.counters["x_baseline"] = best / reference;
 }
 
+void DecodeAll(const std::vector<uint8_t>& file) {
+    TZephFrameList frames;
+    frames.LoadFromBytes(file, false, false);
+    benchmark::DoNotOptimize(frames.Frames[0].Picture->Bits());
+}
+
 // Inflates a zlib stream into a buffer of its known size.
 struct TInflate {
     libdeflate_decompressor* d = libdeflate_alloc_decompressor();
@@ -123,11 +129,7 @@ void BM_DeflatedWithMask(benchmark::State& state) {
     const TInflate inflate;
     Compare(
         state,
-        [&] {
-            TZephFrameList frames;
-            frames.LoadFromBytes(file, false, false);
-            benchmark::DoNotOptimize(frames.Frames[0].Picture->Bits());
-        },
+        [&] { DecodeAll(file); },
         [&] {
             inflate(colourPlane, colourRows);
             std::memcpy(colourCopy.data(), colourRows.data(), colourRows.size());
@@ -169,11 +171,7 @@ void BM_Jpeg(benchmark::State& state) {
     const TInflate inflate;
     Compare(
         state,
-        [&] {
-            TZephFrameList frames;
-            frames.LoadFromBytes(file, false, false);
-            benchmark::DoNotOptimize(frames.Frames[0].Picture->Bits());
-        },
+        [&] { DecodeAll(file); },
         [&] {
             DecodeJpeg(jpeg, pixels);
             if (withMask)

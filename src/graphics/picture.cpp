@@ -82,6 +82,8 @@ TPicture PictureFromFrames(TZephFrameList& frames, const TPictureName& request, 
     if (request.Masks)
         frames.MakeMasks();
     TPicture picture;
+    picture.HotSpotX = frames.HotSpotX;
+    picture.HotSpotY = frames.HotSpotY;
     for (TZephFrame& frame : frames.Frames) {
         frame.Layers.clear();  // the picture may then be the only holder of its pixels
         TPictureFrame out;

@@ -46,6 +46,7 @@ struct TPicture {
     int32_t Width = 0, Height = 0;  // of the first frame
     int64_t TotalDelay = 0;         // sum of the frames' delays
     bool Found = true;              // false: the name is not in the game and this is the placeholder
+    int32_t HotSpotX = 0, HotSpotY = 0;  // where a cursor points (cursor files), in the first frame
 
     // Bytes of pixels the picture holds (what a cache counts against its bound).
     int64_t PixelBytes() const noexcept;

@@ -66,14 +66,18 @@ bool TZephFrameList::LoadPictureBytes(std::span<const uint8_t> bytes, std::strin
         return true;
     }
     TZephFrame frame;
+    HotSpotX = HotSpotY = 0;
     if (ext == ".png")
         frame = ReadPngPicture(bytes);
     else if (ext == ".bmp" || ext == ".dib")
         frame = ReadBitmapPicture(bytes);
     else if (ext == ".tga")
         frame = ReadTgaPicture(bytes);
-    else if (ext == ".ico" || ext == ".cur")
-        frame = ReadIconPicture(bytes).Frame;
+    else if (ext == ".ico" || ext == ".cur") {
+        TIconPicture icon = ReadIconPicture(bytes);
+        frame = std::move(icon.Frame);
+        HotSpotX = icon.HotSpotX, HotSpotY = icon.HotSpotY;
+    }
     else
         return false;
     Header = TZephHeader{};

@@ -72,6 +72,7 @@ public:
 
     TZephHeader Header;
     std::vector<TZephFrame> Frames;
+    int32_t HotSpotX = 0, HotSpotY = 0;  // of a cursor file
 
     // Reads a layered image from the stream's position. firstFrameOnly stops after one frame; convert
     // applies PostProcess. Throws ERuvoError naming the fault for damaged or unsupported data.

@@ -2,33 +2,19 @@
 
 #include "archive/streams.hpp"
 #include "graphics/surfaceops.hpp"
+#include "surface_helpers.hpp"
 
 namespace ruvo::test {
 
 std::shared_ptr<TDIBSurface> RandomStorage(std::mt19937& rng, int32_t width, int32_t height, int bitCount, int few) {
-    auto s = NewStorage(width, height, bitCount);
-    const int bits = s->Format().StorageBits();
-    const uint32_t limit = bits == 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
-    std::uniform_int_distribution<uint32_t> any(0, limit);
-    std::vector<uint32_t> values;
-    for (int i = 0; i < few; ++i)
-        values.push_back(any(rng));
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x)
-            SetStoragePixel(*s, x, y, few > 0 ? values[rng() % values.size()] : any(rng));
+    auto s = RandomSurface(rng, width, height, bitCount, few)->Storage();
     for (int i = 0; i < PaletteEntries(bitCount); ++i)
         s->Palette()[size_t(i)] = TRGBQuad{uint8_t(rng()), uint8_t(rng()), uint8_t(rng()), 0};
     return s;
 }
 
 std::shared_ptr<TDIBSurface> RandomMaskStorage(std::mt19937& rng, int32_t width, int32_t height) {
-    auto m = NewStorage(width, height, 8);
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x) {
-            const uint32_t kind = rng() % 3;
-            m->Row(y)[x] = uint8_t(kind == 0 ? 0 : kind == 1 ? 255 : rng() % 256);
-        }
-    return m;
+    return RandomMask(rng, width, height)->Storage();
 }
 
 ::testing::AssertionResult SameStorage(const TDIBSurface& e, const TDIBSurface& a) {

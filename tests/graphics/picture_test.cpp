@@ -8,6 +8,7 @@
 #include "archive/errors.hpp"
 #include "archive/streams.hpp"
 #include "archive/vrfilemanager.hpp"
+#include "graphics/iconfile.hpp"
 #include "graphics/pngfile.hpp"
 #include "graphics/picture.hpp"
 #include "graphics/surfaceops.hpp"
@@ -159,6 +160,17 @@ TEST_F(PictureTest, SurfacesShareTheDecodedPixelsUntilOneIsWritten) {
     one->SetPixel(1, 1, 0);
     EXPECT_NE(one->Storage(), f.Colour);
     EXPECT_EQ(two->GetPixel(1, 1), 0x0A0B0Cu);
+}
+
+TEST_F(PictureTest, CursorsKeepTheirHotSpot) {
+    std::mt19937 rng(3);
+    const TIconImage cursor[] = {{test::RandomStorage(rng, 16, 16, 24), test::RandomMaskStorage(rng, 16, 16), false, 5, 9}};
+    Put("bg/hand.cur", WriteIcon(cursor, true));
+    const TPicture p = LoadPicture(*files_, "bg\\hand.cur", 0, 32);
+    EXPECT_EQ(p.HotSpotX, 5);
+    EXPECT_EQ(p.HotSpotY, 9);
+    ASSERT_TRUE(p.Frames[0].Mask);
+    EXPECT_EQ(p.Width, 16);
 }
 
 TEST_F(PictureTest, DamagedPicturesNameTheFile) {
