@@ -18,11 +18,6 @@ bool EndsWithSuffix(std::string_view name, char letter) {
     return name.size() >= 2 && name[name.size() - 2] == '?' && (name.back() | 0x20) == letter;
 }
 
-std::string ExtensionOf(std::string_view name) {
-    const size_t dot = name.find_last_of(".\\/");
-    return dot == std::string_view::npos || name[dot] != '.' ? std::string() : LowerSjis(name.substr(dot));
-}
-
 // The picture at the display bit count. At 32 bits the ignored top byte is cleared, in place when no one
 // else holds the pixels.
 std::shared_ptr<TDIBSurface> ForDisplay(std::shared_ptr<TDIBSurface> picture, int displayBitCount) {
@@ -135,8 +130,7 @@ TPicture LoadPicture(TVrFileManager& files, std::string_view name, uint32_t key,
         files.Load(content, request.File);
         const std::span<const uint8_t> bytes(content.Memory(), size_t(content.Size()));
         TZephFrameList frames(key);
-        const std::string ext = ExtensionOf(request.File);
-        if (!frames.LoadPictureBytes(bytes, ext))
+        if (!frames.LoadPictureBytes(bytes, PictureExtension(request.File)))
             frames.LoadFromBytes(bytes, false, false);
         return PictureFromFrames(frames, request, displayBitCount);
     });

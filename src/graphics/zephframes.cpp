@@ -54,6 +54,15 @@ void CutRects(std::vector<TRect>& rects, const TRect& box) {
 
 } // namespace
 
+std::string PictureExtension(std::string_view name) {
+    const size_t dot = name.find_last_of(".\\/:");
+    return dot == std::string_view::npos || name[dot] != '.' ? std::string() : LowerSjis(name.substr(dot));
+}
+
+bool IsLoosePictureExtension(std::string_view e) {
+    return e == ".png" || e == ".bmp" || e == ".dib" || e == ".tga" || e == ".ico" || e == ".cur";
+}
+
 void TZephFrame::SetTransparentValue(int32_t value) {
     TransparentValue = value < 0 ? -1 : value;
     TransparentColor = TransparentValue < 0 || !Picture ? -1 : int32_t(ColourOfPixel(*Picture, uint32_t(TransparentValue)));
@@ -65,21 +74,21 @@ bool TZephFrameList::LoadPictureBytes(std::span<const uint8_t> bytes, std::strin
         LoadFromBytes(bytes, false, false);
         return true;
     }
+    if (!IsLoosePictureExtension(ext))
+        return false;
     TZephFrame frame;
     HotSpotX = HotSpotY = 0;
-    if (ext == ".png")
+    if (ext == ".png") {
         frame = ReadPngPicture(bytes);
-    else if (ext == ".bmp" || ext == ".dib")
+    } else if (ext == ".bmp" || ext == ".dib") {
         frame = ReadBitmapPicture(bytes);
-    else if (ext == ".tga")
+    } else if (ext == ".tga") {
         frame = ReadTgaPicture(bytes);
-    else if (ext == ".ico" || ext == ".cur") {
+    } else {
         TIconPicture icon = ReadIconPicture(bytes);
         frame = std::move(icon.Frame);
         HotSpotX = icon.HotSpotX, HotSpotY = icon.HotSpotY;
     }
-    else
-        return false;
     Header = TZephHeader{};
     Header.Width = frame.Width();
     Header.Height = frame.Height();
@@ -95,7 +104,7 @@ bool TZephFrameList::LoadFromFile(const std::filesystem::path& path) {
         throw ERuvoError(SysMessage("%s:ファイルがありません", {Utf8ToSjisLossy(path.string())}));
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     return WithContext([&] { return "reading " + path.string(); },
-                       [&] { return LoadPictureBytes(bytes, path.extension().string()); });
+                       [&] { return LoadPictureBytes(bytes, PictureExtension(path.filename().string())); });
 }
 
 void TZephFrameList::MakeMasks() {

@@ -80,8 +80,8 @@ public:
     // The same from bytes held in memory, read in place; withPixels false reads the records only
     // (planes are skipped and no frame is composed), which is what `image info` needs.
     void LoadFromBytes(std::span<const uint8_t> bytes, bool firstFrameOnly, bool convert, bool withPixels = true);
-    // A picture file by its lower-cased extension: ".zph" as a layered image; ".png", ".bmp", ".dib",
-    // ".tga", ".ico" and ".cur" as one frame. Other extensions load nothing (false).
+    // A picture file by its extension: ".zph" as a layered image, the loose extensions as one frame.
+    // Other extensions load nothing (false).
     bool LoadPictureBytes(std::span<const uint8_t> bytes, std::string_view extension);
     bool LoadFromFile(const std::filesystem::path& path);
 
@@ -96,6 +96,12 @@ private:
     uint32_t key_;
     int targetBitCount_;
 };
+
+// The lower-cased extension of a file or game name ("" when it has none).
+std::string PictureExtension(std::string_view name);
+// ".png", ".bmp", ".dib", ".tga", ".ico", ".cur": pictures read as a single frame. Games name every other
+// picture as a layered image, whatever its extension.
+bool IsLoosePictureExtension(std::string_view extension);
 
 // Crops the frame to the bounding box of its visible pixels (mask above 0, or pixels other than the
 // transparent value) when that box is not empty and smaller than the picture; the content rectangles are

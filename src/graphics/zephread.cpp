@@ -161,8 +161,6 @@ private:
             list_.Header.Height = height;
             list_.Header.BitCount = bits;
         }
-        if (s_.Position() > int64_t(bytes_.size()))
-            Damaged("the frame record runs past the end");
         if (layerCount < 0 || layerCount > s_.Remaining() / kMinLayerRecord)
             Damaged("layer count " + std::to_string(layerCount));
         std::array<TRGBQuad, 256> palette{};

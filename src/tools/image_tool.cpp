@@ -99,24 +99,15 @@ TInput ReadInput(const std::string& arg, TGameFiles* game) {
     return {name, content.Bytes()};
 }
 
-std::string ExtensionOf(const std::string& name) {
-    const size_t dot = name.find_last_of(".\\/:");
-    return dot == std::string::npos || name[dot] != '.' ? std::string() : LowerSjis(name.substr(dot));
-}
-
 // Loose pictures go to their readers, anything else is read as a layered image, as the player does.
-bool IsLoosePicture(const std::string& ext) {
-    return ext == ".png" || ext == ".bmp" || ext == ".dib" || ext == ".tga" || ext == ".ico" || ext == ".cur";
-}
-
 TZephFrameList ReadPicture(const TInput& in, uint32_t key, bool withPixels) {
     TZephFrameList frames(key);
     WithContext([&] { return "reading " + SjisToUtf8Lossy(in.Name); }, [&] {
-        const std::string ext = ExtensionOf(in.Name);
-        if (!IsLoosePicture(ext))
-            frames.LoadFromBytes(in.Bytes, false, false, withPixels);
-        else
+        const std::string ext = PictureExtension(in.Name);
+        if (IsLoosePictureExtension(ext))
             frames.LoadPictureBytes(in.Bytes, ext);
+        else
+            frames.LoadFromBytes(in.Bytes, false, false, withPixels);
     });
     return frames;
 }
@@ -143,11 +134,11 @@ const char* ModeName(TZephMode mode) {
 }
 
 void Info(const TInput& in, const std::optional<uint32_t>& key) {
-    const std::string ext = ExtensionOf(in.Name);
+    const std::string ext = PictureExtension(in.Name);
     TZephFrameList frames = ReadPicture(in, key.value_or(0), false);
     const TZephHeader& h = frames.Header;
     std::printf("file: %s\n", SjisToUtf8Lossy(in.Name).c_str());
-    if (IsLoosePicture(ext)) {
+    if (IsLoosePictureExtension(ext)) {
         const TZephFrame& f = frames.Frames[0];
         std::printf("format: %s picture\nsize: %d x %d\nbit count: %d\nframes: 1\nmask: %s\ntransparent value: %d\n",
                     ext.substr(1).c_str(), f.Width(), f.Height(), f.BitCount(), f.Mask ? "yes" : "no", f.TransparentValue);
