@@ -1,11 +1,8 @@
 // ruvotool image: inspect pictures (layered images and loose PNG, BMP, TGA, ICO, CUR files), export
 // their frames as PNG, and pack PNG pictures into a layered image.
-#include <CLI/CLI.hpp>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -23,6 +20,7 @@
 #include "graphics/zephfile.hpp"
 #include "graphics/zephframes.hpp"
 #include "script/project.hpp"
+#include "tools/cli.hpp"
 #include "tools/commands.hpp"
 
 namespace ruvo::tools {
@@ -125,7 +123,7 @@ uint32_t ParseKey(const std::string& text) {
         used = std::string::npos;
     }
     if (digits.empty() || used != digits.size() - (hex ? 2 : 0) || value > (negative ? 0x80000000ull : 0xFFFFFFFFull))
-        throw CLI::ValidationError("--key", "\"" + text + "\" is not a 32-bit number");
+        throw EUsageError("--key: \"" + text + "\" is not a 32-bit number");
     return negative ? uint32_t(0u - uint32_t(value)) : uint32_t(value);
 }
 
@@ -188,14 +186,9 @@ TPngPicture Rgba(const TZephFrame& f) {
 }
 
 void WriteOutput(const std::string& output, const std::vector<uint8_t>& bytes) {
-    if (output == "-") {
-        if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0)
-            throw std::runtime_error("cannot write standard output");
-        return;
-    }
-    std::ofstream out(output, std::ios::binary);
-    if (!out || !out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size())) || !out.flush())
-        throw std::runtime_error("cannot write " + output);
+    TOutputFile out(output);
+    out.Write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    out.Close();
 }
 
 void Export(const TInput& in, uint32_t key, const std::string& output, int frame, bool all) {
@@ -249,16 +242,18 @@ std::pair<int32_t, int32_t> ParseTile(const std::string& text) {
     int w = 0, h = 0;
     char x = 0, rest = 0;
     if (std::sscanf(text.c_str(), "%d%c%d%c", &w, &x, &h, &rest) != 3 || (x != 'x' && x != 'X') || w <= 0 || h <= 0)
-        throw CLI::ValidationError("--tile", "\"" + text + "\" is not WIDTHxHEIGHT");
+        throw EUsageError("--tile: \"" + text + "\" is not WIDTHxHEIGHT");
     return {w, h};
 }
 
 } // namespace
 
 int RunImage(const Args& args) {
-    CLI::App app{"Inspect, export and pack pictures.", "ruvotool image"};
+    TVerbCommandLine line("ruvotool image", "Inspects, exports and packs pictures.");
+    CLI::App& app = line.App();
     app.require_subcommand(1);
     std::string input, output, keyText, game, modeText = "deflate", tileText;
+    std::vector<std::string> inputs;
     int frame = 0, quality = 90, delay = 100;
     bool all = false;
 
@@ -268,25 +263,28 @@ int RunImage(const Args& args) {
 
     CLI::App* exp = app.add_subcommand("export", "a composed frame as an RGBA PNG");
     exp->add_option("FILE", input, "FILE or ARCHIVE:NAME (or a name of the --game's files)")->required();
-    exp->add_option("-o", output, "OUT.png (- for standard output), or DIR with --all")->required();
+    exp->add_option("-o,--output", output, "the PNG to write, or - for standard output; with --all a folder")
+        ->type_name("OUT.png|-|DIR")
+        ->required();
     exp->add_option("--frame", frame, "frame number, from 0");
     exp->add_flag("--all", all, "every frame, as DIR/NAME-000.png ...");
     exp->add_option("--key", keyText, "the project's ImageKey (decimal or 0x...)");
-    exp->add_option("--game", game, "a game folder: its project's ImageKey, and its files");
+    exp->add_option("--game", game, "a game folder: its project's ImageKey, and its files")->type_name("FOLDER");
 
-    std::vector<std::string> inputs;
     CLI::App* pack = app.add_subcommand("pack", "pictures into a layered image of version 106, one frame each");
     pack->add_option("IN", inputs, "IN.png [IN.png ...] (BMP, TGA, ICO and CUR files too)")->required();
-    pack->add_option("-o", output, "OUT.zph (- for standard output)")->required();
+    pack->add_option("-o,--output", output, "the layered image to write, or - for standard output")
+        ->type_name("OUT.zph|-")
+        ->required();
     pack->add_option("--mode", modeText, "deflate, raw or jpeg")->check(CLI::IsMember({"deflate", "raw", "jpeg"}));
     pack->add_option("--quality", quality, "JPEG quality, 1 to 100")->check(CLI::Range(1, 100));
-    pack->add_option("--tile", tileText, "tile size WxH (not with jpeg)");
+    pack->add_option("--tile", tileText, "tile size (not with jpeg)")->type_name("WxH");
     pack->add_option("--key", keyText, "store rows or tiles in this key's order");
     pack->add_option("--delay", delay, "display time of each frame in ms");
 
+    if (auto exit = line.Parse(args)) return *exit;
+    const std::string command = "ruvotool image " + app.get_subcommands().front()->get_name();
     try {
-        std::vector<std::string> reversed(args.rbegin(), args.rend());
-        app.parse(reversed);
         const std::optional<uint32_t> key = keyText.empty() ? std::nullopt : std::optional(ParseKey(keyText));
         if (info->parsed()) {
             Info(ReadInput(input, nullptr), key);
@@ -294,6 +292,8 @@ int RunImage(const Args& args) {
             std::optional<TGameFiles> files;
             if (!game.empty())
                 files.emplace(game);
+            if (all && TOutputFile::IsStandardOutput(output))
+                throw EUsageError("--all writes files into a folder, not to standard output");
             const uint32_t k = key ? *key : files ? files->ImageKey() : 0;
             Export(ReadInput(input, files ? &*files : nullptr), k, output, frame, all);
         } else {
@@ -304,15 +304,12 @@ int RunImage(const Args& args) {
             if (!tileText.empty())
                 std::tie(o.TileWidth, o.TileHeight) = ParseTile(tileText);
             if (o.Mode == TZephMode::Jpeg && o.TileWidth > 0)
-                throw CLI::ValidationError("--tile", "JPEG pictures are not tiled");
+                throw EUsageError("--tile: JPEG pictures are not tiled");
             Pack(inputs, output, o, delay);
         }
-        return 0;
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e, std::cout, std::cerr);
-    } catch (const CLI::ParseError& e) {
-        app.exit(e, std::cout, std::cerr);
-        return 2;
+        return kExitOk;
+    } catch (const EUsageError& e) {
+        return ReportUsageError(command, e.what());
     }
 }
 

@@ -190,7 +190,11 @@ TEST(ImageTool, UsageAndFailuresHaveTheirExitCodes) {
     SavePngArgb(Picture(5, 4, 4, false), dir / "in.png");
     const auto help = RunRuvotool("image export --help", false);
     EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("Usage: ruvotool image export"), std::string::npos) << help.out;
     EXPECT_NE(help.out.find("--game"), std::string::npos) << help.out;
+    const auto bad = RunRuvotool("image pack x.png -o y.zph --key 12abc");
+    EXPECT_EQ(bad.out, "ruvotool image pack: --key: \"12abc\" is not a 32-bit number\n"
+                       "Run \"ruvotool image pack --help\" for the usage.\n");
     struct Case {
         const char* args;
         int code;
@@ -206,6 +210,8 @@ TEST(ImageTool, UsageAndFailuresHaveTheirExitCodes) {
                  {"image info @MISSING@", 1},
                  {"image export @IN@ -o @OUT@ --frame 1", 1},
                  {"image export @IN@ -o @OUT@ --game @MISSING@", 1},
+                 {"image export @IN@ --all -o -", 2},
+                 {"image export @IN@ -o /no/such/folder/x.png", 2},
                  {"image pack @IN@ -o @OUT@", 0}};
     for (const Case& c : cases) {
         std::string args = c.args;

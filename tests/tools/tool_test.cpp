@@ -2,10 +2,12 @@
 // and build again.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
 #include <filesystem>
+#include <sys/wait.h>
 
 #include "support/tempdir.hpp"
-#include "support/toolrun.hpp"
 
 namespace {
 
@@ -14,9 +16,22 @@ using ruvo::testing::ReadFile;
 using ruvo::testing::TempDir;
 using ruvo::testing::WriteFile;
 
-using ruvo::testing::ToolRun;
+struct ToolRun {
+    int code;
+    std::string out;
+};
 
-ToolRun Tool(const std::string& args) { return ruvo::testing::RunRuvotool(args); }
+// Runs the tool with the arguments (each quoted), standard error joined to standard output.
+ToolRun Tool(const std::string& args) {
+    std::string command = std::string("'") + RUVO_TOOL_PATH + "' " + args + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::string out;
+    std::array<char, 4096> buffer;
+    size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+    int status = ::pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
 
 std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
 
