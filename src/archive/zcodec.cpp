@@ -49,7 +49,7 @@ uint32_t StreamCrc32(TStream& stream) {
 
 // ---- deflate
 
-TDeflater::TDeflater() : compressor_(libdeflate_alloc_compressor(1)) {
+TDeflater::TDeflater(int level) : compressor_(libdeflate_alloc_compressor(level)) {
     if (!compressor_) throw std::bad_alloc();
 }
 

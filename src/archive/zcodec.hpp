@@ -1,5 +1,5 @@
 #pragma once
-// The zlib streams of archive entries: CRC-32, fast (level 1) deflate and whole-buffer inflate.
+// The zlib streams of archive entries and picture planes: CRC-32, deflate and whole-buffer inflate.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -20,10 +20,10 @@ uint32_t StreamCrc32(TStream& stream);
 // allocate without bound.
 constexpr int64_t kMaxInflatedSize = int64_t{1} << 30;
 
-// Makes zlib streams at the fastest level.
+// Makes zlib streams, at the fastest level unless told otherwise (1..12; the picture packer spends more).
 class TDeflater {
 public:
-    TDeflater();
+    explicit TDeflater(int level = 1);
     ~TDeflater();
     TDeflater(const TDeflater&) = delete;
     TDeflater& operator=(const TDeflater&) = delete;

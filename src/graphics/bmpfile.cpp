@@ -1,15 +1,16 @@
 #include "graphics/bmpfile.hpp"
 
 #include <bit>
+#include <climits>
 #include <cstring>
 
 #include "archive/errors.hpp"
 #include "archive/streams.hpp"
+#include "graphics/picturelimits.hpp"
 
 namespace ruvo {
 
 namespace {
-constexpr int32_t kMaxSide = 32768;
 
 uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
@@ -50,10 +51,11 @@ TBitmapImage ReadBitmap(TStream& stream) {
     uint32_t colourCount = Le32(info + 32);
     if (headerSize < 40 || headerSize > 1024 || int64_t(headerSize) + 14 > available)
         Damaged("header size");
-    if (width <= 0 || width > kMaxSide || rawHeight == 0 || rawHeight < -kMaxSide || rawHeight > kMaxSide)
+    if (rawHeight == INT32_MIN)
         Damaged("size");
     const bool topDown = rawHeight < 0;
     const int32_t height = topDown ? -rawHeight : rawHeight;
+    CheckPictureSize(width, height, 32);  // the decoded colours take 4 bytes a pixel
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         Damaged("bit count");
     uint32_t masks[3] = {0, 0, 0};
@@ -95,6 +97,8 @@ TBitmapImage ReadBitmap(TStream& stream) {
     image.Colours.resize(size_t(width) * height);
     if (image.Indexed)
         image.Indices.resize(size_t(width) * height);
+    if (bits == 32)
+        image.Alpha.resize(size_t(width) * height);
     for (int32_t fileRow = 0; fileRow < height; ++fileRow) {
         stream.ReadBuffer(row.data(), rowBytes);
         const int32_t y = topDown ? fileRow : height - 1 - fileRow;
@@ -116,6 +120,8 @@ TBitmapImage ReadBitmap(TStream& stream) {
             default: {
                 uint32_t v = bits == 16 ? Le16(p + 2 * x) : Le32(p + 4 * x);
                 out[x] = MakeColor(FieldTo8(v, masks[0]), FieldTo8(v, masks[1]), FieldTo8(v, masks[2]));
+                if (bits == 32)
+                    image.Alpha[size_t(y) * width + x] = uint8_t(v >> 24);
                 break;
             }
             }

@@ -1,6 +1,6 @@
 #pragma once
-// Windows bitmap files: reading (1, 4, 8, 16, 24, 32 bits, uncompressed or with bit fields) and writing
-// 24-bit files.
+// Windows bitmap files: reading (1, 4, 8, 16, 24, 32 bits with the fourth byte, uncompressed or with bit
+// fields) and writing 24-bit files.
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -17,6 +17,7 @@ struct TBitmapImage {
     bool Indexed = false;           // 1, 4 or 8 bits: Indices and Palette are filled too
     std::vector<uint8_t> Indices;
     std::array<TRGBQuad, 256> Palette{};
+    std::vector<uint8_t> Alpha;     // 32 bits: the fourth byte of each pixel, top row first
 };
 
 // Reads a bitmap file starting at the stream's position. Throws ERuvoError for a damaged or unsupported

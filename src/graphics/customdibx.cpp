@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <limits>
+#include <cstring>
 
 #include "archive/errors.hpp"
 #include "archive/streams.hpp"
 #include "graphics/bmpfile.hpp"
+#include "graphics/loosepictures.hpp"
+#include "graphics/surfaceops.hpp"
 
 namespace ruvo {
 
@@ -108,41 +110,31 @@ bool HasExtension(const std::filesystem::path& name, const char* ext) {
 }
 
 // Copies a decoded picture onto the surface at its own bit count, converting colours to its format.
-void PutBitmap(TCustomDIBX& surface, const TBitmapImage& image) {
-    if (image.Width <= 0 || image.Height <= 0)
-        return;
+void PutPicture(TCustomDIBX& surface, const TDIBSurface& picture) {
     const int bits = surface.GetBitCount() > 0 ? surface.GetBitCount() : 32;
-    surface.SetSize(image.Width, image.Height, bits);
+    surface.SetSize(picture.Width(), picture.Height(), bits);
     std::array<TRGBQuad, 256> palette{};
+    const bool indexed = picture.Format().Indexed();
     if (bits <= 8) {
-        if (image.Indexed)
-            surface.SetPalette(image.Palette);
+        if (indexed)
+            surface.SetPalette(picture.Palette());
         surface.GetPalette(palette);
     }
-    const int entries = bits <= 8 ? 1 << bits : 0;
-    for (int32_t y = 0; y < image.Height; ++y) {
-        for (int32_t x = 0; x < image.Width; ++x) {
-            const size_t i = size_t(y) * image.Width + x;
-            uint32_t pixel;
-            if (bits > 8) {
-                pixel = uint32_t(surface.ColorToPixel(int32_t(image.Colours[i])));
-            } else if (image.Indexed && image.Indices[i] < entries) {
-                pixel = image.Indices[i];
-            } else {  // nearest palette entry
-                const uint32_t c = image.Colours[i];
-                int best = 0, bestDistance = std::numeric_limits<int>::max();
-                for (int k = 0; k < entries; ++k) {
-                    int dr = palette[k].Red - ColorRed(c), dg = palette[k].Green - ColorGreen(c),
-                        db = palette[k].Blue - ColorBlue(c);
-                    int d = dr * dr + dg * dg + db * db;
-                    if (d < bestDistance)
-                        bestDistance = d, best = k;
-                }
-                pixel = uint32_t(best);
-            }
-            surface.SetPixel(x, y, pixel);
+    const int entries = PaletteEntries(bits);
+    for (int32_t y = 0; y < picture.Height(); ++y)
+        for (int32_t x = 0; x < picture.Width(); ++x) {
+            const uint32_t p = StoragePixel(picture, x, y);
+            if (bits > 8)
+                surface.SetPixel(x, y, uint32_t(surface.ColorToPixel(int32_t(ColourOfPixel(picture, p)))));
+            else
+                surface.SetPixel(x, y, indexed && p < uint32_t(entries) ? p : NearestPaletteIndex(palette, entries, ColourOfPixel(picture, p)));
         }
-    }
+}
+
+std::vector<uint8_t> RestOf(TStream& stream) {
+    std::vector<uint8_t> bytes(size_t(std::max<int64_t>(stream.Remaining(), 0)));
+    stream.ReadBuffer(bytes.data(), int64_t(bytes.size()));
+    return bytes;
 }
 } // namespace
 
@@ -153,21 +145,28 @@ void TCustomDIBX::LoadFromFile(const std::filesystem::path& name) {
     WithContext([&] { return "reading " + name.string(); },
                 [&] {
                     TFileStream stream(name, FileOpen::Read);
-                    PutBitmap(*this, ReadBitmap(stream));
+                    PutPicture(*this, *ReadBitmapPicture(RestOf(stream)).Picture);
                 });
 }
 
-void TCustomDIBX::LoadFromStream(TStream* stream, bool) {
+void TCustomDIBX::LoadFromStream(TStream* stream, bool flag) {
     if (!stream)
         return;
     const int64_t start = stream->Position();
-    uint8_t signature[2] = {};
-    if (stream->Read(signature, 2) != 2 || signature[0] != 'B' || signature[1] != 'M') {
-        stream->SetPosition(start);
-        return;
-    }
+    uint8_t signature[4] = {};
+    const int64_t got = stream->Read(signature, 4);
     stream->SetPosition(start);
-    PutBitmap(*this, ReadBitmap(*stream));
+    if (got >= 2 && signature[0] == 'B' && signature[1] == 'M') {
+        PutPicture(*this, *ReadBitmapPicture(RestOf(*stream)).Picture);
+    } else if (got >= 4 && std::memcmp(signature + 1, "PNG", 3) == 0) {
+        PutPicture(*this, *ReadPngPicture(RestOf(*stream)).Picture);
+    } else if (got >= 4 && std::memcmp(signature, "Zeph", 4) == 0) {
+        // A surface knows no project key: permuted pictures load in stored order.
+        TZephFrameList frames;
+        frames.LoadFromStream(*stream, true, flag);
+        if (!frames.Frames.empty())
+            PutPicture(*this, *frames.Frames[0].Picture);
+    }
 }
 
 void TCustomDIBX::SaveToFile(const std::filesystem::path& name) {

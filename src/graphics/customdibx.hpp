@@ -153,8 +153,9 @@ public:
     // --- Files, palette, lifetime ---
     // Windows bitmaps (".bmp"); other extensions and missing files load nothing.
     virtual void LoadFromFile(const std::filesystem::path& name);
-    // Recognises a Windows bitmap by "BM"; other signatures load nothing. The picture is converted to
-    // this surface's bit count. Throws ERuvoError for a damaged bitmap.
+    // Recognises a Windows bitmap by "BM", a PNG by "PNG" at offset 1 and a layered image by "Zeph" (its
+    // first frame; flag asks for its post-processing); other signatures load nothing. The picture is
+    // converted to this surface's bit count. Throws ERuvoError for a damaged picture.
     virtual void LoadFromStream(TStream* stream, bool flag);
     // Writes a 24-bit Windows bitmap for the extension ".bmp"; other extensions write nothing.
     virtual void SaveToFile(const std::filesystem::path& name);

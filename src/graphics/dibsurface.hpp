@@ -33,8 +33,12 @@ public:
     ptrdiff_t RowStride() const noexcept { return -rowBytes_; }
     // Address of row 0 (the top row, last in memory).
     uint8_t* TopRow() noexcept { return bits_.get() + (height_ - 1) * rowBytes_; }
+    // Address of row y (0 is the top row).
+    uint8_t* Row(int32_t y) noexcept { return bits_.get() + (height_ - 1 - y) * rowBytes_; }
+    const uint8_t* Row(int32_t y) const noexcept { return bits_.get() + (height_ - 1 - y) * rowBytes_; }
     // The whole pixel block, bottom row first.
     uint8_t* Bits() noexcept { return bits_.get(); }
+    const uint8_t* Bits() const noexcept { return bits_.get(); }
     size_t ImageSize() const noexcept { return size_t(rowBytes_) * size_t(height_); }
 
     std::array<TRGBQuad, 256>& Palette() noexcept { return palette_; }

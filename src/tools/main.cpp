@@ -26,6 +26,7 @@ const ToolCommand kCommands[] = {
     {"version", "print the version", RunVersion},
     {"expr", "compile and evaluate expressions", RunExpr},
     {"wipe", "draw a screen transition at a time: wipe TYPE --before A --after B --duration MS ...", RunWipe},
+    {"image", "inspect, export and pack pictures (info, export, pack)", RunImage},
 };
 } // namespace ruvo::tools
 

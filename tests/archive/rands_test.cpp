@@ -32,6 +32,16 @@ TEST(GxRandom, DrawWithoutReplacement) {
     std::iota(all.begin(), all.end(), 0);
     EXPECT_EQ(p, all);
 
+    // The bulk order is the one item-by-item drawing gives, for sizes around powers of two.
+    for (uint32_t key : {1u, 0x3C5A91E7u, 0xFFFFFFFFu})
+        for (int n : {0, 1, 2, 7, 8, 9, 600, 1024}) {
+            TGxRandom d(key);
+            d.StartDraw(n);
+            std::vector<int> drawn;
+            while (d.ItemsLeft() > 0) drawn.push_back(d.Draw());
+            EXPECT_EQ(TGxRandom::Permutation(key, n), drawn) << key << " " << n;
+        }
+
     TGxRandom r(5);
     r.StartDraw(1);
     EXPECT_EQ(r.Draw(), 0);
