@@ -21,10 +21,10 @@ void TCustomDIBX::DrawMonoGlyph(int32_t x, int32_t y, TCustomDIBX& src, const TR
                                 bool flipH, bool flipV, int alpha, int scale) {
     if (alpha <= 0 || scale < 1 || scale > 16 || src.GetBitCount() != 1 || &src == this)
         return;
-    TPixelLock dl(*this, true), sl(src, false);
-    const TPixelView &dv = dl.View(), &sv = sl.View();
-    if (!dv.Valid() || !sv.Valid())
+    const TDrawViews views(*this, src);
+    if (!views.Valid())
         return;
+    const TPixelView &dv = views.Dst(), &sv = views.Src();
     const int bits = dv.Format.StorageBits();
     const uint32_t samples = uint32_t(scale * scale);
     draw::ForEachPlaced(dv, EffectiveClip(), x, y, srcRect, sv.Bounds(), flipH, flipV, scale,
@@ -49,10 +49,10 @@ void TCustomDIBX::DrawToneGlyph(int32_t x, int32_t y, TCustomDIBX& src, const TR
                                 int scale) {
     if (blend <= 0 || scale < 1 || scale > 16 || src.GetBitCount() != 4 || &src == this)
         return;
-    TPixelLock dl(*this, true), sl(src, false);
-    const TPixelView &dv = dl.View(), &sv = sl.View();
-    if (!dv.Valid() || !sv.Valid())
+    const TDrawViews views(*this, src);
+    if (!views.Valid())
         return;
+    const TPixelView &dv = views.Dst(), &sv = views.Src();
     const int bits = dv.Format.StorageBits();
     const TPixelFormat& f = dv.Format;
     const int64_t samples = int64_t(scale) * scale, total = samples * 256;
@@ -98,10 +98,10 @@ void TCustomDIBX::DrawCoverage(int32_t x, int32_t y, TCustomDIBX& mask, const TR
                                bool flipV, uint32_t pixel, int alpha) {
     if (alpha <= 0 || !draw::IsMask(mask) || &mask == this)
         return;
-    TPixelLock dl(*this, true), ml(mask, false);
-    const TPixelView &dv = dl.View(), &mv = ml.View();
-    if (!dv.Valid() || !mv.Valid())
+    const TDrawViews views(*this, mask);
+    if (!views.Valid())
         return;
+    const TPixelView &dv = views.Dst(), &mv = views.Src();
     // The part of srcRect that survives the clip must lie inside the coverage map.
     const TRect clip = EffectiveClip();
     constexpr int32_t kAnywhere = 1 << 30;

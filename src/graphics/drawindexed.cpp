@@ -10,10 +10,10 @@ void TCustomDIBX::DrawIndexed4(int32_t x, int32_t y, TCustomDIBX& src, const TRe
     TBlendOp op;
     if (palette.size() < 16 || src.GetBitCount() != 4 || &src == this || !RuleForBlend(blend, false, op))
         return;
-    TPixelLock dl(*this, true), sl(src, false);
-    const TPixelView &dv = dl.View(), &sv = sl.View();
-    if (!dv.Valid() || !sv.Valid())
+    const TDrawViews views(*this, src);
+    if (!views.Valid())
         return;
+    const TPixelView &dv = views.Dst(), &sv = views.Src();
     const int bits = dv.Format.StorageBits();
     const int32_t key = src.TransparentColor;
     draw::ForEachPlaced(dv, EffectiveClip(), x, y, srcRect, sv.Bounds(), flipH, flipV, 1,
@@ -50,10 +50,10 @@ void TCustomDIBX::DrawIndexedAdd8(int32_t x, int32_t y, TCustomDIBX& src, const 
     if (palette.size() < 256 || src.GetBitCount() != 8 || &src == this ||
         !RuleForFactor(std::min(factor, 255), false, op))
         return;
-    TPixelLock dl(*this, true), sl(src, false);
-    const TPixelView &dv = dl.View(), &sv = sl.View();
-    if (!dv.Valid() || !sv.Valid())
+    const TDrawViews views(*this, src);
+    if (!views.Valid())
         return;
+    const TPixelView &dv = views.Dst(), &sv = views.Src();
     draw::ForEachPlaced(dv, EffectiveClip(), x, y, srcRect, sv.Bounds(), flipH, flipV, 1,
                         [&](uint8_t* row, int32_t dx, int32_t sx, int32_t sy, int, int) {
                             AddIndexed8(dv, sv, row, dx, sx, sy, minIndex, op, palette);
@@ -66,10 +66,10 @@ void TCustomDIBX::StretchDrawIndexedAdd8(const TRect& rect, TCustomDIBX& src, co
     if (palette.size() < 256 || src.GetBitCount() != 8 || &src == this ||
         !RuleForFactor(std::min(factor, 255), false, op))
         return;
-    TPixelLock dl(*this, true), sl(src, false);
-    const TPixelView &dv = dl.View(), &sv = sl.View();
+    const TDrawViews views(*this, src);
+    const TPixelView &dv = views.Dst(), &sv = views.Src();
     draw::TStretchMap map;
-    if (!dv.Valid() || !sv.Valid() ||
+    if (!views.Valid() ||
         !draw::MapStretch(rect, EffectiveClip(), draw::SourceBounds(src, nullptr, srcRect), flipH, flipV, map))
         return;
     for (int32_t i = 0; i < map.Dst.Height(); ++i) {

@@ -57,6 +57,19 @@ private:
     bool locked_ = false;
 };
 
+// A destination locked for writing and a source for reading, as every draw from one surface into
+// another needs them; Valid() when both hold pixels.
+class TDrawViews {
+public:
+    TDrawViews(TCustomDIBX& destination, TCustomDIBX& source) : dst_(destination, true), src_(source, false) {}
+    bool Valid() const noexcept { return dst_.View().Valid() && src_.View().Valid(); }
+    const TPixelView& Dst() const noexcept { return dst_.View(); }
+    const TPixelView& Src() const noexcept { return src_.View(); }
+
+private:
+    TPixelLock dst_, src_;
+};
+
 // Reads pixel x of a row in a format of the given storage bit count (1-bit and 4-bit pixels are packed
 // most significant first).
 inline uint32_t ReadPixel(const uint8_t* row, int32_t x, int storageBits) noexcept {
