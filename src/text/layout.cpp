@@ -41,6 +41,12 @@ const TDecorateStyle& StyleOf(const TWdGlyph& g) {
 
 bool IsSingleByteLetter(uint16_t code) { return code >= 33 && code <= 255; }
 
+// Glyphs the layout consumes itself; they end a run like a line break does.
+bool IsLayoutOperation(const TWdGlyph& g) {
+    const int kind = g.Kind();
+    return kind == gkAlign || kind == gkIndent || kind == gkUndent;
+}
+
 // Whether a row may end between p and the following glyph g.
 bool BreakAllowed(const TWdGlyph& p, const TWdGlyph& g) {
     const TDecorateStyle &ps = StyleOf(p), &gs = StyleOf(g);
@@ -65,13 +71,18 @@ TRun RunAt(const TGxWord& engine, int i, int last) {
     TRun run;
     const TWdGlyph& start = *engine.Glyph(i);
     if (start.Kind() != gkReturn) {
+        auto joins = [&](int k) {
+            const TWdGlyph& g = *engine.Glyph(k);
+            return !IsLayoutOperation(g) && !BreakAllowed(*engine.Glyph(k - 1), g);
+        };
         auto extend = [&] {
-            while (i + run.Count <= last && !BreakAllowed(*engine.Glyph(i + run.Count - 1), *engine.Glyph(i + run.Count)))
+            while (i + run.Count <= last && joins(i + run.Count))
                 ++run.Count;
         };
         extend();
         // An opening bracket stays with what follows it.
-        if (run.Count == 1 && MayNotEnd(start.Code()) && i + 1 <= last && engine.Glyph(i + 1)->Kind() != gkReturn) {
+        if (run.Count == 1 && MayNotEnd(start.Code()) && i + 1 <= last && engine.Glyph(i + 1)->Kind() != gkReturn &&
+            !IsLayoutOperation(*engine.Glyph(i + 1))) {
             run.Count = 2;
             extend();
         }

@@ -2,6 +2,7 @@
 // An engine with the system fonts, a variable set and functions, and helpers that take UTF-8 markup.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "params/varset.hpp"
 #include "text/glyphlisting.hpp"
 #include "text/gxword.hpp"
+#include "text/inlinepicture.hpp"
 #include "text/page.hpp"
 
 namespace ruvo::testing {
@@ -38,13 +40,62 @@ inline uint16_t SjisCode(const std::string& utf8) {
     return s.size() == 2 ? uint16_t(uint8_t(s[0]) << 8 | uint8_t(s[1])) : uint8_t(s[0]);
 }
 
+// Pictures of solid colour: "NAME.png" of a given size and frame count, as the picture cache would give
+// them; every other name is missing.
+class FakePicture : public TInlinePicture {
+public:
+    FakePicture(int32_t w, int32_t h, int frames, uint32_t colour) : frames_(frames) {
+        for (int k = 0; k < frames; ++k) {
+            surfaces_.push_back(std::make_unique<TDIBX>());
+            surfaces_.back()->SetSize(w, h, 32);
+            surfaces_.back()->Clear(colour + uint32_t(k));
+        }
+    }
+    int32_t Width() const override { return surfaces_[0]->GetWidth(); }
+    int32_t Height() const override { return surfaces_[0]->GetHeight(); }
+    bool Animates() const override { return frames_ > 1; }
+    // Each frame shows for 100 ms.
+    bool Advance(int32_t ms) override {
+        elapsed_ += ms;
+        const int frame = int(elapsed_ / 100) % frames_;
+        const bool changed = frame != frame_;
+        frame_ = frame;
+        return changed;
+    }
+    TCustomDIBX* Frame() override { return surfaces_[size_t(frame_)].get(); }
+    TCustomDIBX* Mask() override { return nullptr; }
+    int CurrentFrame() const { return frame_; }
+
+private:
+    int frames_;
+    int frame_ = 0;
+    int64_t elapsed_ = 0;
+    std::vector<std::unique_ptr<TDIBX>> surfaces_;
+};
+
+class FakePictures : public TInlinePictureSource {
+public:
+    struct Spec {
+        int32_t w, h;
+        int frames = 1;
+        uint32_t colour = 0x00FF00;
+    };
+    std::map<std::string, Spec> known;
+    std::unique_ptr<TInlinePicture> Load(std::string_view name) override {
+        const auto it = known.find(std::string(name));
+        if (it == known.end()) return nullptr;
+        return std::make_unique<FakePicture>(it->second.w, it->second.h, it->second.frames, it->second.colour);
+    }
+};
+
 class TextTest : public ::testing::Test {
 protected:
     TSystemState state;
     TParamCollection vars{state};
     TSysFuncHost host;
     TSysFuncMan funcs{vars, host};
-    TTextServices services{SharedFonts(), &vars, &funcs, nullptr, 32};
+    FakePictures pictures;
+    TTextServices services{SharedFonts(), &vars, &funcs, &pictures, 32};
     TGxWord engine{services};
     std::vector<std::unique_ptr<TWdPage>> pages;
 
