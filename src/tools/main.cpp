@@ -14,6 +14,7 @@ const ToolCommand kCommands[] = {
     {"archive", "list, extract, pack and verify archives", RunArchive},
     {"version", "print the version", [](const Args&) { std::printf("ruvotool %s\n", RUVO_VERSION); return 0; }},
     {"expr", "compile and evaluate expressions", RunExpr},
+    {"text", "message text: list the glyphs of markup, or render a page to PNG", RunText},
 };
 } // namespace ruvo::tools
 
