@@ -114,9 +114,9 @@ public:
     TWdGlyph* NextInLine(const TWdGlyph& glyph) const noexcept;
 
     // --- Stored forms ---
-    // Appends the decorations and glyphs of a stored text (variables not expanded). Throws ERuvoError
-    // for a damaged text; what was read before stays.
-    void LoadStored(TStream& s);
+    // Appends the decorations and glyphs of a stored text (variables not expanded) and answers its
+    // version. Throws ERuvoError for a damaged text; what was read before stays.
+    int LoadStored(TStream& s);
     // Writes the text in the stored form of a version (0, 100, 101 or 102); inserted variable glyphs
     // are not written.
     void WriteStored(TStream& s, int version = kStoredTextVersion) const;

@@ -59,7 +59,7 @@ void WriteDecoration(TStream& s, const TDecorate& d, int version) {
 
 } // namespace
 
-void TGxWord::LoadStored(TStream& s) {
+int TGxWord::LoadStored(TStream& s) {
     TStoredContext context;
     context.DecorationBase = DecorationBase;
     const int64_t start = s.Position();
@@ -92,6 +92,7 @@ void TGxWord::LoadStored(TStream& s) {
                     [&] { glyph->ReadFrom(s, context); });
         AppendGlyph(std::move(glyph));
     }
+    return context.Version;
 }
 
 void TGxWord::WriteStored(TStream& s, int version) const {
