@@ -1,7 +1,9 @@
 // Drawing a glyph into a colour surface and its opacity surface: shadow, edge and text are three
 // coverage layers laid over what is there, so neighbouring glyphs whose edges overlap combine.
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <type_traits>
 
 #include "graphics/fontpixels.hpp"
 #include "graphics/pixelview.hpp"
@@ -22,25 +24,43 @@ uint32_t Join(const TPixelFormat& f, const TChannels& c) {
     return (c.R << f.RShift & f.RMask) | (c.G << f.GShift & f.GMask) | (c.B << f.BShift & f.BMask);
 }
 
-// Lays colour p with coverage m over colour c with opacity o (straight, not premultiplied, alpha).
-void Over(TChannels& c, uint32_t& o, const TChannels& p, uint32_t m) {
-    if (m == 0)
-        return;
-    if (m == 255 || o == 0) {
-        c = p;
-        o = m;
-        return;
-    }
-    const uint32_t wp = m * 255, wc = o * (255 - m), total = wp + wc;
-    auto mix = [&](uint32_t pc, uint32_t cc) { return (pc * wp + cc * wc + total / 2) / total; };
-    c = {mix(p.R, c.R), mix(p.G, c.G), mix(p.B, c.B)};
-    o = (total + 127) / 255;
-}
+uint32_t Div255(uint32_t v) { return (v + 127) / 255; }
 
-// Grey-level dilation by a (2w + 1) x (2w + 1) square: out (width + 2w) x (height + 2w) takes the
+// ceil(2^32 / a): x / a is (x * this) >> 32 exactly for every x below 2^24.
+constexpr std::array<uint64_t, 256> kReciprocals = [] {
+    std::array<uint64_t, 256> r{};
+    for (uint64_t a = 1; a < 256; ++a)
+        r[a] = ((uint64_t(1) << 32) + a - 1) / a;
+    return r;
+}();
+
+// A pixel while layers are laid over it: colour premultiplied by opacity (channel x opacity) and the
+// opacity, so that each layer costs no true division; only the final colour of a partly opaque pixel
+// needs one.
+struct TPremultiplied {
+    uint32_t R = 0, G = 0, B = 0, A = 0;
+
+    void Over(const TChannels& p, uint32_t m) {
+        if (m == 0)
+            return;
+        const uint32_t keep = 255 - m;
+        R = p.R * m + Div255(R * keep);
+        G = p.G * m + Div255(G * keep);
+        B = p.B * m + Div255(B * keep);
+        A = m + Div255(A * keep);
+    }
+    TChannels Colour() const {
+        if (A == 255)
+            return {Div255(R), Div255(G), Div255(B)};
+        const uint64_t r = kReciprocals[A];
+        auto divide = [&](uint32_t v) { return uint32_t(((v + A / 2) * r) >> 32); };
+        return {divide(R), divide(G), divide(B)};
+    }
+};
+
+// Grey-level dilation by a (2w + 1) x (2w + 1) square: out, (width + 2w) x (height + 2w), takes the
 // largest coverage within reach of each pixel.
-void Dilate(const TPixelView& cov, int w, std::vector<uint8_t>& rows, uint8_t* out, int32_t outStride,
-            int32_t outX, int32_t outY) {
+void Dilate(const TPixelView& cov, int w, std::vector<uint8_t>& rows, std::vector<uint8_t>& out) {
     const int32_t gw = cov.Width, gh = cov.Height, dw = gw + 2 * w;
     rows.assign(size_t(dw) * gh, 0);
     for (int32_t y = 0; y < gh; ++y) {
@@ -51,10 +71,11 @@ void Dilate(const TPixelView& cov, int w, std::vector<uint8_t>& rows, uint8_t* o
                 for (int32_t k = x; k <= x + 2 * w; ++k)
                     dst[k] = std::max(dst[k], v);
     }
+    out.assign(size_t(dw) * (gh + 2 * w), 0);
     for (int32_t y = 0; y < gh; ++y) {
         const uint8_t* src = rows.data() + size_t(y) * dw;
         for (int32_t k = y; k <= y + 2 * w; ++k) {
-            uint8_t* dst = out + size_t(outY + k) * outStride + outX;
+            uint8_t* dst = out.data() + size_t(k) * dw;
             for (int32_t x = 0; x < dw; ++x)
                 dst[x] = std::max(dst[x], src[x]);
         }
@@ -130,8 +151,16 @@ TRect TFontPixelManager::DrawGlyph(const TFontPixel& glyph, TCustomDIBX& colour,
     // The three layers in area coordinates.
     for (int32_t y = 0; y < cov.Height; ++y)
         std::copy_n(cov.Row(y), cov.Width, text_.data() + size_t(py + e - area.Top + y) * aw + (px + e - area.Left));
-    if (e > 0)
-        Dilate(cov, e, row_, edge_.data(), aw, px - area.Left, py - area.Top);
+    if (e > 0) {
+        if (glyph.dilatedBy_ != e) {
+            Dilate(cov, e, row_, glyph.dilated_);
+            glyph.dilatedBy_ = e;
+        }
+        const int32_t dw = cov.Width + 2 * e;
+        for (int32_t y = 0; y < cov.Height + 2 * e; ++y)
+            std::copy_n(glyph.dilated_.data() + size_t(y) * dw, dw,
+                        edge_.data() + size_t(py - area.Top + y) * aw + (px - area.Left));
+    }
     for (int k = 0; k < barCount; ++k) {
         if (bars[k].IsEmpty())
             continue;
@@ -154,25 +183,49 @@ TRect TFontPixelManager::DrawGlyph(const TFontPixel& glyph, TCustomDIBX& colour,
     const TPixelView &cv = colourLock.View(), &ov = opacityLock.View();
     if (!cv.Valid() || !ov.Valid())
         return {};
-    const TPixelFormat& f = cv.Format;
-    const int bits = f.StorageBits();
+    // Locals, not members: the pixel writes through byte pointers would otherwise make the compiler
+    // reload them for every pixel.
+    const TPixelFormat f = cv.Format;
     const TChannels shadowC = Split(f, shadowPixel), edgeC = Split(f, edgePixel), textC = Split(f, textPixel);
-    for (int32_t y = target.Top; y < target.Bottom; ++y) {
-        uint8_t* crow = cv.Row(y);
-        uint8_t* orow = ov.Row(y);
-        const size_t base = size_t(y - area.Top) * aw - area.Left;
-        for (int32_t x = target.Left; x < target.Right; ++x) {
-            const uint32_t t = text_[base + x], ed = e > 0 ? edge_[base + x] : 0, sh = s > 0 ? shadow_[base + x] : 0;
-            if ((t | ed | sh) == 0)
-                continue;
-            uint32_t o = orow[x];
-            TChannels c = o == 0 ? TChannels{} : Split(f, ReadPixel(crow, x, bits));
-            Over(c, o, shadowC, sh);
-            Over(c, o, edgeC, ed);
-            Over(c, o, textC, t);
-            orow[x] = uint8_t(o);
-            WritePixel(crow, x, bits, Join(f, c));
+    const uint8_t* const textMask = text_.data();
+    const uint8_t* const edgeMask = e > 0 ? edge_.data() : nullptr;
+    const uint8_t* const shadowMask = s > 0 ? shadow_.data() : nullptr;
+    auto lay = [&, f](auto storageBits) {
+        constexpr int bits = decltype(storageBits)::value;
+        for (int32_t y = target.Top; y < target.Bottom; ++y) {
+            uint8_t* const crow = cv.Row(y);
+            uint8_t* const orow = ov.Row(y);
+            const size_t base = size_t(y - area.Top) * aw - area.Left;
+            for (int32_t x = target.Left; x < target.Right; ++x) {
+                const uint32_t t = textMask[base + x], ed = edgeMask ? edgeMask[base + x] : 0,
+                               sh = shadowMask ? shadowMask[base + x] : 0;
+                if ((t | ed | sh) == 0)
+                    continue;
+                // The common cases: one layer hides everything under it.
+                if (t == 255 || (t == 0 && ed == 255) || ((t | ed) == 0 && sh == 255)) {
+                    orow[x] = 255;
+                    WritePixel(crow, x, bits, t == 255 ? textPixel : ed == 255 ? edgePixel : shadowPixel);
+                    continue;
+                }
+                // What is already there (a neighbour's edge or shadow) stays under this glyph.
+                TPremultiplied px;
+                if (const uint32_t o = orow[x]) {
+                    const TChannels c = Split(f, ReadPixel(crow, x, bits));
+                    px = {c.R * o, c.G * o, c.B * o, o};
+                }
+                px.Over(shadowC, sh);
+                px.Over(edgeC, ed);
+                px.Over(textC, t);
+                orow[x] = uint8_t(px.A);
+                WritePixel(crow, x, bits, Join(f, px.Colour()));
+            }
         }
+    };
+    switch (f.StorageBits()) {
+    case 32: lay(std::integral_constant<int, 32>()); break;
+    case 16: lay(std::integral_constant<int, 16>()); break;
+    case 24: lay(std::integral_constant<int, 24>()); break;
+    default: return {};  // glyphs are drawn on colour surfaces only
     }
     return target;
 }

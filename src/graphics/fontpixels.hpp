@@ -72,6 +72,12 @@ public:
     int32_t A = 0, B = 0, C = 0;
 
     bool Empty() const { return Coverage.IsEmpty(); }
+
+private:
+    friend class TFontPixelManager;
+    // The coverage dilated for the last edge width drawn: text keeps one edge width, so it is made once.
+    mutable std::vector<uint8_t> dilated_;
+    mutable int dilatedBy_ = 0;
 };
 
 class TFontPixelManager {
