@@ -87,16 +87,6 @@ void FillMask(uint8_t* mask, int32_t stride, const TRect& r) {
         std::fill(mask + size_t(y) * stride + r.Left, mask + size_t(y) * stride + r.Right, uint8_t(255));
 }
 
-TRect Union(const TRect& a, const TRect& b) {
-    if (a.IsEmpty())
-        return b;
-    if (b.IsEmpty())
-        return a;
-    return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
-}
-
-TRect Offset(const TRect& r, int32_t dx, int32_t dy) { return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; }
-
 } // namespace
 
 TRect TFontPixelManager::DrawGlyph(const TFontPixel& glyph, TCustomDIBX& colour, TCustomDIBX& opacity,

@@ -12,16 +12,6 @@ namespace ruvo {
 
 namespace {
 
-TRect Union(const TRect& a, const TRect& b) {
-    if (a.IsEmpty())
-        return b;
-    if (b.IsEmpty())
-        return a;
-    return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
-}
-
-TRect Offset(const TRect& r, int32_t dx, int32_t dy) { return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; }
-
 const std::string& RubyOf(const TWdGlyph* g) {
     static const std::string none;
     return g && g->Decoration() ? g->Decoration()->Style.Ruby : none;

@@ -1,36 +1,22 @@
 // End-to-end runs of "ruvotool text glyphs" and "ruvotool text render".
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
 #include "archive/sjis.hpp"
 #include "graphics/pngfile.hpp"
 #include "support/tempdir.hpp"
+#include "support/toolrun.hpp"
 
 namespace ruvo {
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-};
+using testing::ToolRun;
 
 // Runs ruvotool text with the arguments (already shell-quoted); stdout, and stderr when asked.
 ToolRun RunText(const std::string& arguments, bool withStderr = false) {
-    const std::string command =
-        std::string(RUVO_TOOL_PATH) + " text " + arguments + (withStderr ? " 2>&1" : " 2>/dev/null");
-    ToolRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) run.out.append(buf.data(), n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testing::RunCommand(std::string(RUVO_TOOL_PATH) + " text " + arguments +
+                               (withStderr ? " 2>&1" : " 2>/dev/null"));
 }
 
 TEST(TextTool, GlyphsListsPositionsKindsTextAndStyle) {
