@@ -12,6 +12,9 @@ namespace ruvo {
 
 namespace {
 
+// Rows of a scrolled page below this are not rendered (they show blank), as rows below the area were.
+constexpr int32_t kMaxScrolledHeight = 8192;
+
 const std::string& RubyOf(const TWdGlyph* g) {
     static const std::string none;
     return g && g->Decoration() ? g->Decoration()->Style.Ruby : none;
@@ -176,9 +179,10 @@ void TWdImg::Paint() {
 void TWdPage::Render(bool restart) {
     TGxWord& e = engine_;
     const int bits = e.Services().DisplayBitCount;
-    // In scroll mode the surfaces hold the whole page, so that scrolled rows have pixels to show.
+    // In scroll mode the surfaces hold the page (up to a limit), so that scrolled rows have pixels to show.
     const int32_t width = std::max(0, e.AreaWidth);
-    const int32_t height = std::max(0, e.Paging ? e.AreaHeight : std::max(e.AreaHeight, Height));
+    const int32_t scrolled = std::max(e.AreaHeight, std::min(Height, kMaxScrolledHeight));
+    const int32_t height = std::max(0, e.Paging ? e.AreaHeight : scrolled);
     if (e.ColorSurface.GetWidth() != width || e.ColorSurface.GetHeight() != height || e.ColorSurface.GetBitCount() != bits) {
         e.ColorSurface.SetSize(width, height, bits);
         e.OpacitySurface.SetSize(width, height, 8);
