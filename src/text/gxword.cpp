@@ -44,14 +44,6 @@ int TGxWord::IndexOf(const TWdGlyph* glyph) const noexcept {
     return i >= 0 && i < GlyphCount() && glyphs_[size_t(i)].get() == glyph ? i : -1;
 }
 
-TWdGlyph& TGxWord::InsertGlyph(int i, std::unique_ptr<TWdGlyph> glyph) {
-    i = std::clamp(i, 0, GlyphCount());
-    TWdGlyph& g = *glyph;
-    glyphs_.insert(glyphs_.begin() + i, std::move(glyph));
-    numbered_ = false;
-    return g;
-}
-
 TWdGlyph& TGxWord::AppendGlyph(std::unique_ptr<TWdGlyph> glyph) {
     TWdGlyph& g = *glyph;
     g.listIndex_ = GlyphCount();

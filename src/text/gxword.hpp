@@ -79,8 +79,6 @@ public:
     TDIBX ColorSurface, OpacitySurface;
     TDecorateList Decorations;
 
-    void SetFadeTime(int32_t value) noexcept { FadeTime = value; }
-
     // --- The glyph list ---
     // Parses markup lines (joined with CR) into glyphs, after Clear. Throws "<A>タグにHREF値がありません"
     // for a link without target; the glyphs before it stay.
@@ -90,7 +88,6 @@ public:
     int GlyphCount() const noexcept { return int(glyphs_.size()); }
     TWdGlyph* Glyph(int i) const noexcept;
     int IndexOf(const TWdGlyph* glyph) const noexcept;
-    TWdGlyph& InsertGlyph(int i, std::unique_ptr<TWdGlyph> glyph);
     TWdGlyph& AppendGlyph(std::unique_ptr<TWdGlyph> glyph);
     void DeleteGlyph(int i);
     // Inserts several glyphs at i in order, and frees several glyphs, each in one pass over the list.

@@ -186,6 +186,13 @@ TEST_F(RenderTest, PicturesPaintWithTheirOpacityAndAnimate) {
     EXPECT_EQ(static_cast<testing::FakePicture*>(static_cast<const TWdImg&>(pic).Picture())->CurrentFrame(), 1);
     ASSERT_FALSE(engine.ChangedRects.empty());
     EXPECT_EQ(engine.ChangedRects.back(), pic.ScreenRect());
+
+    // Around a display change the frames drop and rebuild their derived surfaces.
+    auto* frames = static_cast<testing::FakePicture*>(static_cast<const TWdImg&>(pic).Picture());
+    engine.ReleaseSurfaces();
+    engine.RestoreSurfaces();
+    EXPECT_EQ(frames->released, 1);
+    EXPECT_EQ(frames->restored, 1);
 }
 
 TEST_F(RenderTest, ScrollModeRendersThePageBelowTheArea) {

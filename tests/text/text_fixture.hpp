@@ -64,7 +64,10 @@ public:
     }
     TCustomDIBX* Frame() override { return surfaces_[size_t(frame_)].get(); }
     TCustomDIBX* Mask() override { return nullptr; }
+    void ReleaseSurfaces() override { ++released; }
+    void RestoreSurfaces() override { ++restored; }
     int CurrentFrame() const { return frame_; }
+    int released = 0, restored = 0;
 
 private:
     int frames_;
