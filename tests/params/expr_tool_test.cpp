@@ -1,18 +1,31 @@
 // End-to-end runs of "ruvotool expr".
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
 #include <string>
-
-#include "support/toolrun.hpp"
+#include <sys/wait.h>
 
 namespace {
 
-using ruvo::testing::ToolRun;
+struct ToolRun {
+    int status = -1;
+    std::string out;
+};
 
 // Runs ruvotool expr with the arguments (each already shell-quoted) and collects stdout and stderr.
 ToolRun RunTool(const std::string& arguments, bool withStderr = false) {
-    return ruvo::testing::RunCommand(std::string(RUVO_TOOL_PATH) + " expr " + arguments +
-                                     (withStderr ? " 2>&1" : " 2>/dev/null"));
+    const std::string command =
+        std::string(RUVO_TOOL_PATH) + " expr " + arguments + (withStderr ? " 2>&1" : " 2>/dev/null");
+    ToolRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) run.out.append(buf.data(), n);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
 }
 
 TEST(ExprTool, EvaluatesInOrderAndPrintsDeclaredVariables) {

@@ -1,6 +1,5 @@
 #pragma once
-// Runs a command line through the shell, as end-to-end tests of the programs do, and collects what it
-// writes on standard output.
+// Runs ruvotool as a person would and collects what it prints and its exit code.
 #include <array>
 #include <cstdio>
 #include <string>
@@ -9,20 +8,23 @@
 namespace ruvo::testing {
 
 struct ToolRun {
-    int status = -1;  // the exit code; -1 when the command did not exit normally
+    int code;
     std::string out;
 };
 
-inline ToolRun RunCommand(const std::string& command) {
-    ToolRun run;
+// arguments: already shell-quoted. Standard error joins standard output unless it is dropped.
+inline ToolRun RunRuvotool(const std::string& arguments, bool withStderr = true) {
+    const std::string command = std::string("'") + RUVO_TOOL_PATH + "' " + arguments + (withStderr ? " 2>&1" : " 2>/dev/null");
     FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> buf;
+    if (!pipe)
+        return {-1, ""};
+    std::string out;
+    std::array<char, 4096> buffer;
     size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0) run.out.append(buf.data(), n);
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        out.append(buffer.data(), n);
     const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
 } // namespace ruvo::testing
