@@ -15,15 +15,14 @@ using testing::ToolRun;
 
 // Runs ruvotool text with the arguments (already shell-quoted); stdout, and stderr when asked.
 ToolRun RunText(const std::string& arguments, bool withStderr = false) {
-    return testing::RunCommand(std::string(RUVO_TOOL_PATH) + " text " + arguments +
-                               (withStderr ? " 2>&1" : " 2>/dev/null"));
+    return testing::RunRuvotool("text " + arguments, withStderr);
 }
 
 TEST(TextTool, GlyphsListsPositionsKindsTextAndStyle) {
     const ToolRun run = RunText(
         "glyphs '<FONT COLOR=#FF0000>赤</FONT><DIV ALIGN=CENTER><VAR NAME=who>さん<BR CLEAR>"
         "<EVENT VALUE=\"a\\nb\"><IMG SRC=face.png><A HREF=go>x</A>' --var who=太郎 --var n=3");
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out,
               "0\t1\t赤\tcolor=#FF0000\n"
               "1\t2\tCENTER\t\n"
@@ -46,7 +45,7 @@ TEST(TextTool, GlyphsReadsFilesInUtf8OrShiftJis) {
     EXPECT_EQ(RunText("glyphs --file " + (dir / "utf8.txt").string()).out, "0\t1\tあ\tb=1\n1\t1\tい\t\n");
     EXPECT_EQ(RunText("glyphs --file " + (dir / "sjis.txt").string()).out, "0\t1\tう\t\n1\t1\t \t\n2\t1\tえ\t\n");
     const ToolRun missing = RunText("glyphs --file " + (dir / "none.txt").string(), true);
-    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.code, 1);
 }
 
 TEST(TextTool, RenderWritesThePageAsColourAndOpacity) {
@@ -54,7 +53,7 @@ TEST(TextTool, RenderWritesThePageAsColourAndOpacity) {
     const std::string png = (dir / "page.png").string();
     const ToolRun run = RunText("render '■<BR>■<BR CLEAR>■' -o " + png +
                                 " --width 64 --height 48 --size 20 --color '#FF0000' --line-space 2");
-    ASSERT_EQ(run.status, 0) << run.out;
+    ASSERT_EQ(run.code, 0) << run.out;
     const TPngPicture picture = LoadPngFile(png);
     EXPECT_EQ(picture.width, 64);
     EXPECT_EQ(picture.height, 48);
@@ -66,7 +65,7 @@ TEST(TextTool, RenderWritesThePageAsColourAndOpacity) {
     const ToolRun second = RunText("render '■<BR>■<BR CLEAR>■' -o " + png +
                                    " --width 64 --height 48 --size 20 --page 1 --edge 2 --edge-color '#0000FF'"
                                    " --shadow 2 --shadow-color '#00FF00' --color '#FFFFFF'");
-    ASSERT_EQ(second.status, 0);
+    ASSERT_EQ(second.code, 0);
     const TPngPicture page2 = LoadPngFile(png);
     EXPECT_EQ(page2.argb[size_t(12 * 64 + 12)], 0xFFFFFFFFu);
     // Across the middle row: the edge first, then the text; down the middle column the shadow last.
@@ -80,7 +79,7 @@ TEST(TextTool, RenderWritesThePageAsColourAndOpacity) {
     EXPECT_EQ(pixel(12, 40) >> 24, 0u);
     // Standard output takes the picture with "-o -".
     const ToolRun piped = RunText("render あ -o - --width 16 --height 16");
-    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.code, 0);
     EXPECT_EQ(piped.out.substr(1, 3), "PNG");
 }
 
@@ -105,7 +104,7 @@ TEST(TextTool, UsageHelpAndFailures) {
     };
     for (const Case& c : cases) {
         const ToolRun run = RunText(c.args, true);
-        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.out;
+        EXPECT_EQ(run.code, c.code) << c.args << "\n" << run.out;
         EXPECT_NE(run.out.find(c.says), std::string::npos) << c.args << "\n" << run.out;
     }
 }
