@@ -104,7 +104,7 @@ TEST(TextTool, UsageHelpAndFailures) {
     };
     for (const Case& c : cases) {
         const ToolRun run = RunText(c.args, true);
-        EXPECT_EQ(run.code, c.code) << c.args << "\n" << run.out;
+        EXPECT_EQ(run.code, c.status) << c.args << "\n" << run.out;
         EXPECT_NE(run.out.find(c.says), std::string::npos) << c.args << "\n" << run.out;
     }
 }
