@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "graphics/dibx.hpp"
-#include "graphics/fontfaces.hpp"
+#include "graphics/fontcatalog.hpp"
 
 // FreeType's handles, kept out of this header.
 struct FT_FaceRec_;

@@ -5,7 +5,7 @@
 
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
-#include "graphics/fontfaces.hpp"
+#include "graphics/fontcatalog.hpp"
 #include "graphics/fontpixels.hpp"
 #include "params/varset.hpp"
 #include "text/page.hpp"

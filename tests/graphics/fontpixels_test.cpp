@@ -67,7 +67,7 @@ TEST(GreyTables, ReduceThenMapAsTheSystemDoes) {
     EXPECT_EQ(ReduceGrey(1, 100), 2);
 }
 
-TEST(FontFaces, WindowsNamesResolveThroughTheSubstitutionTable) {
+TEST(FontCatalog, WindowsNamesResolveThroughTheSubstitutionTable) {
     EXPECT_EQ(FoldFaceName("ＭＳ Ｐゴシック"), "mspゴシック");
     EXPECT_EQ(FoldFaceName("MS　UI Gothic"), "msuigothic");
     struct Case {

@@ -1,4 +1,4 @@
-#include "graphics/fontfaces.hpp"
+#include "graphics/fontcatalog.hpp"
 
 #include <fontconfig/fontconfig.h>
 
