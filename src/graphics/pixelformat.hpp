@@ -24,6 +24,20 @@ constexpr TRect Intersect(const TRect& a, const TRect& b) noexcept {
                  std::min(a.Bottom, b.Bottom)};
 }
 
+// The smallest rectangle holding both; an empty one adds nothing.
+constexpr TRect Union(const TRect& a, const TRect& b) noexcept {
+    if (a.IsEmpty())
+        return b;
+    if (b.IsEmpty())
+        return a;
+    return TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+                 std::max(a.Bottom, b.Bottom)};
+}
+
+constexpr TRect Offset(const TRect& r, int32_t dx, int32_t dy) noexcept {
+    return TRect{r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
+}
+
 // A palette entry in memory order blue, green, red, reserved.
 struct TRGBQuad {
     uint8_t Blue = 0, Green = 0, Red = 0, Reserved = 0;

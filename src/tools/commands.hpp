@@ -15,6 +15,7 @@ struct ToolCommand {
 };
 
 int RunExpr(const Args& args);
+int RunText(const Args& args);
 
 int RunArchive(const Args& args);
 

@@ -20,6 +20,7 @@ int RunVersion(const Args& args) {
 
 // One row per verb; each verb lives in its own file under tools/.
 const ToolCommand kCommands[] = {
+    {"text", "message text: list the glyphs of markup, or render a page to PNG", RunText},
     {"dump", "list a script page or project file (--ops, --source)", RunDump},
     {"build", "build a game folder from source: build SRC -o OUT [--loose] [--exe PLAYER]", RunBuild},
     {"archive", "list, extract, pack and verify archives", RunArchive},
