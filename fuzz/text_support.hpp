@@ -10,7 +10,6 @@
 #include "archive/streams.hpp"
 #include "graphics/fontpixels.hpp"
 #include "params/sysfuncs.hpp"
-#include "params/sysstate.hpp"
 #include "params/varset.hpp"
 #include "text/gxword.hpp"
 #include "text/inlinepicture.hpp"
@@ -47,10 +46,8 @@ struct TTextWorld {
     }
     TSystemFontCatalog catalog;
     TFontPixelManager fonts{catalog};
-    TSystemState state;
-    TParamCollection vars{state};
-    TSysFuncHost host;
-    TSysFuncMan funcs{vars, host};
+    TParamCollection vars;
+    TSysFuncMan funcs{vars};
     TOnePicture pictures;
     TTextServices services{fonts, &vars, &funcs, &pictures, 32};
 };

@@ -1,6 +1,5 @@
 // ruvotool text: the message text engine from the command line. "glyphs" lists the glyphs markup parses
 // to; "render" draws one laid-out page into an RGBA picture, as a message window would.
-#include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,12 +15,11 @@
 #include "graphics/pngfile.hpp"
 #include "params/convert.hpp"
 #include "params/sysfuncs.hpp"
-#include "params/sysstate.hpp"
 #include "params/varset.hpp"
 #include "text/glyphlisting.hpp"
 #include "text/gxword.hpp"
 #include "text/page.hpp"
-#include "tools/commands.hpp"
+#include "tools/cli.hpp"
 
 namespace ruvo::tools {
 
@@ -157,7 +155,8 @@ int Render(const TTextOptions& o, TTextServices& services, TParamCollection& var
 } // namespace
 
 int RunText(const Args& args) {
-    CLI::App app{"The message text engine: parse markup into glyphs, or render a page of it.", "ruvotool text"};
+    TVerbCommandLine line("ruvotool text", "The message text engine: parse markup into glyphs, or render a page of it.");
+    CLI::App& app = line.App();
     app.require_subcommand(1);
     TTextOptions o;
     CLI::App* glyphs = app.add_subcommand("glyphs", "list the glyphs: POSITION, KIND, TEXT, STYLE (tab-separated)");
@@ -182,36 +181,17 @@ int RunText(const Args& args) {
                 throw CLI::ValidationError(cmd->get_name() + ": give the markup or --file, not both");
         });
 
-    std::vector<std::string> reversed(args.rbegin(), args.rend());
-    try {
-        app.parse(reversed);
-    } catch (const CLI::CallForHelp&) {
-        std::fputs(app.help().c_str(), stdout);
-        return 0;
-    } catch (const CLI::ParseError& e) {
-        // A subcommand's own --help lands here too.
-        if (e.get_exit_code() == 0) {
-            for (CLI::App* cmd : {glyphs, render})
-                if (cmd->parsed())
-                    std::fputs(cmd->help().c_str(), stdout);
-            return 0;
-        }
-        std::fprintf(stderr, "ruvotool text: %s\n", e.what());
-        return 2;
-    }
+    if (auto exit = line.Parse(args)) return *exit;
 
-    TSystemState state;
-    TParamCollection vars(state);
-    TSysFuncHost host;
-    TSysFuncMan funcs(vars, host);
+    TParamCollection vars;
+    TSysFuncMan funcs(vars);
     TSystemFontCatalog catalog;
     TFontPixelManager fonts(catalog);
     TTextServices services{fonts, &vars, &funcs, nullptr, 32};
     try {
         return glyphs->parsed() ? Glyphs(o, services, vars) : Render(o, services, vars);
     } catch (const CLI::ValidationError& e) {
-        std::fprintf(stderr, "ruvotool text: %s\n", e.what());
-        return 2;
+        return ReportUsageError("ruvotool text", e.what());
     } catch (const ERuvoError& e) {
         std::fprintf(stderr, "ruvotool text: %s\n", e.what());
         return 1;

@@ -10,7 +10,6 @@
 #include "archive/sjis.hpp"
 #include "graphics/fontpixels.hpp"
 #include "params/sysfuncs.hpp"
-#include "params/sysstate.hpp"
 #include "params/varset.hpp"
 #include "text/glyphlisting.hpp"
 #include "text/gxword.hpp"
@@ -93,10 +92,8 @@ public:
 
 class TextTest : public ::testing::Test {
 protected:
-    TSystemState state;
-    TParamCollection vars{state};
-    TSysFuncHost host;
-    TSysFuncMan funcs{vars, host};
+    TParamCollection vars;
+    TSysFuncMan funcs{vars};
     FakePictures pictures;
     TTextServices services{SharedFonts(), &vars, &funcs, &pictures, 32};
     TGxWord engine{services};
