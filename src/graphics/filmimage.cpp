@@ -118,6 +118,13 @@ void TFilmSourceRect::Sync(TFilmFields& f, const TNames& names) {
     f.Byte(names.EaseY, EaseY, TFilmByte::Ease);
 }
 
+TFilmSourceRect TFilmSourceRect::ChainedAfter(const TFilmSourceRect& parent) const noexcept {
+    TFilmSourceRect chained = *this;
+    chained.StartX = parent.EndX, chained.StartY = parent.EndY;
+    chained.StartWidth = parent.EndWidth, chained.StartHeight = parent.EndHeight;
+    return chained;
+}
+
 TRect TFilmSourceRect::At(const TFilmSourceRect& from, int32_t n, int32_t d, int32_t width, int32_t height) const noexcept {
     const TRect whole{0, 0, width, height};
     const int32_t w = EaseInt(from.StartWidth, EndWidth, n, d, EaseX);
@@ -142,11 +149,8 @@ void TImageFrameList::SyncOwn(TFilmFields& f) {
 
 void TImageFrameList::SetStartValues(const TCustomFrameList* parent) {
     TCustomImageFrameList::SetStartValues(parent);
-    sourceFrom_ = Source;
-    if (const auto* p = dynamic_cast<const TImageFrameList*>(parent)) {
-        sourceFrom_.StartX = p->Source.EndX, sourceFrom_.StartY = p->Source.EndY;
-        sourceFrom_.StartWidth = p->Source.EndWidth, sourceFrom_.StartHeight = p->Source.EndHeight;
-    }
+    const auto* p = dynamic_cast<const TImageFrameList*>(parent);
+    sourceFrom_ = p ? Source.ChainedAfter(p->Source) : Source;
 }
 
 void TImageFrameList::LoadResources(TFilmResources& resources, std::string_view folder) {
@@ -238,13 +242,10 @@ void TTileFrameList::SyncOwn(TFilmFields& f) {
 
 void TTileFrameList::SetStartValues(const TCustomFrameList* parent) {
     TImageFrameList::SetStartValues(parent);
-    tileFrom_ = {StartScrollX, StartScrollY, StartWidth, StartHeight};
-    tileSourceFrom_ = TileSource;
-    if (const auto* p = dynamic_cast<const TTileFrameList*>(parent)) {
-        tileFrom_ = {p->EndScrollX, p->EndScrollY, p->EndWidth, p->EndHeight};
-        tileSourceFrom_.StartX = p->TileSource.EndX, tileSourceFrom_.StartY = p->TileSource.EndY;
-        tileSourceFrom_.StartWidth = p->TileSource.EndWidth, tileSourceFrom_.StartHeight = p->TileSource.EndHeight;
-    }
+    const auto* p = dynamic_cast<const TTileFrameList*>(parent);
+    tileFrom_ = p ? TTileFrom{p->EndScrollX, p->EndScrollY, p->EndWidth, p->EndHeight}
+                  : TTileFrom{StartScrollX, StartScrollY, StartWidth, StartHeight};
+    tileSourceFrom_ = p ? TileSource.ChainedAfter(p->TileSource) : TileSource;
 }
 
 void TTileFrameList::Pose(int32_t d, int32_t n) {

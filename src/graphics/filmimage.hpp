@@ -61,6 +61,8 @@ struct TFilmSourceRect {
         const char *StartX, *StartY, *EndX, *EndY, *StartWidth, *StartHeight, *EndWidth, *EndHeight, *EaseX, *EaseY;
     };
     void Sync(TFilmFields& f, const TNames& names);
+    // These values starting where `parent` ends.
+    TFilmSourceRect ChainedAfter(const TFilmSourceRect& parent) const noexcept;
     // The rectangle at step d of n from `from` (the start values in effect), within width x height.
     TRect At(const TFilmSourceRect& from, int32_t n, int32_t d, int32_t width, int32_t height) const noexcept;
 };
@@ -117,7 +119,7 @@ protected:
     void Pose(int32_t d, int32_t n) override;
 
 private:
-    struct {
+    struct TTileFrom {
         int32_t ScrollX = 0, ScrollY = 0, Width = 0, Height = 0;
     } tileFrom_;
     TFilmSourceRect tileSourceFrom_;

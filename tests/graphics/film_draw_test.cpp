@@ -131,6 +131,33 @@ TEST(FilmDraw, ZoomAngleSourceAndAlpha) {
     }
 }
 
+TEST(FilmDraw, ChainedTilesStartFromTheirParentsEnd) {
+    TScene scene;
+    scene.Picture("anim\\s.png", SolidPicture(4, 4, {kRed}));
+    auto first = NewTrack(5, 0, 10);
+    auto& a = static_cast<TTileFrameList&>(*first);
+    a.Name = "s.png";
+    a.EndWidth = 40, a.EndHeight = 8, a.EndScrollX = 3;
+    a.Source.EndWidth = 2, a.Source.EndHeight = 2;
+    a.TileSource.EndWidth = 2, a.TileSource.EndHeight = 4;
+    scene.film.AddTrack(std::move(first));
+    auto second = NewTrack(5, 0, 10, 0);
+    auto& b = static_cast<TTileFrameList&>(*second);
+    b.Name = "s.png";
+    b.StartWidth = 99, b.EndWidth = 20, b.EndHeight = 8;  // the stored start is not used
+    b.TileSource.EndWidth = 2, b.TileSource.EndHeight = 4;
+    scene.film.AddTrack(std::move(second));
+    scene.DrawAt(10);
+    const auto& t = static_cast<const TTileFrameList&>(scene.film.Track(1));
+    EXPECT_EQ(t.CurWidth, 40) << "the first step shows the parent's end size";
+    EXPECT_EQ(t.CurScrollX, 3);
+    EXPECT_EQ(t.CurSource, (TRect{0, 0, 2, 4}));
+    EXPECT_EQ(scene.Drawn(), (TRect{0, 0, 40, 8}));
+    scene.DrawAt(19);
+    EXPECT_EQ(t.CurWidth, 20);
+    EXPECT_EQ(scene.Drawn(), (TRect{0, 0, 20, 8}));
+}
+
 TEST(FilmDraw, FramesFollowTheLoopPeriod) {
     // Two frames of 100 ms: a loop of 12 frames (200 ms) shows the second from 100 ms on.
     const std::vector<std::tuple<int32_t, int32_t, uint32_t>> cases = {
