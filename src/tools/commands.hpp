@@ -24,5 +24,6 @@ int RunBuild(const Args& args);
 
 int RunWipe(const Args& args);
 int RunImage(const Args& args);
+int RunRmt(const Args& args);
 
 } // namespace ruvo::tools
