@@ -1,6 +1,7 @@
 #include "tools/textsource.hpp"
 
 #include <algorithm>
+#include <set>
 
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
@@ -73,7 +74,10 @@ private:
         const TTag tag(token);
         const std::string shown = SjisToUtf8Lossy(token);
         if (!IsMarkupTagName(tag.Name())) {
-            Warn(at, "unknown tag " + shown + " is ignored");
+            // Once per name: its closing tag says nothing new.
+            std::string name = LowerSjis(tag.Name());
+            if (!name.empty() && name.front() == '/') name.erase(0, 1);
+            if (unknown_.insert(name).second) Warn(at, "unknown tag " + shown + " is ignored");
         } else if (SameTextSjis(tag.Name(), "A")) {
             const std::string* href = tag.Find("HREF");
             if (!href || href->empty())
@@ -104,6 +108,7 @@ private:
     std::vector<TBuildWarning>* warnings_;
     std::string joined_;  // as the engine joins the lines
     std::vector<size_t> lineStarts_;
+    std::set<std::string> unknown_;  // names of unknown tags reported
 };
 
 // Lines a block carries back exactly: convertible, no control characters, nothing an editor trims at
