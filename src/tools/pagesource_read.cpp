@@ -381,9 +381,7 @@ private:
             if (textBlock) {
                 if (ClosesTextBlock(raw)) {
                     const std::string_view indent = raw.substr(0, raw.find('"'));
-                    textBlock->text.lines = TextBlockLines(textLines, indent, textBlock->sourceLine + 1, file_);
-                    for (size_t i = 0; i < textLines.size(); ++i)
-                        textBlock->text.sourceLines.push_back(textBlock->sourceLine + 1 + static_cast<int>(i));
+                    textBlock->text = ReadTextBlock(textLines, indent, textBlock->sourceLine + 1, file_);
                     textBlock = nullptr;
                     textLines.clear();
                 } else {

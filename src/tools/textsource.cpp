@@ -152,9 +152,9 @@ bool TakeTextBlockOpener(std::string_view& args) {
 
 bool ClosesTextBlock(std::string_view line) { return Trim(line) == kBlockQuote; }
 
-std::vector<std::string> TextBlockLines(const std::vector<std::string>& raw, std::string_view indent, int firstLine,
-                                        const std::string& file) {
-    std::vector<std::string> lines;
+TTextSource ReadTextBlock(const std::vector<std::string>& raw, std::string_view indent, int firstLine,
+                          const std::string& file) {
+    TTextSource block;
     for (size_t i = 0; i < raw.size(); ++i) {
         const int line = firstLine + static_cast<int>(i);
         std::string_view text = raw[i];
@@ -162,12 +162,13 @@ std::vector<std::string> TextBlockLines(const std::vector<std::string>& raw, std
         else if (Trim(text).empty()) text = {};
         else throw ESourceError(file, line, "the line is indented less than the \"\"\" that closes its text");
         try {
-            lines.push_back(SourceToSjis(text));
+            block.lines.push_back(SourceToSjis(text));
         } catch (const std::exception& e) {
             throw ESourceError(file, line, e.what());
         }
+        block.sourceLines.push_back(line);
     }
-    return lines;
+    return block;
 }
 
 std::vector<std::string> TextLiteralLines(const std::string& value) {

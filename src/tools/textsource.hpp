@@ -28,10 +28,10 @@ std::string BuildText(const TTextSource& text, const std::string& file, std::vec
 bool TakeTextBlockOpener(std::string_view& args);
 // The line that ends a text block.
 bool ClosesTextBlock(std::string_view line);
-// The markup lines of a block: its lines (UTF-8) without the indentation of the closing line, in
-// Shift-JIS. firstLine is the source line of the first. Throws ESourceError.
-std::vector<std::string> TextBlockLines(const std::vector<std::string>& raw, std::string_view indent, int firstLine,
-                                        const std::string& file);
+// The markup of a block: its lines (UTF-8) without the indentation of the closing line, in Shift-JIS.
+// firstLine is the source line of the first. Throws ESourceError.
+TTextSource ReadTextBlock(const std::vector<std::string>& raw, std::string_view indent, int firstLine,
+                          const std::string& file);
 // The markup lines of a one-line text: the literal's value split at its \n.
 std::vector<std::string> TextLiteralLines(const std::string& value);
 
