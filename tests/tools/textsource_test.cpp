@@ -220,6 +220,13 @@ TEST(TextSource, WhatMarkupCannotSayStaysBytes) {
     // No text at all is what a TextIns without one holds: nothing is written for it.
     auto empty = PageWithText("");
     EXPECT_EQ(Save(*Build(WritePageSource(*empty))), Save(*empty));
+    // Every cut of a text is refused by the engine and kept as bytes.
+    const std::string whole = EngineStored(kEveryKind);
+    for (size_t n = 0; n < whole.size(); ++n) {
+        EXPECT_FALSE(MarkupOfStoredText(whole.substr(0, n))) << n;
+        auto cut = PageWithText(whole.substr(0, n));
+        ASSERT_EQ(Save(*Build(WritePageSource(*cut))), Save(*cut)) << n;
+    }
     EXPECT_EQ(TextListing(std::string("\0\x01", 2)), "2 bytes hex\"0001\"");
     EXPECT_EQ(TextListing(EngineStored("<B>太字</B>")), "\"<B>太字</B>\"");
     EXPECT_EQ(TextListing(EngineStored("a<BR>b", 101)), "\"a<BR>\\nb\" (glyph form 101)");
