@@ -98,6 +98,7 @@ std::optional<std::string> FontTag(const TDecorateStyle& s) {
     return attributes.empty() ? attributes : "<FONT" + attributes + ">";
 }
 
+// Characters, variables and pictures take what the open tags say (style, link, wait); the others not.
 bool HasStyle(const TWdGlyph& g) { return g.Kind() == gkChar || g.Kind() == gkVar || g.Kind() == gkImg; }
 
 class TMarkupWriter {
@@ -111,7 +112,7 @@ public:
             return false;
         if (!HasStyle(g) && !quoted_) {
             if (next)
-                Restyle(*next, false);
+                Restyle(*next, false);  // a style no tag can say fails at its own glyph
             else
                 CloseFrom(0);
         }
