@@ -109,7 +109,7 @@ GameFiles Collect(const fs::path& src, TProjectFile& project, std::vector<TBuild
             std::string name = EntryStem(relative.parent_path() / relative.stem()) + ".rsb";
             TBuiltPage built;
             built.file = path.string();
-            built.page = BuildPageSource(ReadText(path), built.file, name, &labelRefs, &built.sourceLines);
+            built.page = BuildPageSource(ReadText(path), built.file, name, &labelRefs, &built.sourceLines, &built.warnings);
             pages.push_back(std::move(built));
             files.Add(name, {}, path.string());
         } else if (path.extension() == kFilmSourceExt) {

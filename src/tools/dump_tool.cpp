@@ -21,6 +21,7 @@
 #include "tools/pagesource.hpp"
 #include "tools/projectsource.hpp"
 #include "tools/sourcetext.hpp"
+#include "tools/textsource.hpp"
 
 namespace ruvo::tools {
 
@@ -113,7 +114,7 @@ public:
         parts.push_back(text + "]");
     }
     void Blob(const char* name, std::string& bytes) override {
-        parts.push_back(std::string(name) + ": " + std::to_string(bytes.size()) + " bytes hex\"" + ToHex(bytes) + "\"");
+        parts.push_back(std::string(name) + ": " + TextListing(bytes));
     }
     void Properties(TPropertyExprs& slots) override {
         for (auto& slot : slots) parts.push_back(std::string(PropertyName(slot.id)) + " = " + ExprText(*slot.expr, ops_));
