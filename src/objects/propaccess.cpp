@@ -1,0 +1,64 @@
+#include "objects/propaccess.hpp"
+
+#include "archive/errors.hpp"
+#include "objects/ruvoobject.hpp"
+#include "params/values.hpp"
+
+namespace ruvo {
+
+namespace {
+
+// What a class that does not answer a property reads: 0, false, "", 256 for the zooms, 0xFFFFFF for
+// the colour.
+TPropValue DefaultOf(int id) {
+    const TPropertyInfo& info = *PropertyInfo(id);
+    switch (info.type) {
+    case TValueType::Real: return Real(0);
+    case TValueType::Flag: return info.defaultValue != 0;
+    case TValueType::String: return std::string();
+    default: return info.defaultValue;
+    }
+}
+
+} // namespace
+
+TPropValue ReadAsProperty(const TCustomParam& value, int id) {
+    switch (PropertyType(id)) {
+    case TValueType::Real: return value.AsFloat();
+    case TValueType::Flag: return value.AsFlag();
+    case TValueType::String: return value.AsStr();
+    default: return value.AsInt();
+    }
+}
+
+void StoreProperty(TCustomParam& variable, const TPropValue& value) {
+    std::visit(
+        [&](const auto& v) {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, int32_t>) variable.SetInt(v);
+            else if constexpr (std::is_same_v<T, Real>) variable.SetFloat(v);
+            else if constexpr (std::is_same_v<T, bool>) variable.SetFlag(v);
+            else variable.SetStr(v);
+        },
+        value);
+}
+
+TPropValue GetProperty(TRuvoObject& object, int id) {
+    if (id < 0 || id >= kPropertyCount) throw ERuvoError::FromUtf8("GetPropエラー");
+    const TPropertyMap::TRow& row = object.Properties().Row(id);
+    return row.get ? row.get(object) : DefaultOf(id);
+}
+
+void SetProperty(TRuvoObject& object, int id, const TPropValue& value) {
+    constexpr int kAppearX = 92, kAppearY = 93;
+    if (id < 0 || id >= kPropertyCount || id == kAppearX || id == kAppearY)
+        throw ERuvoError::FromUtf8("SetPropエラー");
+    if (PropertyInfo(id)->readOnly) return;
+    if (const TPropertyMap::TRow& row = object.Properties().Row(id); row.set) row.set(object, value);
+}
+
+int32_t GetIntProperty(TRuvoObject& object, int id) { return std::get<int32_t>(GetProperty(object, id)); }
+bool GetFlagProperty(TRuvoObject& object, int id) { return std::get<bool>(GetProperty(object, id)); }
+std::string GetStrProperty(TRuvoObject& object, int id) { return std::get<std::string>(GetProperty(object, id)); }
+
+} // namespace ruvo
