@@ -80,7 +80,7 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
                    "after frame FRAME (numbered from 0, as in --input) is painted, write the game's picture as PNG "
                    "(repeatable)")
         ->type_name("FRAME=FILE")
-        ->expected(1)
+        ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_option("--dump-objects", dumpObjectsFile,
                    "at exit, write the display objects, one a line in drawing order (docs/objects-dump.md; - for "
@@ -115,8 +115,7 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
     o.dumpVarsFile = dumpVarsFile;
     o.screenshotFile = screenshotFile;
     o.dumpObjectsFile = dumpObjectsFile;
-    // CLI11 saw the arguments last first.
-    for (auto it = shotsAt.rbegin(); it != shotsAt.rend(); ++it) {
+    for (auto it = shotsAt.begin(); it != shotsAt.end(); ++it) {
         const size_t eq = it->find('=');
         TPlayerOptions::TShot shot;
         size_t used = 0;

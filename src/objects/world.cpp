@@ -349,7 +349,8 @@ void TRuvoBaseList::Paint() {
 std::vector<TRect> TRuvoBaseList::TakeDirtyRects() { return ActiveScreen().Dirty().Take(); }
 
 TRuvoBaseList::TNestingScope::TNestingScope(TRuvoBaseList& world) : world_(world) {
-    if (++world_.loadDepth_ > kMaxObjectNesting) {
+    // The screens' children are the first level.
+    if (++world_.loadDepth_ > kMaxObjectNesting + 1) {
         --world_.loadDepth_;
         throw std::move(TSerializer::Damaged().AddContext("objects nested deeper than " +
                                                            std::to_string(kMaxObjectNesting)));

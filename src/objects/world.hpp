@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "archive/serializer.hpp"
 #include "graphics/dibx.hpp"
 #include "objects/inputsink.hpp"
 #include "objects/keyboard.hpp"
@@ -25,7 +26,6 @@ class TParamCollection;
 class TPlayerServices;
 class TRuvoBase;
 class TRuvoControl;
-class TSerializer;
 class TStream;
 
 class TRuvoBaseList final : public TObjectRegistry, public TInputSink {
@@ -138,7 +138,8 @@ public:
     std::vector<TRect> TakeDirtyRects();
 
     // ---- the persisted form (a saved game's world section)
-    void SaveToStream(TStream& stream);
+    // The newest form, or the form of an older version (fields it did not have left out).
+    void SaveToStream(TStream& stream, int32_t version = kSaveVersion);
     // Replaces the world by the one in the stream (saved-game version `version`). A damaged record
     // raises "セーブデータが壊れています" with its place, and the running world stays as it was.
     void LoadFromStream(TStream& stream, int32_t version);

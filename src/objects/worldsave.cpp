@@ -18,8 +18,8 @@ constexpr int64_t kMinEventBytes = 4 + 4 + 1 + 1 + 4;
 
 } // namespace
 
-void TRuvoBaseList::SaveToStream(TStream& stream) {
-    TSerializer s = TSerializer::Writer(stream, kSaveVersion);
+void TRuvoBaseList::SaveToStream(TStream& stream, int32_t version) {
+    TSerializer s = TSerializer::Writer(stream, version);
     Sync(s);
 }
 
@@ -98,7 +98,7 @@ void TRuvoBaseList::SyncEvents(TSerializer& s) {
         if (s.Has(kWideEventStates)) {
             s.Int(e.State);
         } else {
-            uint8_t state = 0;
+            uint8_t state = e.State != 0;
             s.Byte(state);
             e.State = state != 0 ? 1 : 0;
         }
