@@ -16,6 +16,8 @@ public:
     uint8_t GetCompoType() const override { return 2; }
     bool IsPaused() const override { return Paused; }
     void Paint() override;
+    // Opaque: alpha 255 with a fill, and a frame (if any) in a colour.
+    bool Opaque() const override { return Alpha == 255 && Color >= 0 && (BorderWidth <= 0 || BorderColor >= 0); }
     static const TPropertyMap& ClassProperties();
     const TPropertyMap& Properties() const override { return ClassProperties(); }
     // After the control part: border width and colour, alpha; from 104 the idle handler, the source,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "archive/serializer.hpp"
 #include "graphics/customdibx.hpp"
@@ -283,13 +284,35 @@ void TRuvoControl::Invalidate() {
 
 void TRuvoControl::Paint() { PaintChildren(); }
 
+namespace {
+
+bool Holds(const TRect& outer, const TRect& inner) {
+    return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right && inner.Bottom <= outer.Bottom;
+}
+
+} // namespace
+
+std::optional<size_t> TRuvoControl::TopmostCover(const TRect& r) const {
+    for (size_t i = children_.size(); i-- > 0;) {
+        const TRuvoControl& c = *children_[i];
+        if (!c.Opaque() || !c.GetVisible()) continue;
+        const TRect clip = c.ScreenClip();
+        if (Holds(clip.IsEmpty() ? c.ScreenRect() : Intersect(c.ScreenRect(), clip), r)) return i;
+    }
+    return std::nullopt;
+}
+
+bool TRuvoControl::ChildCovers(const TRect& r) const { return TopmostCover(r).has_value(); }
+
 void TRuvoControl::PaintChildren() {
     TCustomDIBX* surface = GetSurface();
     if (!surface || children_.empty()) return;
     const TRect saved = surface->ClipRect;
     const TRect r = Intersect(ScreenRect(), surface->EffectiveClip());
     if (r.IsEmpty()) return;
-    for (TRuvoControl* child : children_) {
+    // Children beneath one that covers the area with opaque pixels would only be painted over.
+    for (size_t i = TopmostCover(r).value_or(0); i < children_.size(); ++i) {
+        TRuvoControl* child = children_[i];
         if (!child->GetVisible()) continue;
         const TRect k = child->ScreenClip();
         const TRect area = k.IsEmpty() ? r : Intersect(r, k);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,11 @@ public:
     // The class draws itself into the surface's current clip, then its children.
     virtual void Paint();
     void PaintChildren();
+    // Whether the control paints every pixel of its screen rectangle with opaque colour (what lies
+    // beneath it there need not be painted).
+    virtual bool Opaque() const { return false; }
+    // Whether a visible child covers r with opaque pixels.
+    bool ChildCovers(const TRect& r) const;
 
     // ---- input
     // The topmost control at a screen point whose mouse mode is in the mask (this one or a child).
@@ -169,6 +175,8 @@ public:
 
 private:
     int64_t ScreenPosition(bool vertical) const;
+    // The index of the topmost visible child that covers r with opaque pixels.
+    std::optional<size_t> TopmostCover(const TRect& r) const;
     void AddChild(TRuvoControl* child);
     int Depth() const;
     int SubtreeHeight() const;

@@ -9,11 +9,11 @@ TRuvoBase::TRuvoBase(TRuvoBaseList* owner) : TRuvoControl(owner) {}
 void TRuvoBase::Paint() {
     TCustomDIBX* surface = GetSurface();
     if (!surface) return;
-    if (Color >= 0) {
-        TRect area = ScreenRect();
-        if (const TRect clip = ScreenClip(); !clip.IsEmpty()) area = Intersect(area, clip);
+    TRect area = ScreenRect();
+    if (const TRect clip = ScreenClip(); !clip.IsEmpty()) area = Intersect(area, clip);
+    // Under a picture that covers the area the colour would only be painted over.
+    if (Color >= 0 && !ChildCovers(Intersect(area, surface->EffectiveClip())))
         surface->FillRect(area, static_cast<uint32_t>(surface->ColorToPixel(Color)));
-    }
     PaintChildren();
 }
 
