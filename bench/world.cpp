@@ -4,41 +4,26 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstring>
 #include <random>
 #include <stdexcept>
 #include <vector>
 
+#include "besttime.hpp"
 #include "objects/box.hpp"
 #include "objects/propaccess.hpp"
 #include "objects/screen.hpp"
 #include "objects/world.hpp"
 #include "params/varset.hpp"
-#include "script/services.hpp"
+#include "script/quietservices.hpp"
 
 namespace {
 
 using namespace ruvo;
 constexpr int kW = 800, kH = 600;
 
-class TBenchServices : public TPlayerServices {
-public:
-    int32_t GameClock() const override { return clock; }
-    int32_t FrameTime() const override { return 16; }
-    bool Terminating() const override { return false; }
-    void SetTerminating(bool) override {}
-    void Terminate() override {}
-    void ShowWarning(const std::string&) override {}
-    IDiscPrompt& DiscPrompt() override { throw std::logic_error("no discs"); }
-    void SetTitle(const std::string&) override {}
-    void MovePointer(int, int) override {}
-    int32_t clock = 0;
-};
-
 // A world of the benchmarks' size with its own services and variables.
 struct TBenchWorld {
-    TBenchServices services;
+    TQuietServices services;
     TParamCollection vars;
     TRuvoBaseList world{services, vars};
     TBenchWorld() { world.SetSize(kW, kH); }
@@ -73,25 +58,10 @@ struct TBenchWorld {
     }
 };
 
-// The shortest of many timed repetitions: on a shared machine the fastest run is the one that was not
-// interrupted.
-template <class Fn>
-double BestNs(Fn&& fn, int repetitions) {
-    double best = 1e30;
-    for (int i = 0; i < repetitions; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        fn();
-        benchmark::ClobberMemory();
-        best = std::min(best, std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count());
-    }
-    return best;
-}
+using bench::BestNs;
 
 double MemcpyNs() {
-    static const double ns = [] {
-        std::vector<uint8_t> a(size_t(kW) * kH * 4, 1), b(a.size(), 2);
-        return BestNs([&] { std::memcpy(b.data(), a.data(), a.size()); }, 2000);
-    }();
+    static const double ns = bench::MemcpyNs(size_t(kW) * kH * 4);
     return ns;
 }
 

@@ -72,8 +72,10 @@ void TRuvoControl::SetName(const std::string& name) {
         Name = name;
         return;
     }
-    if (TRuvoObject* holder = Owner->FindObject(name); holder && holder != this && Owner->IsRegistered(holder))
+    if (TRuvoObject* holder = Owner->FindObject(name); holder && holder != this && Owner->IsRegistered(holder)) {
         Owner->AssignName(*holder, Owner->NameGivenWay(name));
+        if (const TRuvoControl* c = holder->AsControl(); c && c->parent_) c->parent_->SortChildren();
+    }
     Owner->AssignName(*this, name);
     if (parent_) parent_->SortChildren();
 }

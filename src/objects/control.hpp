@@ -165,7 +165,6 @@ public:
     uint8_t MouseMode = 0;
     std::string Cursor;
     bool PosZoomed = false;
-    bool SelectionFrame = false;
     std::array<int32_t, 4> Clip{};  // ClipLeft, ClipTop, ClipWidth, ClipHeight
     int32_t MotionX = 0, MotionY = 0;
     int32_t PlusX = 0, PlusY = 0;

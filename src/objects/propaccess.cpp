@@ -8,19 +8,20 @@ namespace ruvo {
 
 namespace {
 
-// What a class that does not answer a property reads: 0, false, "", 256 for the zooms, 0xFFFFFF for
-// the colour.
-TPropValue DefaultOf(int id) {
-    const TPropertyInfo& info = *PropertyInfo(id);
-    switch (info.type) {
-    case TValueType::Real: return Real(0);
-    case TValueType::Flag: return info.defaultValue != 0;
+// A numeric default as a value of the property's type.
+TPropValue AsTypeOf(int id, int32_t numeric) {
+    switch (PropertyType(id)) {
+    case TValueType::Real: return Real(numeric);
+    case TValueType::Flag: return numeric != 0;
     case TValueType::String: return std::string();
-    default: return info.defaultValue;
+    default: return numeric;
     }
 }
 
 } // namespace
+
+TPropValue DefaultProperty(int id) { return AsTypeOf(id, PropertyInfo(id)->defaultValue); }
+TPropValue CreationDefault(int id) { return AsTypeOf(id, PropertyInfo(id)->creationDefault); }
 
 TPropValue ReadAsProperty(const TCustomParam& value, int id) {
     switch (PropertyType(id)) {
@@ -46,7 +47,7 @@ void StoreProperty(TCustomParam& variable, const TPropValue& value) {
 TPropValue GetProperty(TRuvoObject& object, int id) {
     if (id < 0 || id >= kPropertyCount) throw ERuvoError::FromUtf8("GetPropエラー");
     const TPropertyMap::TRow& row = object.Properties().Row(id);
-    return row.get ? row.get(object) : DefaultOf(id);
+    return row.get ? row.get(object) : DefaultProperty(id);
 }
 
 void SetProperty(TRuvoObject& object, int id, const TPropValue& value) {

@@ -22,6 +22,10 @@ using TPropValue = std::variant<int32_t, Real, bool, std::string>;
 
 // A holder's value read as the type of property id (its conversions are the variables' own).
 TPropValue ReadAsProperty(const TCustomParam& value, int id);
+// What a class that does not answer property id reads (0, false, "", 256 for the zooms, 0xFFFFFF for
+// the colour), and what the object-creating commands apply when its expression yields nothing.
+TPropValue DefaultProperty(int id);
+TPropValue CreationDefault(int id);
 // Stores a property value into a variable through the variable's setter of the value's type.
 void StoreProperty(TCustomParam& variable, const TPropValue& value);
 

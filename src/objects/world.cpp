@@ -17,7 +17,6 @@ namespace {
 
 const std::string kOtherScreen(1, kInternalMark);
 constexpr std::string_view kAutoPrefix = "object";
-constexpr int32_t kMaxSide = 16384;
 
 // The counter of an automatic name ("object12" → 12), or -1 for any other name.
 int AutoNameCounter(std::string_view name) {
@@ -86,7 +85,7 @@ void TRuvoBaseList::Reset() {
 
 void TRuvoBaseList::SetSize(int32_t width, int32_t height) {
     width_ = std::clamp(width, 1, kMaxSide);
-    height_ = std::clamp(height, 1, kMaxSide);
+    height_ = static_cast<int32_t>(std::clamp<int64_t>(height, 1, std::min<int64_t>(kMaxSide, kMaxPixels / width_)));
     surface_.SetSize(width_, height_, 32);
     surface_.Clear(0);
     for (auto& screen : screens_) screen->Resize(width_, height_);

@@ -55,7 +55,12 @@ public:
     bool InTransition() const noexcept { return inTransition_; }
     int32_t Width() const noexcept { return width_; }
     int32_t Height() const noexcept { return height_; }
-    // The composition surface and both screens take the size (each side at least 1, at most 16384).
+    // The largest world: a side of at most kMaxSide pixels and at most kMaxPixels in all (each of the
+    // three surfaces holds 4 bytes a pixel).
+    static constexpr int32_t kMaxSide = 16384;
+    static constexpr int64_t kMaxPixels = int64_t{4096} * 4096;
+    // The composition surface and both screens take the size, brought within the limits (each side at
+    // least 1; a height that would pass kMaxPixels is cut).
     void SetSize(int32_t width, int32_t height);
     // What the presenter shows: the front screen's picture.
     TDIBX& Surface() noexcept { return surface_; }

@@ -44,6 +44,10 @@ void TRuvoBaseList::Sync(TSerializer& s) {
     s.Int(height);
     s.Int(active);
     if (s.Loading()) {
+        // A size the running game could not have had is damage, not something to allocate.
+        if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide || int64_t{width} * height > kMaxPixels)
+            throw std::move(TSerializer::Damaged().AddContext("a screen of " + std::to_string(width) + " x " +
+                                                               std::to_string(height)));
         SetSize(width, height);
         active_ = active != 0 ? 1 : 0;
     }

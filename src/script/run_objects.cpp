@@ -99,16 +99,6 @@ bool AppliedAtCreation(int id) {
     }
 }
 
-TPropValue CreationDefault(int id) {
-    const TPropertyInfo& info = *PropertyInfo(id);
-    switch (info.type) {
-    case TValueType::Real: return Real(0);
-    case TValueType::Flag: return info.creationDefault != 0;
-    case TValueType::String: return std::string();
-    default: return info.creationDefault;
-    }
-}
-
 std::string EvaluateStr(TRunContext& ctx, TExpression& e) {
     const TCustomParam* v = ctx.Evaluate(e);
     return v ? v->AsStr() : std::string();
@@ -163,6 +153,12 @@ void MoveChildren(TRuvoControl& from, TRuvoControl& to, const TNameTest& takesPa
     const std::vector<TRuvoControl*> children = from.Children();
     for (auto it = children.rbegin(); it != children.rend(); ++it)
         if (takesPart(**it)) (*it)->SetParent(&to);
+}
+
+// The cabinet a SaveCabinet or LoadCabinet names in its PR_NAME expression.
+std::string CabinetName(TRunContext& ctx, TComCabinet& command) {
+    TExpression* e = command.Property(PR_NAME);
+    return e ? EvaluateStr(ctx, *e) : std::string();
 }
 
 TRuvoControl* CabinetNamed(TRuvoBaseList& world, const std::string& name) {
@@ -260,8 +256,7 @@ void ExecSaveCabinet(TCommand& c, TRunContext& ctx) {
     ++ctx.Interpreter->Index;
     if (!ctx.World) return;
     TRuvoBaseList& world = *ctx.World;
-    TExpression* nameExpr = command.Property(PR_NAME);
-    const std::string name = nameExpr ? EvaluateStr(ctx, *nameExpr) : std::string();
+    const std::string name = CabinetName(ctx, command);
     const TNameTest takesPart(ctx, command);
     TRuvoControl* cabinet = CabinetNamed(world, name);
     if (!cabinet) {
@@ -278,9 +273,7 @@ void ExecLoadCabinet(TCommand& c, TRunContext& ctx) {
     ++ctx.Interpreter->Index;
     if (!ctx.World) return;
     TRuvoBaseList& world = *ctx.World;
-    TExpression* nameExpr = command.Property(PR_NAME);
-    const std::string name = nameExpr ? EvaluateStr(ctx, *nameExpr) : std::string();
-    TRuvoControl* cabinet = CabinetNamed(world, name);
+    TRuvoControl* cabinet = CabinetNamed(world, CabinetName(ctx, command));
     if (!cabinet) return;
     MoveChildren(*cabinet, world.BackScreen(), TNameTest(ctx, command));
     if (cabinet->Children().empty()) world.ScheduleDelete(*cabinet);

@@ -291,7 +291,9 @@ TEST_F(Input, AHeldKeyRepeatsAfter300MsThenEvery50) {
         Frame();
         for (const std::string& e : Events()) {
             if (e == "b:146") repeats.push_back(frame);
-            if (frame > 0) EXPECT_NE(e, "b:144") << "at frame " << frame;  // only the first frame has the press
+            if (frame > 0) {
+                EXPECT_NE(e, "b:144") << "at frame " << frame;  // only the first frame has the press
+            }
         }
         if (Var("@KeyRepeat[65]") == "TRUE") pulses.push_back(frame);
         if (frame == 0) {

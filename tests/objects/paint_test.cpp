@@ -214,6 +214,9 @@ TEST_F(Paint, AResizedWorldIsPaintedWhole) {
     world.SetSize(-5, 1 << 30);  // kept within 1 .. 16384
     EXPECT_EQ(world.Width(), 1);
     EXPECT_EQ(world.Height(), 16384);
+    world.SetSize(16384, 16384);  // and within 4096 x 4096 pixels in all
+    EXPECT_EQ(world.Width(), 16384);
+    EXPECT_EQ(world.Height(), 1024);
 }
 
 } // namespace

@@ -248,6 +248,12 @@ TEST_F(Damaged, CountsAndLengthsBeyondTheDataAreRefused) {
         PutInt(bytes, kScreenCount, count);
         ExpectRefused(bytes, "child count " + std::to_string(count));
     }
+    for (const auto& [w, h] : std::vector<std::pair<int32_t, int32_t>>{{0, 10}, {10, -1}, {16385, 1}, {8192, 8192}}) {
+        std::string bytes = good;
+        PutInt(bytes, 0, w);
+        PutInt(bytes, 4, h);
+        ExpectRefused(bytes, "screen size");
+    }
     std::string longName = good;
     PutInt(longName, kBoxType + 1, INT32_MAX);  // the box's name
     ExpectRefused(longName, "name length");

@@ -16,11 +16,11 @@
 #include "params/exprbuild.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
-#include "script/services.hpp"
+#include "script/quietservices.hpp"
 
 namespace ruvo::testing {
 
-class WorldFixture : public ::testing::Test, protected TPlayerServices {
+class WorldFixture : public ::testing::Test, protected TQuietServices {
 public:
     static constexpr int kWidth = 200, kHeight = 150;
 
@@ -71,20 +71,10 @@ protected:
         return parser.Result() ? SjisToUtf8(parser.Result()->AsStr()) : "(none)";
     }
 
-    // TPlayerServices
-    int32_t GameClock() const override { return clock; }
-    int32_t FrameTime() const override { return frameTime; }
-    bool Terminating() const override { return false; }
-    void SetTerminating(bool) override {}
-    void Terminate() override {}
-    void ShowWarning(const std::string&) override {}
-    IDiscPrompt& DiscPrompt() override { throw std::logic_error("no discs here"); }
-    void SetTitle(const std::string&) override {}
+    // TPlayerServices: the pointer's moves and shapes are kept.
     void MovePointer(int x, int y) override { warps.push_back({x, y}); }
     void ShowCursorFile(const std::string& file) override { cursors.push_back(file); }
 
-    int32_t clock = 0;
-    int32_t frameTime = 16;
     std::vector<std::pair<int, int>> warps;
     std::vector<std::string> cursors;
     TParamCollection vars;
