@@ -21,6 +21,15 @@ protected:
             if (e.ends_with(":148") || e.ends_with(":149")) out.push_back(e);
         return out;
     }
+    // A box with every handler that has the key focus, its first events handled.
+    TRuvoBox& FocusedBox() {
+        TRuvoBox& b = Box("b", 0, 0, 10, 10);
+        HandleEverything(b);
+        SetProperty(b, PR_HANDLEKEY, 1);
+        Frame();
+        HandleAll();
+        return b;
+    }
     std::vector<std::string> Codes() {
         std::vector<std::string> out = Events();
         HandleAll();
@@ -279,11 +288,7 @@ TEST_F(Input, ClickingAControlThatTakesKeysGivesItTheFocus) {
 }
 
 TEST_F(Input, AHeldKeyRepeatsAfter300MsThenEvery50) {
-    TRuvoBox& b = Box("b", 0, 0, 10, 10);
-    HandleEverything(b);
-    SetProperty(b, PR_HANDLEKEY, 1);
-    Frame();
-    HandleAll();
+    FocusedBox();
     world.KeyDown(65, false);
     std::vector<int> repeats, pulses;
     for (int frame = 0; frame < 40; ++frame) {
@@ -317,11 +322,7 @@ TEST_F(Input, AHeldKeyRepeatsAfter300MsThenEvery50) {
 }
 
 TEST_F(Input, ARepeatStillQueuedBlocksTheNext) {
-    TRuvoBox& b = Box("b", 0, 0, 10, 10);
-    HandleEverything(b);
-    SetProperty(b, PR_HANDLEKEY, 1);
-    Frame();
-    HandleAll();
+    FocusedBox();
     world.KeyDown(13, false);
     int repeats = 0;
     for (int frame = 0; frame < 60; ++frame) Frame();
