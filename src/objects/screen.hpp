@@ -22,8 +22,9 @@ public:
     bool IsScreen() const override { return true; }
     TRuvoBase* GetBase() const override { return const_cast<TRuvoBase*>(this); }
     bool GetVisible() const override { return OwnVisible; }
-    // Screens have no parent.
+    // Screens have no parent and keep their internal names.
     void SetParent(TRuvoControl*) override {}
+    void SetName(const std::string&) override {}
     bool NeedsAutoName() const override { return false; }
     // The colour over the dirty rectangle, then the children.
     void Paint() override;

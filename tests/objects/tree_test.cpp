@@ -162,6 +162,8 @@ TEST_F(Tree, ScreensAreFoundByTheirInternalNamesAndNeverDeleted) {
     EXPECT_EQ(world.FindParent("\x01" "BASE0"), &world.Screen(0));  // screens by number
     EXPECT_EQ(world.FindParent("\x01" "BASE1"), &world.Screen(1));
     EXPECT_EQ(world.FindParent("\x01"), &world.Screen(0));
+    SetProperty(world.Screen(0), PR_NAME, std::string("renamed"));
+    EXPECT_EQ(world.Screen(0).Name, "\x01" "BASE0");
     world.ScheduleDelete(world.Screen(0));
     world.Destroy(world.Screen(0));
     Frame();
