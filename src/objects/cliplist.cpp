@@ -13,16 +13,17 @@ bool Close(const TRect& a, const TRect& b) noexcept {
            int64_t{a.Top} - b.Bottom <= d;
 }
 
-bool Holds(const TRect& outer, const TRect& inner) noexcept {
-    return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right &&
-           inner.Bottom <= outer.Bottom;
-}
-
-TRect Union(const TRect& a, const TRect& b) noexcept {
+// Both rectangles are non-empty here.
+TRect Hull(const TRect& a, const TRect& b) noexcept {
     return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
 }
 
 } // namespace
+
+bool Holds(const TRect& outer, const TRect& inner) noexcept {
+    return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right &&
+           inner.Bottom <= outer.Bottom;
+}
 
 void TClipList::Add(TRect r, const TRect& bounds) {
     r = Intersect(r, bounds);
@@ -33,7 +34,7 @@ void TClipList::Add(TRect r, const TRect& bounds) {
             continue;
         }
         if (Holds(rects_[i], r)) return;
-        r = Union(r, rects_[i]);
+        r = Hull(r, rects_[i]);
         rects_.erase(rects_.begin() + static_cast<std::ptrdiff_t>(i));
         i = 0;  // the union may now be close to rectangles passed before
     }

@@ -7,6 +7,9 @@
 
 namespace ruvo {
 
+// Whether inner lies wholly within outer.
+bool Holds(const TRect& outer, const TRect& inner) noexcept;
+
 class TClipList {
 public:
     // Rectangles within this many pixels of each other are merged.

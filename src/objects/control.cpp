@@ -286,14 +286,6 @@ void TRuvoControl::Invalidate() {
 
 void TRuvoControl::Paint() { PaintChildren(); }
 
-namespace {
-
-bool Holds(const TRect& outer, const TRect& inner) {
-    return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right && inner.Bottom <= outer.Bottom;
-}
-
-} // namespace
-
 std::optional<size_t> TRuvoControl::TopmostCover(const TRect& r) const {
     for (size_t i = children_.size(); i-- > 0;) {
         const TRuvoControl& c = *children_[i];
