@@ -27,10 +27,11 @@ TEST(ClipList, RectanglesWithin20PixelsMergeAndFartherOnesStayApart) {
         list.Add(c.a, kScreen);
         list.Add(c.b, kScreen);
         EXPECT_EQ(list.Rects().size(), c.count) << c.what;
-        if (c.count == 1)
+        if (c.count == 1) {
             EXPECT_EQ(list.Rects()[0], (TRect{std::min(c.a.Left, c.b.Left), std::min(c.a.Top, c.b.Top),
                                                std::max(c.a.Right, c.b.Right), std::max(c.a.Bottom, c.b.Bottom)}))
                 << c.what;
+        }
     }
 }
 
