@@ -3,10 +3,11 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/inputstate.hpp"
 #include "app/locatedata.hpp"
 #include "archive/errors.hpp"
 #include "archive/vrfilemanager.hpp"
+#include "objects/world.hpp"
+#include "objects/worldbindings.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 #include "script/gameproject.hpp"
@@ -40,13 +41,17 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
     vars_ = std::make_unique<TParamCollection>();
     funcs_ = std::make_unique<TSysFuncMan>(*vars_);
     context_ = std::make_unique<TRunContext>(TRunContext{services_, *vars_, *funcs_});
-    input_ = std::make_unique<TInputState>(vars_->SystemVars(), [this](int x, int y) { services_.MovePointer(x, y); });
+    world_ = std::make_unique<TRuvoBaseList>(services_, *vars_);
+    worldBindings_ = std::make_unique<TWorldBindings>(*world_, vars_->SystemVars(), *funcs_);
+    context_->World = world_.get();
     project_ = std::make_unique<TProject>(*context_, *files_, setup_.limits);
 }
 
 TRuntime::~TRuntime() {
     CloseProject();
-    input_.reset();
+    context_->World = nullptr;
+    worldBindings_.reset();
+    world_.reset();
     funcs_.reset();
     vars_.reset();
     files_.reset();
@@ -54,7 +59,7 @@ TRuntime::~TRuntime() {
 
 void TRuntime::CloseProject() { project_.reset(); }
 
-TInputSink& TRuntime::Input() const noexcept { return *input_; }
+TInputSink& TRuntime::Input() const noexcept { return *world_; }
 
 void TRuntime::RegisterDataSources() {
     if (setup_.gameFolders.empty()) {
@@ -86,14 +91,16 @@ void TRuntime::Start() {
     WithContext([&] { return where; }, [&] {
         project_->Load(installed ? std::function<bool()>([this] { return LocateData(); }) : nullptr);
     });
+    world_->SetSize(project_->Settings.ScreenWidth, project_->Settings.ScreenHeight);
 }
 
 void TRuntime::RunScript() {
     deletions_.DeleteAll();
+    world_->ProcessInput();
     project_->CallMan->RunFrame();
 }
 
-void TRuntime::EndFrame() { input_->EndFrame(); }
+void TRuntime::UpdateWorld() { world_->Update(); }
 
 bool TRuntime::ScriptEnded() const {
     const TCallMan& cm = *project_->CallMan;

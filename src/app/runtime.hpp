@@ -1,8 +1,7 @@
 #pragma once
 // The game's player-wide objects: the virtual file manager with the game's data sources, the variables,
-// the system functions, the input (until the display world takes it over) and the project with its
-// interpreter; later the display world, the message history, the read marks, the picture cache and the
-// media. They are created in the start-up order and freed in the shut-down order, and the run context
+// the system functions, the display world (which takes the window's input) and the project with its
+// interpreter; later the message history, the read marks, the picture cache and the media. They are created in the start-up order and freed in the shut-down order, and the run context
 // that the commands reach them through is kept up to date as they come and go. The player (player.hpp)
 // keeps the platform, the window, the clock and the frame loop, and drives the runtime frame by frame.
 #include <filesystem>
@@ -16,13 +15,14 @@ namespace ruvo {
 
 class TDeletionList;
 class TInputSink;
-class TInputState;
 class TLocatePrompts;
 class TParamCollection;
 class TPlayerServices;
 class TProject;
+class TRuvoBaseList;
 class TSysFuncMan;
 class TVrFileManager;
+class TWorldBindings;
 struct TRunContext;
 
 struct TRuntimeSetup {
@@ -34,22 +34,24 @@ struct TRuntimeSetup {
 class TRuntime {
 public:
     // Creates, in order: the virtual file manager with the memory-file collection and the game's data
-    // sources, the variables, the system functions, the input, and the project (not read yet).
+    // sources, the variables, the system functions, the display world, and the project (not read yet).
     // Throws ERuvoError for data sources that cannot be used (a game folder that does not exist, a
     // damaged archive).
     TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompts& prompts, TDeletionList& deletions);
-    // Frees what is left in the shut-down order: the project (running its exit page), the system
-    // functions, the variables, then the virtual file manager.
+    // Frees what is left in the shut-down order: the project (running its exit page), the display world,
+    // the system functions, the variables, then the virtual file manager.
     ~TRuntime();
     TRuntime(const TRuntime&) = delete;
     TRuntime& operator=(const TRuntime&) = delete;
 
-    // Loads the project (locating the game data when no game folder was given); throws EGameStart.
+    // Loads the project (locating the game data when no game folder was given) and gives the world the
+    // project's screen size; throws EGameStart.
     void Start();
-    // The first part of a frame step: temporary files released, then the script runs for one frame.
+    // The first part of a frame step: temporary files released, the input routed to the objects, then
+    // the script runs for one frame.
     void RunScript();
-    // The last part: the frame's input records are cleared.
-    void EndFrame();
+    // After the script: the objects are stepped (motions, timers, idle events, removals).
+    void UpdateWorld();
     // Runs the exit page and frees the project; the variables stay for whoever reads them at the end.
     void CloseProject();
 
@@ -59,6 +61,7 @@ public:
     TParamCollection& Vars() const noexcept { return *vars_; }
     TSysFuncMan& Funcs() const noexcept { return *funcs_; }
     TProject* Project() const noexcept { return project_.get(); }
+    TRuvoBaseList& World() const noexcept { return *world_; }
     TInputSink& Input() const noexcept;
 
 private:
@@ -74,7 +77,8 @@ private:
     std::unique_ptr<TParamCollection> vars_;
     std::unique_ptr<TSysFuncMan> funcs_;
     std::unique_ptr<TRunContext> context_;
-    std::unique_ptr<TInputState> input_;
+    std::unique_ptr<TRuvoBaseList> world_;
+    std::unique_ptr<TWorldBindings> worldBindings_;
     std::unique_ptr<TProject> project_;
 };
 

@@ -9,6 +9,15 @@
 
 namespace ruvo::funcs {
 
+void StoreStrings(TCustomParam& target, const std::vector<std::string>& items) {
+    if (items.empty()) {
+        target.SetStr({});
+        return;
+    }
+    target.SetDims({static_cast<int32_t>(items.size())});
+    for (size_t i = 0; i < items.size(); ++i) target.SetStrAt(static_cast<int>(i), items[i]);
+}
+
 namespace {
 
 // Splits into lines at CR LF, LF or CR; a final line break adds no empty line.
@@ -43,16 +52,6 @@ std::vector<std::string> SplitAt(std::string_view s, std::string_view delims) {
     }
     pieces.push_back(std::move(current));
     return pieces;
-}
-
-// target becomes a one-dimensional array of the strings, or an empty scalar when there are none.
-void StoreStrings(TCustomParam& target, const std::vector<std::string>& items) {
-    if (items.empty()) {
-        target.SetStr({});
-        return;
-    }
-    target.SetDims({static_cast<int32_t>(items.size())});
-    for (size_t i = 0; i < items.size(); ++i) target.SetStrAt(static_cast<int>(i), items[i]);
 }
 
 bool IsMultiDimensional(const TCustomParam& p) { return p.Dims().size() > 1; }

@@ -1,5 +1,5 @@
 // Restarting the script (PCReset, Reset) and ending the player (Terminate).
-#include "objects/timerlist.hpp"
+#include "objects/world.hpp"
 #include "params/varset.hpp"
 #include "script/callman.hpp"
 #include "script/commandrun.hpp"
@@ -14,7 +14,7 @@ void ExecPCReset(TCommand& c, TRunContext& ctx) {
     TCallMan& cm = *ctx.Interpreter;
     TStackList& stack = cm.Stack;
     ctx.Vars.DeleteFrame(stack.Count());
-    TScriptWorld* world = ctx.World;
+    TRuvoBaseList* world = ctx.World;
     if (command.ClearAll) {
         for (int i = stack.Count() - 1; i >= 0; --i) {
             ctx.Vars.DeleteFrame(i);
@@ -53,10 +53,11 @@ void ExecPCReset(TCommand& c, TRunContext& ctx) {
     if (world) world->Events().RemoveRunning();
 }
 
-// Clears the game, then starts again at the record's page and index. The display world, the data tables
-// and the message history are cleared here too, each by its own entry of the context, once they exist.
+// Clears the game, then starts again at the record's page and index. The data tables and the message
+// history are cleared here too, each by its own entry of the context, once they exist.
 void ExecReset(TCommand& c, TRunContext& ctx) {
     auto& command = static_cast<TComReset&>(c);
+    if (ctx.World) ctx.World->Reset();
     ctx.Vars.Reset();
     TCallMan& cm = *ctx.Interpreter;
     cm.ResetTo(command.PageName);

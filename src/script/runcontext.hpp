@@ -6,8 +6,6 @@
 // data tables, media) get their entries here.
 #include <string_view>
 
-#include "objects/registry.hpp"
-
 namespace ruvo {
 
 class TCallMan;
@@ -16,14 +14,8 @@ class TParamCollection;
 class TRuvoParser;
 class TPlayerServices;
 class TProject;
+class TRuvoBaseList;
 class TSysFuncMan;
-class TTimerList;
-
-// The display world as the script sees it: the registry and the queue of script events.
-class TScriptWorld : public TObjectRegistry {
-public:
-    virtual TTimerList& Events() = 0;
-};
 
 struct TRunContext {
     TPlayerServices& Services;
@@ -31,7 +23,7 @@ struct TRunContext {
     TSysFuncMan& Funcs;
     TCallMan* Interpreter = nullptr;  // set by the interpreter while it exists
     TProject* Project = nullptr;      // set by the project while it exists
-    TScriptWorld* World = nullptr;    // null until the display world exists
+    TRuvoBaseList* World = nullptr;   // null until the display world exists
 
     // Whether the game file can be used now (the project's check, which may ask for a disc); false
     // without a project.

@@ -115,6 +115,7 @@ TEST(Docs, EveryGameSourceBlockBuilds) {
     const std::map<std::string, std::map<std::string, std::string>> expected = {
         {"calls", {{"sum", "9"}, {"label", "big: 9"}}},
         {"first", {{"visits", "1"}}},
+        {"boxes", {{"ticks", "3"}, {"arrived", "200"}, {"clicks", "0"}}},
     };
     EXPECT_EQ(games.size(), expected.size());
     for (const auto& [name, files] : games) {
