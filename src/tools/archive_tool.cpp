@@ -96,15 +96,6 @@ int List(const std::vector<std::string>& rest) {
     return 0;
 }
 
-// Where an entry goes under dir; throws for names that would leave it.
-fs::path TargetPath(const fs::path& dir, const std::string& name) {
-    const std::vector<std::string> parts = SplitGamePath(name);
-    if (parts.empty()) throw std::runtime_error("the entry has no file name");
-    fs::path path = dir;
-    for (const std::string& part : parts) path /= SjisToUtf8Lossy(part);
-    return path;
-}
-
 void WriteBytes(std::FILE* f, TMemoryStream& content, const std::string& where) {
     const size_t n = static_cast<size_t>(content.Size());
     if (n > 0 && std::fwrite(content.Memory(), 1, n, f) != n) throw std::runtime_error("cannot write " + where);
@@ -142,7 +133,7 @@ int Extract(const ParsedArgs& a) {
     for (const TVrFile* e : chosen) {
         const std::string shown = SjisToUtf8Lossy(e->Name());
         try {
-            const fs::path target = TargetPath(dir, e->Name());
+            const fs::path target = PathUnder(dir, e->Name());
             archive.ReadEntry(*e, content);
             fs::create_directories(target.parent_path());
             std::FILE* f = std::fopen(target.c_str(), "wb");
@@ -192,6 +183,9 @@ int Pack(const ParsedArgs& a) {
             if (!name.empty()) name += '\\';
             name += NameFromUtf8(part.string());
         }
+        // Names the extractor could not give back as a file of their own are refused, not stored.
+        if (auto fault = NewGameNameFault(name))
+            return Failure(it->path().string() + ": cannot be an entry (" + *fault + ")");
         files.emplace_back(std::move(name), it->path());
     }
     if (ec) return Failure("cannot read " + dir.string() + ": " + ec.message());
