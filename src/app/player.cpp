@@ -73,7 +73,10 @@ void TPlayer::StartUp() {
         trace_ = std::fopen(options_.traceFile.c_str(), "wb");
         if (!trace_) throw std::runtime_error("cannot write the trace file " + options_.traceFile.string());
     }
-    files_ = std::make_unique<TVrFileManager>(deletions_, std::make_unique<TMountTableDiscRoots>());
+    runFolder_ = std::make_unique<TRunFolder>();
+    if (!runFolder_->Problem().empty())
+        std::fprintf(stderr, "ruvoplay: %s; archive entries cannot be copied to files\n", runFolder_->Problem().c_str());
+    files_ = std::make_unique<TVrFileManager>(deletions_, std::make_unique<TMountTableDiscRoots>(), runFolder_->Path());
     files_->AddArchive({});  // the memory-file collection comes first
     RegisterDataSources();
     vars_ = std::make_unique<TParamCollection>(static_cast<TSystemState&>(*this));
@@ -113,6 +116,7 @@ void TPlayer::ShutDown() {
     vars_.reset();
     files_.reset();
     deletions_.DeleteAll();
+    runFolder_.reset();
 }
 
 bool TPlayer::LocateData() {

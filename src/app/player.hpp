@@ -13,6 +13,7 @@
 #include "app/options.hpp"
 #include "archive/deletionlist.hpp"
 #include "archive/discs.hpp"
+#include "archive/runfolder.hpp"
 #include "graphics/dibx.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/sysstate.hpp"
@@ -123,6 +124,7 @@ private:
     TInputState input_;
     std::FILE* trace_ = nullptr;
     TDeletionList deletions_;
+    std::unique_ptr<TRunFolder> runFolder_;  // temporary copies; outlives the file manager and its deletions
     std::unique_ptr<TVrFileManager> files_;
     std::unique_ptr<TParamCollection> vars_;
     std::unique_ptr<TSysFuncMan> funcs_;
