@@ -13,17 +13,6 @@ namespace {
 
 using namespace ruvo;
 
-class BenchHost : public TScriptHost {
-public:
-    bool FileAvailable(std::string_view) override { return true; }
-    int32_t GameClock() const override { return 0; }
-    int32_t FrameTime() const override { return 16; }
-    bool Terminating() const override { return false; }
-    void Terminate() override {}
-    TScriptWorld* World() const override { return nullptr; }
-    void ResetGameState() override {}
-};
-
 void BM_TightLoop(benchmark::State& state) {
     const int iterations = static_cast<int>(state.range(0));
     const std::string source = "WhileInit i = 0\n"
@@ -34,7 +23,7 @@ void BM_TightLoop(benchmark::State& state) {
     TParamCollection vars(system);
     TSysFuncHost funcHost;
     TSysFuncMan funcs(vars, funcHost);
-    BenchHost host;
+    TDetachedScriptHost host;
     vars.Declare("i", 1, TVarScope::Global);
     vars.Declare("total", 1, TVarScope::Global);
     TCallMan cm(host, vars, funcs, [&](const std::string& name) {

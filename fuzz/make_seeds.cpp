@@ -14,24 +14,22 @@
 #include "archive/vrfiles.hpp"
 #include "graphics/bmpfile.hpp"
 #include "params/exprbuild.hpp"
-#include "params/sysfuncs.hpp"
-#include "params/sysstate.hpp"
 #include "params/varset.hpp"
-#include "script/callman.hpp"
 #include "script/project.hpp"
-#include "script/scripthost.hpp"
 #include "tools/commands.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/projectsource.hpp"
+
+#include "fuzz_support.hpp"
 
 using namespace ruvo;
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path gCorpus;
+using fuzz::Bytes;
 
-std::string Bytes(TMemoryStream& s) { return std::string(reinterpret_cast<const char*>(s.Memory()), size_t(s.Size())); }
+fs::path gCorpus;
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -218,28 +216,11 @@ void VarsetSeeds() {
         Seed("varset", "game-v" + std::to_string(version), std::string(1, char(1 + 2 * (version - 107))) + Bytes(game));
 }
 
-class Host final : public TScriptHost {
-public:
-    bool FileAvailable(std::string_view) override { return true; }
-    int32_t GameClock() const override { return 0; }
-    int32_t FrameTime() const override { return 16; }
-    bool Terminating() const override { return false; }
-    void Terminate() override {}
-    TScriptWorld* World() const override { return nullptr; }
-    void ResetGameState() override {}
-};
-
 // The interpreter stopped at each command of the every-command page that keeps a state, in a call.
 void CallManSeeds(TPage& page) {
     const std::string pageBytes = PageBytes(page);
-    Host host;
-    TSystemState system;
-    TParamCollection vars(system);
-    TSysFuncHost funcHost;
-    TSysFuncMan funcs(vars, funcHost);
-    TCallMan interpreter(host, vars, funcs, [&](const std::string&) {
-        return std::make_unique<TMemoryStream>(std::vector<uint8_t>(pageBytes.begin(), pageBytes.end()));
-    });
+    fuzz::TInterpreter rig(pageBytes);
+    TCallMan& interpreter = rig.interpreter;
     interpreter.CurrentPage = interpreter.GetPage("main.rsb");
     interpreter.Args = {"1", "two"};
     TStack& frame = interpreter.Stack.Push();

@@ -39,4 +39,17 @@ public:
     virtual void Trace(std::string_view) {}
 };
 
+// A host without a player around it (benchmarks, fuzzing): every file is there, the clock stands at 0,
+// there is no display world, and closing is ignored.
+class TDetachedScriptHost final : public TScriptHost {
+public:
+    bool FileAvailable(std::string_view) override { return true; }
+    int32_t GameClock() const override { return 0; }
+    int32_t FrameTime() const override { return 16; }
+    bool Terminating() const override { return false; }
+    void Terminate() override {}
+    TScriptWorld* World() const override { return nullptr; }
+    void ResetGameState() override {}
+};
+
 } // namespace ruvo
