@@ -51,12 +51,12 @@ std::vector<std::string> SplitGamePath(std::string_view name) {
 std::optional<std::string> NewGameNameFault(std::string_view name) {
     if (name.empty()) return "the name is empty";
     if (HasControlBytes(name)) return "the name holds control bytes";
-    std::string_view part;
     size_t partStart = 0;
     for (size_t i = 0; i <= name.size();) {
-        const size_t n = i < name.size() ? CharLength(name, i) : 1;
-        if (i == name.size() || (n == 1 && (name[i] == '\\' || name[i] == '/'))) {
-            part = name.substr(partStart, i - partStart);
+        const bool end = i == name.size();
+        const size_t n = end ? 1 : CharLength(name, i);
+        if (end || (n == 1 && (name[i] == '\\' || name[i] == '/'))) {
+            const std::string_view part = name.substr(partStart, i - partStart);
             if (part.empty()) return "the name has an empty part";
             if (part == "." || part == "..") return "the name has a \"" + std::string(part) + "\" part";
             partStart = i + 1;
