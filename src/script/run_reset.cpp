@@ -21,7 +21,7 @@ void ExecPCReset(TCommand& c, TRunContext& ctx) {
             TStack& f = stack[i];
             if (f.Sender || !f.Started || f.PageName.empty()) continue;
             TPage* page = cm.GetPage(f.PageName);
-            if (f.Index >= 0 && f.Index < page->Count()) page->Items(f.Index)->Abort();
+            if (f.Index >= 0 && f.Index < page->Count()) page->Items(f.Index)->Abort(ctx);
         }
         cm.ResetTo(command.PageName);
         cm.Index = command.Index;
