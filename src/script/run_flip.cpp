@@ -120,17 +120,24 @@ void ExecFlip(TCommand& c, TRunContext& ctx) {
         return;
     }
     TRuvoBaseList& world = *ctx.World;
+    // Waiting ends the frame whatever the record's continue flag says, or a flip that continues would
+    // run again and again within one frame while no time passes.
     switch (flip.Phase) {
-    case 0: flip.Phase = 1; return;  // the frame the flip began in does not count
+    case 0:  // the frame the flip began in does not count
+        flip.Phase = 1;
+        cm.Cont = false;
+        return;
     case 1:
         flip.StartTime = ctx.Services.GameClock();
         flip.Phase = 2;
+        cm.Cont = false;
         return;
     default: {
         // A transition that no longer exists (a saved game loaded meanwhile) ends the flip too.
         const int32_t elapsed = ctx.Services.GameClock() - flip.StartTime;
         if (flip.Phase == 2 && elapsed < world.TransitionDuration()) {
             world.SetTransitionElapsed(elapsed);
+            cm.Cont = false;
             return;
         }
         FinishFlip(flip, world, false);
