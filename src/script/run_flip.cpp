@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/errors.hpp"
+#include "graphics/picture.hpp"
 #include "objects/screen.hpp"
 #include "objects/snapshot.hpp"
 #include "objects/world.hpp"
@@ -18,6 +20,7 @@
 #include "script/callman.hpp"
 #include "script/commandrun.hpp"
 #include "script/commands.hpp"
+#include "script/gameproject.hpp"
 #include "script/runcontext.hpp"
 #include "script/services.hpp"
 
@@ -58,6 +61,24 @@ void CarryObjects(TRuvoBaseList& world, int32_t mode, const std::vector<std::str
         if (IsListed(child.Name, lists) == (mode == 1)) child.SetParent(&world.BackScreen());
     }
 }
+
+// The rule picture a transition may follow, by its game name: the first frame of the picture. A name
+// the game does not have, or a picture that cannot be read, leaves the transition without one (it then
+// treats the rule as white) rather than holding the script on this line.
+struct TRulePicture {
+    TPicture Picture;
+    std::unique_ptr<TDIBX> Frame;
+
+    TRulePicture(TRunContext& ctx, const std::string& name) {
+        if (name.empty() || !ctx.Project || !ctx.FileAvailable(name)) return;
+        try {
+            Picture = LoadPicture(ctx.Project->Files(), name, static_cast<uint32_t>(ctx.Project->Settings.ImageKey), 32);
+        } catch (const ERuvoError&) {
+            return;
+        }
+        if (Picture.Found && !Picture.Frames.empty()) Frame = Picture.Frames.front().ColourSurface();
+    }
+};
 
 // The front screen's picture as it is now, above everything on it.
 void TakeSnapshot(TRuvoBaseList& world) {
@@ -108,6 +129,9 @@ void BeginFlip(TCommand& c, TRunContext& ctx) {
     TWipeSettings settings{.Type = type, .Duration = std::max(duration.value_or(1), 1), .Reverse = reverse};
     settings.Param0 = EvaluateInt(ctx, flip.Param1);
     settings.Param1 = EvaluateInt(ctx, flip.Param2);
+    const TCustomParam* ruleName = ctx.Evaluate(flip.Text);
+    const TRulePicture rule(ctx, ruleName ? ruleName->AsStr() : std::string());
+    settings.Rule = rule.Frame.get();
     TSysFuncMan& funcs = ctx.Funcs;
     world.SetActive(world.ActiveIndex(), settings, [&funcs](int32_t n) { return funcs.Random(n); }, true, 0);
 }

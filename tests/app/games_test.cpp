@@ -514,6 +514,37 @@ TEST_F(Games, AResetDuringAFlipShowsTheNewSceneAtOnce) {
     EXPECT_EQ(ObjectLines(objects, "bg"), "") << objects;
 }
 
+TEST_F(Games, AFlipFollowsTheRulePictureItNames) {
+    // The rule's left half is white, its right half black: halfway through, the halves differ.
+    TPngPicture rule{320, 240, false, {}, -1};
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) rule.argb.push_back(x < 160 ? 0xFFFFFFFF : 0xFF000000);
+    std::filesystem::create_directories(dir / "src");
+    SavePngArgb(rule, (dir / "src" / "rule.png").string());
+    Source("broken.png", "\x89PNG not really");
+    Project();
+    for (const char* name : {"rule.png", "broken.png", "missing.png"}) {
+        SCOPED_TRACE(name);
+        Source("main.rvs", std::string("BoxNew PR_NAME = \"bg\", PR_WIDTH = 320, PR_HEIGHT = 240, PR_COLOR = $0000FF\n"
+                                       "BoxNew PR_NAME = \"newbg\", PR_PARENT = \"\x01\", PR_WIDTH = 320, PR_HEIGHT = 240, "
+                                       "PR_COLOR = $FF0000\n"
+                                       "Flip 19, 320, text: \"") + name + "\"\nWait\n");
+        const RunResult r = Play("--frames 25 --screenshot-at 11=" + (dir / "half.png").string() + " --screenshot-at 24=" +
+                                 (dir / "end.png").string());
+        ASSERT_EQ(r.exitCode, 0) << r.errors;
+        const TPngPicture half = LoadPngFile(dir / "half.png");
+        const uint32_t left = half.argb[120 * 320 + 10], right = half.argb[120 * 320 + 300];
+        int uniform = 0;
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x) uniform += half.argb[size_t(y) * 320 + x] == (x < 160 ? left : right);
+        EXPECT_EQ(uniform, 320 * 240);
+        EXPECT_EQ(left != right, std::string(name) == "rule.png");  // without a usable rule it is all white
+        TPlainPicture blue(320, 240);
+        blue.Fill(0, 0, 320, 240, 0xFF0000);
+        EXPECT_TRUE(SameAs(dir / "end.png", blue, std::string("rule-end-") + name));
+    }
+}
+
 TEST_F(Games, BoxesReactToClicksHoverAndKeysThroughTheirHandlers) {
     Project("var int clicks = 0\nvar int ins = 0\nvar int outs = 0\nvar int keys = 0\nvar str where = \"\"\n"
             "var int wheel = 0\n");
