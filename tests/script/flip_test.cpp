@@ -23,16 +23,13 @@ class Flip : public InterpreterFixture {
 protected:
     Flip() { world.SetSize(50, 50); }
 
-    // Frames as the player runs them: input, script, update, paint.
-    void Run(int n) {
-        for (int i = 0; i < n && !terminating; ++i) {
-            clock += 16;
-            world.ProcessInput();
-            cm.RunFrame();
-            world.Update();
-            world.Paint();
-        }
+    // A fresh world running a page of its own (a page once loaded stays cached under its name).
+    void Play(const std::string& page, const std::string& source) {
+        world.Reset();
+        Page(page, source);
+        Start(page);
     }
+
     // The names on a screen, in drawing order; the snapshot as "#".
     std::string On(TRuvoBase& screen) {
         std::string out;
@@ -60,10 +57,7 @@ TEST_F(Flip, CarriesTheListedObjectsOrTheOthersAndLeavesASnapshot) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
-        world.Reset();
-        const std::string page = "case" + std::to_string(&c - cases) + ".rsb";
-        Page(page, std::string(kScene) + "Flip 1, 160, " + c.args + "\nWait\n");
-        Start(page);
+        Play("case" + std::to_string(&c - cases) + ".rsb", std::string(kScene) + "Flip 1, 160, " + c.args + "\nWait\n");
         Run(1);
         EXPECT_EQ(On(world.ActiveScreen()), c.front);
         EXPECT_EQ(On(world.BackScreen()), c.back);
@@ -115,10 +109,7 @@ TEST_F(Flip, WithoutTimeOrTransitionItStillFlips) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
-        world.Reset();
-        const std::string page = "case" + std::to_string(&c - cases) + ".rsb";
-        Page(page, std::string(kScene) + "Flip " + c.args + "\nWait\n");
-        Start(page);
+        Play("case" + std::to_string(&c - cases) + ".rsb", std::string(kScene) + "Flip " + c.args + "\nWait\n");
         Run(c.frames - 1);
         EXPECT_EQ(world.ActiveIndex(), 0);
         Run(1);
@@ -166,12 +157,9 @@ TEST_F(Flip, BlocksEventsOnlyWhenAskedAndYieldsInAHandler) {
     Page("tick.rsb", "Calc ticks = ticks + 1\n");
     for (const bool blocks : {true, false}) {
         SCOPED_TRACE(blocks);
-        world.Reset();
         ticks.SetInt(0);
-        const std::string page = blocks ? "blocking.rsb" : "open.rsb";
-        Page(page, std::string("BoxNew PR_NAME = \"t\", PR_ONIDLE = \"tick.rsb\"\n") +
-                       "Flip 1, 200, blocks: " + (blocks ? "TRUE" : "FALSE") + "\nWait\n");
-        Start(page);
+        Play(blocks ? "blocking.rsb" : "open.rsb", std::string("BoxNew PR_NAME = \"t\", PR_ONIDLE = \"tick.rsb\"\n") +
+                                                      "Flip 1, 200, blocks: " + (blocks ? "TRUE" : "FALSE") + "\nWait\n");
         Run(6);
         EXPECT_TRUE(world.InTransition());
         EXPECT_EQ(Var("ticks") == "0", blocks) << Var("ticks");
@@ -193,10 +181,8 @@ TEST_F(Flip, BlocksEventsOnlyWhenAskedAndYieldsInAHandler) {
 TEST_F(Flip, AFlipInProgressWrittenIntoASavedGameFinishesAfterLoading) {
     for (const bool freshCommand : {false, true}) {
         SCOPED_TRACE(freshCommand);
-        world.Reset();
         const std::string page = freshCommand ? "fresh.rsb" : "stale.rsb";
-        Page(page, std::string(kScene) + "Flip 1, 1000, carry: 1, names: [\"mes\"], clear: TRUE, blocks: TRUE\nWait\n");
-        Start(page);
+        Play(page, std::string(kScene) + "Flip 1, 1000, carry: 1, names: [\"mes\"], clear: TRUE, blocks: TRUE\nWait\n");
         Run(5);
         ASSERT_TRUE(world.InTransition());
         TMemoryStream worldBytes, scriptBytes;
