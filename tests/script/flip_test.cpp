@@ -88,7 +88,9 @@ TEST_F(Flip, RunsForItsDurationFromTheFrameAfterItBegan) {
     while (world.InTransition() && frames < 100) {
         Run(1);
         ++frames;
-        if (world.InTransition()) EXPECT_LT(clock - started, 100);
+        if (world.InTransition()) {
+            EXPECT_LT(clock - started, 100);
+        }
     }
     EXPECT_EQ(frames, 7);  // the first frame at or after 100 ms
     EXPECT_EQ(Var("done"), "TRUE");
