@@ -35,8 +35,8 @@ public:
     // write and read nothing.
     virtual void SaveState(TStream&) {}
     virtual void LoadState(TStream&) {}
-    // Ends a running command at once (a reset clearing everything while it runs).
-    virtual void Abort(TRunContext&) {}
+    // Ends a running command at once, when a reset leaves it (everything: the whole game is cleared).
+    virtual void Abort(TRunContext&, bool /*everything*/) {}
     virtual bool Yields() const { return false; }
 
     // The base record, then the class's fields; the page's version decides the guarded ones.
@@ -361,8 +361,9 @@ public:
     bool BlocksEvents() const override { return BlocksEventsState; }
     // An event handler flipping hands the frame back while the flip takes time.
     bool Yields() const override { return LastDuration > 0; }
-    // Shows the new screen at once; with the old screen cleared, cabinets go too (run_flip.cpp).
-    void Abort(TRunContext& context) override;
+    // Shows the new screen at once; when the old screen is cleared in a reset of everything, its
+    // cabinets go too (run_flip.cpp).
+    void Abort(TRunContext& context, bool everything) override;
     void SyncState(TSerializer& s) override;
     TExpression Type, Duration, Reverse, CarryMode;
     TExprList NameLists;

@@ -170,8 +170,8 @@ void ExecFlip(TCommand& c, TRunContext& ctx) {
     }
 }
 
-void TComFlip::Abort(TRunContext& ctx) {
-    if (ctx.World) FinishFlip(*this, *ctx.World, true);
+void TComFlip::Abort(TRunContext& ctx, bool everything) {
+    if (ctx.World) FinishFlip(*this, *ctx.World, everything);
 }
 
 } // namespace ruvo

@@ -154,6 +154,23 @@ TEST_F(Flip, AResetClearingEverythingEndsTheFlipCabinetsAndAll) {
     EXPECT_EQ(Shown(), kNew);
 }
 
+TEST_F(Flip, ARestartOfTheMainFlowUnderAHandlerEndsItsFlipKeepingCabinets) {
+    Page("main.rsb", std::string(kScene) +
+                         "BoxNew PR_NAME = \"kept\", PR_PARENT = \"\x01\"\n"
+                         "SaveCabinet PR_NAME = \"cab\", FALSE, [\"kept\"]\n"
+                         "BoxNew PR_NAME = \"ticker\", PR_PARENT = \"\x01\", PR_ONIDLE = \"restart.rsb\"\n"
+                         "Flip 1, 5000, carry: 1, names: [\"mes\"], clear: TRUE\nWait\n");
+    Page("restart.rsb", "ObjDel \"ticker\"\nPCReset \"after.rsb\", 0, 0\n");
+    Page("after.rsb", "Wait\n");
+    Start();
+    Run(5);
+    EXPECT_EQ(cm.CurrentPage->FileName, "after.rsb");
+    EXPECT_EQ(world.ActiveIndex(), 1);
+    EXPECT_FALSE(world.InTransition());
+    EXPECT_EQ(On(world.Screen(0)), "cab");
+    EXPECT_EQ(Shown(), kNew);
+}
+
 TEST_F(Flip, BlocksEventsOnlyWhenAskedAndYieldsInAHandler) {
     TCustomParam& ticks = Global("ticks", 1);
     Page("tick.rsb", "Calc ticks = ticks + 1\n");
