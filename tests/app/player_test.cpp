@@ -8,6 +8,8 @@
 #include <utility>
 
 #include "app/player.hpp"
+#include "graphics/iconfile.hpp"
+#include "graphics/surfaceops.hpp"
 #include "platform/headless.hpp"
 #include "support/tempdir.hpp"
 #include "tools/commands.hpp"
@@ -109,12 +111,44 @@ TEST_F(Player, OnlyWhatChangedIsPresented) {
     EXPECT_EQ(platform->Picture()[15 * 320 + 15], 0u);
 }
 
-TEST_F(Player, CursorsAreAskedOfThePlatformAndShowTheArrowForNow) {
+TEST_F(Player, CursorFilesTheGameLacksShowTheArrow) {
     Play("BoxNew PR_NAME = \"b\", PR_WIDTH = 20, PR_HEIGHT = 20, PR_CURSOR = \"hand.cur\"\n"
          "Wait\n",
          "3 move 5 5\n5 move 100 100\n", 10);
-    EXPECT_EQ(platform->cursors, (std::vector<bool>{true, true}));  // the hand, then back to the arrow
+    EXPECT_EQ(platform->cursors, (std::vector<bool>{true, true}));  // the missing hand, then the arrow again
     EXPECT_TRUE(platform->ArrowCursor());
+}
+
+TEST_F(Player, CursorFilesOfTheGameBecomeThePointer) {
+    // A 32 × 32 cursor: red, opaque in its left half, pointing at (3, 5).
+    TIconImage image;
+    image.Picture = NewStorage(32, 32, 32);
+    FillStorage(*image.Picture, 0xFF0000);
+    image.Mask = NewStorage(32, 32, 8);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) SetStoragePixel(*image.Mask, x, y, x < 16 ? 255 : 0);
+    image.WithAlpha = true;
+    image.HotSpotX = 3;
+    image.HotSpotY = 5;
+    const std::vector<uint8_t> cur = WriteIcon(std::span(&image, 1), true);
+    WriteFile(dir / "src" / "hand.cur", std::string(cur.begin(), cur.end()));
+    WriteFile(dir / "src" / "broken.cur", "not a cursor");
+    // Over the box its cursor; elsewhere the game's default, then none again; a broken file is the arrow.
+    Play("BoxNew PR_NAME = \"b\", PR_WIDTH = 20, PR_HEIGHT = 20, PR_CURSOR = \"hand.cur\"\n"
+         "BoxNew PR_NAME = \"c\", PR_LEFT = 50, PR_WIDTH = 20, PR_HEIGHT = 20, PR_CURSOR = \"broken.cur\"\n"
+         "Wait\n",
+         "3 move 5 5\n", 10);
+    EXPECT_EQ(platform->cursors, (std::vector<bool>{false}));
+    const auto& shape = platform->Cursor();
+    ASSERT_EQ(shape.width, 32);
+    EXPECT_EQ(shape.hotX, 3);
+    EXPECT_EQ(shape.hotY, 5);
+    EXPECT_EQ(shape.pixels[10 * 32 + 4], 0xFFFF0000u);
+    EXPECT_EQ(shape.pixels[10 * 32 + 20] >> 24, 0u);
+    Play("BoxNew PR_NAME = \"c\", PR_LEFT = 50, PR_WIDTH = 20, PR_HEIGHT = 20, PR_CURSOR = \"broken.cur\"\n"
+         "Wait\n",
+         "3 move 55 5\n", 10);
+    EXPECT_EQ(platform->cursors, (std::vector<bool>{true}));
 }
 
 TEST_F(Player, FontListsComeFromThePlatformOnceEach) {
