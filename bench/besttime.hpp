@@ -29,4 +29,16 @@ inline double MemcpyNs(size_t bytes) {
     return BestNs([&] { std::memcpy(b.data(), a.data(), bytes); }, 2000);
 }
 
+// Times fn once per iteration and reports its best time against the reference time of a memcpy
+// (counters best_ms, memcpy_ms and x_memcpy); the best time in ns.
+template <class Fn>
+double ReportAgainstMemcpy(benchmark::State& state, double memcpyNs, Fn&& fn) {
+    double best = 1e30;
+    for (auto _ : state) best = std::min(best, BestNs(fn, 1));
+    state.counters["best_ms"] = best / 1e6;
+    state.counters["memcpy_ms"] = memcpyNs / 1e6;
+    state.counters["x_memcpy"] = best / memcpyNs;
+    return best;
+}
+
 } // namespace ruvo::bench

@@ -67,12 +67,7 @@ double MemcpyNs() {
 
 template <class Fn>
 double Run(benchmark::State& state, Fn fn) {
-    double best = 1e30;
-    for (auto _ : state) best = std::min(best, BestNs(fn, 1));
-    state.counters["best_ms"] = best / 1e6;
-    state.counters["memcpy_ms"] = MemcpyNs() / 1e6;
-    state.counters["x_memcpy"] = best / MemcpyNs();
-    return best;
+    return bench::ReportAgainstMemcpy(state, MemcpyNs(), fn);
 }
 
 // Painting the whole scene.

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/locatedata.hpp"
+#include "app/savescreen.hpp"
 #include "archive/errors.hpp"
 #include "archive/vrfilemanager.hpp"
 #include "graphics/picturecache.hpp"
@@ -52,6 +53,7 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
         return e.Result() ? e.Result()->AsInt() : 0;
     });
     worldBindings_ = std::make_unique<TWorldBindings>(*world_, vars_->SystemVars(), *funcs_);
+    RegisterSaveScreen(*funcs_, *world_, *files_, *pictures_);
     context_->World = world_.get();
     project_ = std::make_unique<TProject>(*context_, *files_, setup_.limits);
 }
@@ -59,6 +61,7 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
 TRuntime::~TRuntime() {
     CloseProject();
     context_->World = nullptr;
+    funcs_->Unregister(sfSaveScreen);
     worldBindings_.reset();
     world_.reset();
     context_->Pictures = nullptr;

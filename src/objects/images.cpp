@@ -90,12 +90,20 @@ void TRuvoCustomImages::SetPaused(bool on) {
     Paused = on;
 }
 
-void TRuvoCustomImages::DropFrames() {
+void TRuvoCustomImages::ShowSource(const std::string& source) {
     Invalidate();
     Index = -1;
     Borrow(nullptr, nullptr, nullptr);
     Frames().Clear();
     FreeMotion();
+    if (IsLayeredImageName(source)) Frames().Load(Owner ? Owner->Pictures() : nullptr, source);
+    if (FrameCount() > 0) GoTo(0);
+    else RecomputeSize();
+}
+
+void TRuvoCustomImages::RestoreFrame(int32_t index, int32_t remaining) {
+    if (index != Index) GoTo(index);
+    Remaining = remaining;
 }
 
 void TRuvoCustomImages::TakeCreationExpression(int id, const TRuvoParser& expression) {
@@ -138,10 +146,7 @@ void TRuvoCustomImages::Sync(TSerializer& s) {
 void TRuvoImages::SetSource(std::string source) {
     if (source == Source) return;
     Source = std::move(source);
-    DropFrames();
-    if (IsLayeredImageName(Source)) frames_.Load(Owner ? Owner->Pictures() : nullptr, Source);
-    if (FrameCount() > 0) GoTo(0);
-    else RecomputeSize();
+    ShowSource(Source);
 }
 
 const TPropertyMap& TRuvoImages::ClassProperties() {
@@ -170,9 +175,7 @@ void TRuvoImages::Sync(TSerializer& s) {
     if (!s.Loading()) return;
     Source.clear();
     SetSource(std::move(source));
-    // The saved frame again, with the time it had left (showing it would add its delay once more).
-    if (index != Index) GoTo(index);
-    Remaining = remaining;
+    RestoreFrame(index, remaining);
 }
 
 } // namespace ruvo

@@ -44,8 +44,12 @@ protected:
     // The frames shown (one list here; buttons keep one per state).
     virtual TRuvoImageList& Frames() = 0;
     const TRuvoImageList& Frames() const { return const_cast<TRuvoCustomImages*>(this)->Frames(); }
-    // Forgets the frames and the frame shown.
-    void DropFrames();
+    // A new source: the frames and the motion go; a layered image gives the frames, and frame 0 is
+    // shown. Other names show nothing.
+    void ShowSource(const std::string& source);
+    // After a saved source was shown again: the saved frame, with the time it had left (showing it
+    // would add its delay once more).
+    void RestoreFrame(int32_t index, int32_t remaining);
     virtual bool Repeats() const = 0;
     virtual bool Scraps() const { return false; }
 };

@@ -82,9 +82,7 @@ void TRuvoTile::Paint() {
 void TRuvoTile::SetSource(std::string source) {
     if (source == Source) return;
     Source = std::move(source);
-    DropFrames();
-    if (IsLayeredImageName(Source)) frames_.Load(Owner ? Owner->Pictures() : nullptr, Source);
-    if (FrameCount() > 0) GoTo(0);
+    ShowSource(Source);
 }
 
 void TRuvoTile::SetScroll(bool vertical, int32_t v) {
@@ -130,8 +128,7 @@ void TRuvoTile::Sync(TSerializer& s) {
     if (!s.Loading()) return;
     Source.clear();
     SetSource(std::move(source));
-    if (index != Index) GoTo(index);
-    Remaining = remaining;
+    RestoreFrame(index, remaining);
 }
 
 } // namespace ruvo

@@ -9,6 +9,7 @@
 
 #include "app/player.hpp"
 #include "graphics/iconfile.hpp"
+#include "graphics/zephframes.hpp"
 #include "graphics/surfaceops.hpp"
 #include "platform/headless.hpp"
 #include "support/tempdir.hpp"
@@ -149,6 +150,40 @@ TEST_F(Player, CursorFilesOfTheGameBecomeThePointer) {
          "Wait\n",
          "3 move 55 5\n", 10);
     EXPECT_EQ(platform->cursors, (std::vector<bool>{true}));
+}
+
+TEST_F(Player, SaveScreenWritesTheScreenAndTheNextShowReadsIt) {
+    auto vars = Play(
+        "VarNew \"ok\", flag, FALSE, 0\nVarNew \"mem\", flag, FALSE, 0\nVarNew \"bad\", int, 0, 0\n"
+        "BoxNew PR_NAME = \"b\", PR_WIDTH = 320, PR_HEIGHT = 240, PR_COLOR = $0000FF\n"
+        "Wait time: 50\n"
+        "Calc ok = SaveScreen(\"shots\\s.zph\", 160, 120)\n"
+        "Calc mem = SaveScreen(\"mem:a.zph\")\n"
+        "Calc bad = SaveScreen(\"s.png\") + SaveScreen(\"..\\up.zph\") + SaveScreen(\"t.zph\", -5)\n"
+        "ImgNew PR_NAME = \"old\", PR_SOURCE = \"mem:a.zph\", PR_WIDTH = 10, PR_PRIORITY = 1\n"
+        "SetProp \"b\", PR_COLOR, $00FF00\n"
+        "Wait time: 50\n"
+        "ObjDel \"old\"\n"
+        "Calc mem = mem & SaveScreen(\"mem:a.zph\")\n"
+        "ImgNew PR_NAME = \"new\", PR_SOURCE = \"mem:a.zph\", PR_LEFT = 100, PR_PRIORITY = 1\n"
+        "SetProp \"b\", PR_COLOR, $000000\n"
+        "Wait time: 50\n"
+        "Terminate\n");
+    EXPECT_EQ(vars["ok"], "TRUE");
+    EXPECT_EQ(vars["mem"], "TRUE");
+    EXPECT_EQ(vars["bad"], "0");
+    // The file: one 24-bit frame of the size asked for, the screen's red.
+    const std::string bytes = ReadFile(dir / "game" / "shots" / "s.zph");
+    TZephFrameList frames;
+    frames.LoadFromBytes(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), false, false);
+    ASSERT_EQ(frames.Frames.size(), 1u);
+    EXPECT_EQ(frames.Frames[0].Width(), 160);
+    EXPECT_EQ(frames.Frames[0].BitCount(), 24);
+    EXPECT_EQ(frames.Frames[0].Picture->Row(60)[3 * 80 + 2], 0xFF);  // red
+    EXPECT_FALSE(std::filesystem::exists(dir / "up.zph"));
+    // The picture saved the second time is the one shown, not the cached first one.
+    EXPECT_EQ(platform->Picture()[10 * 320 + 150], 0x00FF00u);
+    EXPECT_EQ(platform->Picture()[10 * 320 + 50], 0u);
 }
 
 TEST_F(Player, FontListsComeFromThePlatformOnceEach) {
