@@ -35,8 +35,8 @@ constexpr const char* kProjectSource = "project.rvp";
 constexpr const char* kPageSourceExt = ".rvs";
 constexpr const char* kFilmSourceExt = ".rvm";
 constexpr const char* kInstallRecordName = "install.dat";
-// Pictures of the source become layered images: NAME.png is the game's NAME.zph, and a folder NAME.zph
-// of PNG pictures one animation, a frame per picture in name order ("02@250.png": shown 250 ms).
+// Pictures of the source become layered images: NAME.png also gives the game's NAME.zph, and a folder
+// NAME.zph of PNG pictures one animation, a frame per picture in name order ("02@250.png": 250 ms).
 constexpr const char* kLayeredImageExt = ".zph";
 constexpr int32_t kDefaultFrameDelay = 100;
 
@@ -65,11 +65,13 @@ int32_t FrameDelayOf(const fs::path& picture) {
     return std::max(1, std::stoi(digits));
 }
 
-std::string Packed(const std::vector<fs::path>& pictures, uint32_t key) {
+// The pictures as one layered image; frames of an animation take their times from their names.
+std::string Packed(const std::vector<fs::path>& pictures, uint32_t key, bool animation) {
     std::vector<TPackInput> inputs;
     for (const fs::path& p : pictures) {
         const std::string bytes = ReadText(p);
-        inputs.push_back(TPackInput{p.string(), std::vector<uint8_t>(bytes.begin(), bytes.end()), FrameDelayOf(p)});
+        inputs.push_back(TPackInput{p.string(), std::vector<uint8_t>(bytes.begin(), bytes.end()),
+                                    animation ? FrameDelayOf(p) : kDefaultFrameDelay});
     }
     TZephWriteOptions options;
     options.Key = key;
@@ -144,6 +146,7 @@ GameFiles Collect(const fs::path& src, TProjectFile& project, std::vector<TBuild
     std::vector<TBuiltPage> pages;
     std::vector<TLabelRef> labelRefs;
     std::map<fs::path, std::vector<fs::path>> animations;  // folder (relative) → its pictures, in name order
+    std::vector<TBuildWarning> pictureWarnings;
     const uint32_t key = static_cast<uint32_t>(project.ImageKey);
     for (const auto& path : paths) {
         fs::path relative = fs::relative(path, src);
@@ -151,7 +154,14 @@ GameFiles Collect(const fs::path& src, TProjectFile& project, std::vector<TBuild
         if (IsAnimationFrame(relative)) {
             animations[relative.parent_path()].push_back(path);
         } else if (IsPng(relative)) {
-            files.Add(EntryStem(relative.parent_path() / relative.stem()) + kLayeredImageExt, Packed({path}, key), path.string());
+            // Kept as it is too: frame lists and cursors may name the PNG itself.
+            files.Add(EntryStem(relative), ReadText(path), path.string());
+            try {
+                files.Add(EntryStem(relative.parent_path() / relative.stem()) + kLayeredImageExt, Packed({path}, key, false),
+                          path.string());
+            } catch (const ERuvoError& e) {
+                pictureWarnings.push_back({path.string(), 0, std::string("no layered image made of it: ") + e.what()});
+            }
         } else if (path.extension() == kPageSourceExt) {
             std::string name = EntryStem(relative.parent_path() / relative.stem()) + ".rsb";
             TBuiltPage built;
@@ -170,7 +180,7 @@ GameFiles Collect(const fs::path& src, TProjectFile& project, std::vector<TBuild
         }
     }
     for (const auto& [folder, pictures] : animations)
-        files.Add(EntryStem(folder), Packed(pictures, key), (src / folder).string());
+        files.Add(EntryStem(folder), Packed(pictures, key, true), (src / folder).string());
     ResolveLabels(pages, labelRefs);
     for (auto& built : pages) {
         TMemoryStream bytes;
@@ -184,6 +194,7 @@ GameFiles Collect(const fs::path& src, TProjectFile& project, std::vector<TBuild
         throw std::runtime_error(projectPath.string() + ": the exit page " + SjisToUtf8Lossy(project.ExitPage) +
                                  " is not in the game");
     warnings = CheckGame(pages, project, [&](const std::string& name) { return files.Has(name); });
+    warnings.insert(warnings.end(), pictureWarnings.begin(), pictureWarnings.end());
     return files;
 }
 

@@ -160,7 +160,7 @@ TEST_F(Player, SaveScreenWritesTheScreenAndTheNextShowReadsIt) {
         "Calc ok = SaveScreen(\"shots\\s.zph\", 160, 120)\n"
         "Calc mem = SaveScreen(\"mem:a.zph\")\n"
         "Calc bad = SaveScreen(\"s.png\") + SaveScreen(\"..\\up.zph\") + SaveScreen(\"t.zph\", -5)\n"
-        "ImgNew PR_NAME = \"old\", PR_SOURCE = \"mem:a.zph\", PR_WIDTH = 10, PR_PRIORITY = 1\n"
+        "ImgNew PR_NAME = \"old\", PR_SOURCE = \"mem:a.zph\", PR_LEFT = 200, PR_PRIORITY = 1\n"
         "SetProp \"b\", PR_COLOR, $00FF00\n"
         "Wait time: 50\n"
         "ObjDel \"old\"\n"
