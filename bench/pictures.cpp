@@ -65,7 +65,7 @@ struct TBenchGame {
     TQuietServices services;
     TParamCollection vars;
     TDeletionList deletions;
-    TVrFileManager files{deletions, std::make_unique<NoDiscs>()};
+    TVrFileManager files{deletions, std::make_unique<NoDiscs>(), {}};  // memory files only: no temporary copies
     TPictureCache pictures{files, 32};
     TRuvoBaseList world{services, vars};
 
@@ -85,14 +85,9 @@ struct TBenchGame {
     }
 };
 
-double MemcpyNs() {
-    static const double ns = bench::MemcpyNs(size_t(kW) * kH * 4);
-    return ns;
-}
-
 template <class Fn>
 double Run(benchmark::State& state, Fn fn) {
-    return bench::ReportAgainstMemcpy(state, MemcpyNs(), fn);
+    return bench::ReportAgainstMemcpy(state, size_t(kW) * kH * 4, fn);
 }
 
 // A new image showing a picture another object shows already: made, given the source, and gone.

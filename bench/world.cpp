@@ -60,14 +60,9 @@ struct TBenchWorld {
 
 using bench::BestNs;
 
-double MemcpyNs() {
-    static const double ns = bench::MemcpyNs(size_t(kW) * kH * 4);
-    return ns;
-}
-
 template <class Fn>
 double Run(benchmark::State& state, Fn fn) {
-    return bench::ReportAgainstMemcpy(state, MemcpyNs(), fn);
+    return bench::ReportAgainstMemcpy(state, size_t(kW) * kH * 4, fn);
 }
 
 // Painting the whole scene.
