@@ -56,6 +56,9 @@ void TRuvoTile::Paint() {
                 const int64_t y0 = int64_t{rect.Top} - Phase(ScrollYValue, ch);
                 const int64_t firstX = x0 + (visible.Left - x0) / cw * cw - cw;
                 const int64_t firstY = y0 + (visible.Top - y0) / ch * ch - ch;
+                // Cells reach past the tile's edges: the tile's rectangle is the clip while they are drawn.
+                const TRect saved = target->ClipRect;
+                target->ClipRect = visible;
                 for (int64_t y = firstY; y < visible.Bottom; y += ch)
                     for (int64_t x = firstX; x < visible.Right; x += cw)
                         for (const TRect& r0 : *rects) {
@@ -66,6 +69,7 @@ void TRuvoTile::Paint() {
                             DrawPicture(*target, static_cast<int32_t>(dx), static_cast<int32_t>(dy), *picture, r, mask,
                                         Alpha, FlipHValue, FlipVValue);
                         }
+                target->ClipRect = saved;
             } else if (!rects || !plainZoom) {
                 if (mask)
                     target->TileStretchDrawMasked(rect, cw, ch, ZoomXValue, ZoomYValue, *picture, whole, FlipHValue,

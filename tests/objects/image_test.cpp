@@ -321,6 +321,33 @@ TEST_F(ImageObjects, TilesRepeatThePictureShiftedByTheScroll) {
     }
 }
 
+TEST_F(ImageObjects, TileCellsDrawOnlyTheContentRectangles) {
+    TestFrame f{Pattern, nullptr};
+    f.rects = {TRect{0, 0, 3, 2}, TRect{6, 4, 10, 6}};
+    PutPicture("parts.zph", 10, 6, {f});
+    for (const int scroll : {0, 4, -7}) {
+        world.Reset();
+        world.SetSize(kWidth, kHeight);
+        auto& t = static_cast<TRuvoTile&>(*world.CreateByType(20));
+        t.SetParent(&world.ActiveScreen());
+        SetProperty(t, PR_SOURCE, std::string("parts.zph"));
+        t.SetBounds(5, 7, 37, 20);
+        SetProperty(t, PR_DISTANCEX, 12);
+        SetProperty(t, PR_SCROLLX, scroll);
+        Frame();
+        // Cells 12 × 6 at the scroll's phase; in each only the two rectangles, cut to the tile.
+        std::vector<uint32_t> expected = Blank();
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 37; ++x) {
+                const int cx = ((x + scroll) % 12 + 12) % 12, cy = y % 6;
+                for (const TRect& r : f.rects)
+                    if (cx >= r.Left && cx < r.Right && cy >= r.Top && cy < r.Bottom)
+                        expected[size_t(7 + y) * kWidth + 5 + x] = PixelOf(Pattern(cx, cy));
+            }
+        EXPECT_TRUE(Shows(expected)) << "scroll " << scroll;
+    }
+}
+
 // ---- saved forms
 
 TEST_F(ImageObjects, SavedImagesComeBackAsTheyWere) {
