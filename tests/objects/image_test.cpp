@@ -321,6 +321,25 @@ TEST_F(ImageObjects, TilesRepeatThePictureShiftedByTheScroll) {
     }
 }
 
+TEST_F(ImageObjects, ZoomedTilesRepeatTheScaledPictureThroughItsMask) {
+    PutPicture("t.zph", 10, 6, {TestFrame{Pattern, [](int x, int) { return uint8_t(x < 5 ? 255 : 0); }}});
+    auto& t = static_cast<TRuvoTile&>(*world.CreateByType(20));
+    t.SetParent(&world.ActiveScreen());
+    SetProperty(t, PR_SOURCE, std::string("t.zph"));
+    t.SetBounds(5, 7, 50, 30);
+    SetProperty(t, PR_ZOOMX, 512);
+    SetProperty(t, PR_ZOOMY, 512);
+    Frame();
+    EXPECT_EQ(t.Width, 50);
+    std::vector<uint32_t> expected = Blank();
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 50; ++x) {
+            const int sx = (x / 2) % 10, sy = (y / 2) % 6;
+            if (sx < 5) expected[size_t(7 + y) * kWidth + 5 + x] = PixelOf(Pattern(sx, sy));
+        }
+    EXPECT_TRUE(Shows(expected));
+}
+
 TEST_F(ImageObjects, TileCellsDrawOnlyTheContentRectangles) {
     TestFrame f{Pattern, nullptr};
     f.rects = {TRect{0, 0, 3, 2}, TRect{6, 4, 10, 6}};
