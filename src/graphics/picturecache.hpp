@@ -2,9 +2,9 @@
 // The picture cache: one decoded copy of each named picture (per name, request suffixes and image key)
 // shared by every object that shows it. An object holds the picture for as long as it shows one of its
 // frames; the cache keeps pictures no object holds any more for a later show, most recently used
-// first, and frees the oldest of those whenever the pictures it keeps pass its bound (kDefaultBound:
-// 128 MiB of pixels). Pictures in use are never freed and do not count against anything but memory:
-// they are held by the objects anyway. Showing a cached picture decodes and copies nothing.
+// first, and frees the oldest of those whenever all the pictures it keeps (those in use included) pass
+// its bound (kDefaultBound: 128 MiB of pixels). Pictures in use are never freed: the objects hold them
+// anyway. Showing a cached picture decodes and copies nothing.
 #include <cstdint>
 #include <list>
 #include <memory>
