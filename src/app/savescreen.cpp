@@ -1,6 +1,7 @@
 #include "app/savescreen.hpp"
 
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "archive/gamepath.hpp"
@@ -29,11 +30,13 @@ bool IsMemoryName(const std::string& name) {
     return name.size() >= kMemoryPrefix.size() && SameTextAscii(name.substr(0, kMemoryPrefix.size()), kMemoryPrefix);
 }
 
-// The screen's picture as one 24-bit frame of the size asked for (stretched when it differs).
-TZephFrame ScreenFrame(TRuvoBaseList& world, TRuvoBase& screen, int32_t width, int32_t height) {
+// The screen's picture as one 24-bit frame of the size asked for (stretched when it differs); none
+// when the screen has no memory surface.
+std::optional<TZephFrame> ScreenFrame(TRuvoBaseList& world, TRuvoBase& screen, int32_t width, int32_t height) {
     screen.AddWhole();
     world.Paint();
     auto* shown = dynamic_cast<TDIBX*>(world.SurfaceOf(screen));
+    if (!shown || shown->IsEmpty()) return std::nullopt;
     TZephLayer layer;
     if (width == world.Width() && height == world.Height()) {
         layer.Colour = ConvertBitCount(*shown->Storage(), 24);
@@ -61,9 +64,10 @@ bool SaveScreen(const TFuncCall& c, TRuvoBaseList& world, TVrFileManager& files,
         int64_t{width} * height > TRuvoBaseList::kMaxPixels)
         return false;
     TRuvoBase& screen = c.FlagOr(3, false) ? world.BackScreen() : world.ActiveScreen();
-    const TZephFrame frame = ScreenFrame(world, screen, width, height);
+    const std::optional<TZephFrame> frame = ScreenFrame(world, screen, width, height);
+    if (!frame) return false;
     TMemoryStream bytes;
-    WriteZeph(bytes, std::span(&frame, 1), TZephWriteOptions{});
+    WriteZeph(bytes, std::span(&*frame, 1), TZephWriteOptions{});
     if (IsMemoryName(name)) {
         TVrFileCollection& memory = files.Collection(0);
         TVrFile* entry = memory.Find(name);
