@@ -18,6 +18,7 @@
 #include "objects/inputsink.hpp"
 #include "objects/keyboard.hpp"
 #include "objects/registry.hpp"
+#include "objects/textservices.hpp"
 #include "objects/timerlist.hpp"
 
 namespace ruvo {
@@ -41,6 +42,8 @@ public:
     TRuvoBaseList& operator=(const TRuvoBaseList&) = delete;
 
     TPlayerServices& Services() const noexcept { return services_; }
+    // Fonts, pictures, script texts, read marks and history for the text objects.
+    TTextObjectServices& TextObjects() noexcept { return textObjects_; }
 
     // ---- screens and surfaces
     // 0x01 "BASE0" and 0x01 "BASE1".
@@ -177,6 +180,7 @@ private:
 
     TPlayerServices& services_;
     const TParamCollection& vars_;
+    TTextObjectServices textObjects_;
     std::array<std::unique_ptr<TRuvoBase>, 2> screens_;
     int32_t width_ = kInitialSize, height_ = kInitialSize;
     TDIBX surface_;
