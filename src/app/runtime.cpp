@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/locatedata.hpp"
+#include "app/textsupport.hpp"
 #include "archive/errors.hpp"
 #include "archive/vrfilemanager.hpp"
 #include "objects/world.hpp"
@@ -41,7 +42,11 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
     vars_ = std::make_unique<TParamCollection>();
     funcs_ = std::make_unique<TSysFuncMan>(*vars_);
     context_ = std::make_unique<TRunContext>(TRunContext{services_, *vars_, *funcs_});
+    text_ = std::make_unique<TTextSupport>(*files_, *vars_, *funcs_, [this] {
+        return project_ ? static_cast<uint32_t>(project_->Settings.ImageKey) : 0u;
+    });
     world_ = std::make_unique<TRuvoBaseList>(services_, *vars_);
+    text_->Attach(*world_);
     worldBindings_ = std::make_unique<TWorldBindings>(*world_, vars_->SystemVars(), *funcs_);
     context_->World = world_.get();
     project_ = std::make_unique<TProject>(*context_, *files_, setup_.limits);
@@ -52,6 +57,7 @@ TRuntime::~TRuntime() {
     context_->World = nullptr;
     worldBindings_.reset();
     world_.reset();
+    text_.reset();
     funcs_.reset();
     vars_.reset();
     files_.reset();

@@ -6,6 +6,7 @@
 #include "objects/cabinet.hpp"
 #include "objects/cglabel.hpp"
 #include "objects/label.hpp"
+#include "objects/mes.hpp"
 #include "objects/propmotion.hpp"
 #include "objects/standin.hpp"
 #include "objects/timer.hpp"
@@ -38,7 +39,7 @@ constexpr TObjectClass kClasses[] = {
     {9, "TRuvoLabel", Make<TRuvoLabel>},
     {11, "TRuvoMemo", Control},
     {12, "TRuvoMenu", Control},
-    {13, "TRuvoMes", Control},
+    {13, "TRuvoMes", Make<TRuvoMes>},
     {14, "TRuvoParticle", Control},
     {15, "TRuvoTimer", Make<TRuvoTimer>},
     {16, "TRuvoVideo", Control},
