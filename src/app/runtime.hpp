@@ -30,6 +30,7 @@ struct TRuntimeSetup {
     std::vector<std::string> gameFolders;  // from the command line; empty: the game is installed beside the player
     std::filesystem::path playerFile;      // the executable, which may carry the game appended to it
     TScriptLimits limits;
+    std::filesystem::path tempFolder;      // the run's own folder for temporary copies; empty: none are made
 };
 
 class TRuntime {
