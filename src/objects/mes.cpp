@@ -400,7 +400,7 @@ void SyncPieces(TSerializer& s, TMesData& data) {
 void TRuvoMes::Sync(TSerializer& s) {
     TRuvoControl::Sync(s);
     if (s.Loading()) engine_.LoadStyle(s.Stream(), s.Version());
-    else engine_.SaveStyle(s.Stream());
+    else engine_.SaveStyle(s.Stream(), s.Version());
     if (!s.Loading() && CurrentPage() && !data_.Record.empty()) data_.Record.front().Text = PageText();
     SyncPieces(s, data_);
     s.Byte(Mode);

@@ -248,6 +248,32 @@ TEST_F(Mes, TheSavedFormBringsThePagesBackAsFarAsTheyWereTyped) {
     }
 }
 
+// Written as each version the record distinguishes, the window reads back with the fields that
+// version has: the history record from 113, the idle handler from 104, the capture of links from 120.
+TEST_F(Mes, EveryVersionOfTheRecordReadsBack) {
+    scripts.Add("story.rsb", 2, "ひとつめ<BR CLEAR>ふたつめ");
+    for (const int32_t v : {101, 103, 104, 113, 119, 120, 124, kSaveVersion}) {
+        world.Reset();
+        TRuvoMes& w = Window("mes", 5, 6, 190, 60);
+        SetProperty(w, PR_ONIDLE, std::string("idle.rsb"));
+        SetProperty(w, PR_CAPTURELINK, true);
+        w.ShowScriptText("story.rsb", 2, true);
+        SetProperty(w, PR_INDEX, 1);
+        TMemoryStream s;
+        world.SaveToStream(s, v);
+        world.Reset();
+        s.SetPosition(0);
+        world.LoadFromStream(s, v);
+        EXPECT_EQ(s.Remaining(), 0) << v;
+        auto& back = static_cast<TRuvoMes&>(*Find("mes"));
+        EXPECT_EQ(back.OnIdle, v > 103 ? "idle.rsb" : "") << v;
+        EXPECT_EQ(back.CaptureLink, v >= 120) << v;
+        // Before 113 the reference to the text was not saved: the window comes back empty.
+        EXPECT_EQ(GetIntProperty(back, PR_COUNT), v > 112 ? 2 : 0) << v;
+        EXPECT_EQ(Text(back), v > 112 ? "ふたつめ" : "") << v;
+    }
+}
+
 TEST_F(Mes, DamagedWindowRecordsAreRefused) {
     TRuvoMes& w = Window("mes", 5, 6, 190, 60);
     Show(w, "ひとつめ<BR CLEAR>ふたつめ");
