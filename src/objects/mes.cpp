@@ -1,6 +1,7 @@
 #include "objects/mes.hpp"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "archive/errors.hpp"
@@ -95,33 +96,90 @@ void TRuvoMes::Rebuild(bool startEvent) {
     }
 }
 
+namespace {
+
+// Moves the rows of a laid-out page to the end of another, shifted down; the glyphs stay the engine's.
+void AppendRows(TWdPage& to, TWdPage& from, int32_t shift) {
+    const TGxWord& engine = from.Engine();
+    for (const auto& row : from.Rows()) {
+        TWdRow& moved = to.AddRow(row->Top + shift, row->Align, row->LeftLimit, row->RightLimit);
+        const std::vector<TWdGlyph*> glyphs = row->Glyphs();
+        for (TWdGlyph* g : glyphs) {
+            // The indent filler belongs to its row, not to the engine: the new row makes its own.
+            if (engine.IndexOf(g) < 0) moved.Indent(g->Width);
+            else moved.Add(*g);
+        }
+        moved.ContentWidth = row->ContentWidth;
+        moved.Arrange();
+    }
+}
+
+// Where the next piece starts below the rows already on a page.
+int32_t Bottom(const TWdPage& page, int32_t lineSpace) {
+    if (page.Rows().empty()) return 0;
+    const TWdRow& last = *page.Rows().back();
+    return last.Top + last.Height() + lineSpace;
+}
+
+} // namespace
+
+std::optional<int> TRuvoMes::LoadReference(const std::string& pageFile, int32_t commandIndex) {
+    TScriptTexts* scripts = Owner->TextObjects().Scripts;
+    const std::optional<std::string> stored = scripts ? scripts->StoredText(pageFile, commandIndex) : std::nullopt;
+    if (!stored) return std::nullopt;
+    const int first = engine_.GlyphCount();
+    engine_.DecorationBase = engine_.Decorations.Count();
+    TReadOnlyMemoryStream s(reinterpret_cast<const uint8_t*>(stored->data()), static_cast<int64_t>(stored->size()));
+    try {
+        engine_.LoadStored(s);
+    } catch (const ERuvoError&) {
+        // A damaged text shows what could be read of it.
+    }
+    engine_.ExpandVars(first, -1);
+    return first;
+}
+
 void TRuvoMes::LayOutReferences() {
     engine_.Clear();
-    TScriptTexts* scripts = Owner->TextObjects().Scripts;
-    if (!scripts) return;
-    std::string pageFile;
-    for (const TMesReference& ref : data_.Record) {
-        if (!ref.PageFile.empty()) pageFile = ref.PageFile;
-        const std::optional<std::string> stored = scripts->StoredText(pageFile, ref.CommandIndex);
-        // A page that no longer exists ends the text here; the window shows what was laid out.
-        if (!stored) return;
-        const int first = engine_.GlyphCount();
-        const int base = engine_.PositionOf(nullptr);
-        engine_.DecorationBase = engine_.Decorations.Count();
-        TReadOnlyMemoryStream s(reinterpret_cast<const uint8_t*>(stored->data()), static_cast<int64_t>(stored->size()));
-        try {
-            engine_.LoadStored(s);
-        } catch (const ERuvoError&) {
-            // A damaged text shows what could be read of it.
-        }
-        engine_.ExpandVars(first, -1);
-        const int last = ref.LastLine < 0 ? -1 : base + ref.LastLine;
-        const int from = ref.FirstLine < 0 ? first : std::max(first, engine_.GlyphAtPosition(base + ref.FirstLine));
-        std::vector<std::unique_ptr<TWdPage>> laid;
-        engine_.Layout(laid, from, last);
-        // Pieces after the first continue on the last page when their rows fit under it.
-        for (auto& page : laid) pages_.push_back(std::move(page));
+    // One text-insert text without a range: its own pages.
+    if (data_.Record.size() == 1 && data_.Record.front().FirstLine < 0) {
+        const TMesReference& ref = data_.Record.front();
+        if (LoadReference(ref.PageFile, ref.CommandIndex)) engine_.Layout(pages_, 0, -1);
+        return;
     }
+    // Pieces of several texts (the history shown again): one page, each piece below the one before.
+    // A page that no longer exists ends the text there.
+    auto page = std::make_unique<TWdPage>(engine_);
+    std::string pageFile;
+    if (!data_.Record.empty()) {
+        int32_t y = StartOffset;
+        for (const TMesReference& ref : data_.Record) {
+            if (!ref.PageFile.empty()) pageFile = ref.PageFile;
+            const int base = engine_.PositionOf(nullptr);
+            const std::optional<int> first = LoadReference(pageFile, ref.CommandIndex);
+            if (!first) break;
+            const int from = ref.FirstLine < 0 ? *first : std::max(*first, engine_.GlyphAtPosition(base + ref.FirstLine));
+            std::vector<std::unique_ptr<TWdPage>> laid;
+            engine_.Layout(laid, from, ref.LastLine < 0 ? -1 : base + ref.LastLine);
+            for (const auto& part : laid) {
+                AppendRows(*page, *part, y);
+                y = Bottom(*page, engine_.LineSpace);
+            }
+        }
+    } else {
+        for (const TMesData::TPiece& piece : data_.Pieces) {
+            if (!piece.PageFile.empty()) pageFile = piece.PageFile;
+            const std::optional<int> first = LoadReference(pageFile, piece.CommandIndex);
+            if (!first) break;
+            std::vector<std::unique_ptr<TWdPage>> laid;
+            engine_.Layout(laid, *first, -1);
+            if (piece.PageIndex >= 0 && piece.PageIndex < static_cast<int32_t>(laid.size()))
+                AppendRows(*page, *laid[static_cast<size_t>(piece.PageIndex)], Bottom(*page, engine_.LineSpace));
+        }
+    }
+    if (page->RowCount() == 0) return;
+    page->Arrange();
+    pages_.push_back(std::move(page));
 }
 
 void TRuvoMes::SetIndex(int32_t i) {

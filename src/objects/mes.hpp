@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,9 @@ private:
     void CommitReadMark();
     // Lays out the references of the record (or the pieces) into the pages.
     void LayOutReferences();
+    // Appends a text-insert text to the engine, variables expanded; its first glyph's index, or nothing
+    // when the text is not there.
+    std::optional<int> LoadReference(const std::string& pageFile, int32_t commandIndex);
     // Positions the engine on the screen for drawing, stepping and the pointer.
     void PlaceEngine();
     void TakeChangedRects();

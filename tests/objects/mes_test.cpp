@@ -215,6 +215,41 @@ TEST_F(Mes, ATextInsertTextComesFromItsPageAndAMissingPageLeavesTheWindowEmpty) 
     Frame();
 }
 
+// The history shown again: pieces of several texts, one below the other on one page, as far as their
+// pages still exist.
+TEST_F(Mes, PiecesOfSeveralTextsShareOnePage) {
+    scripts.Add("a.rsb", 1, "あいう<BR CLEAR>えお");
+    scripts.Add("a.rsb", 5, "かき");
+    scripts.Add("b.rsb", 0, "さし");
+    TRuvoMes& w = Window("mes", 0, 0, 200, 140);
+    struct Case {
+        std::vector<TMesReference> record;
+        std::vector<TMesData::TPiece> pieces;
+        std::string text;
+        int rows;
+    };
+    const Case cases[] = {
+        {{{"a.rsb", 1}, {"", 5}, {"b.rsb", 0}}, {}, "あいうえおかきさし", 4},  // "" repeats the page file
+        {{{"a.rsb", 5}, {"gone.rsb", 0}, {"b.rsb", 0}}, {}, "かき", 1},                    // stops at a missing page
+        {{}, {{"a.rsb", 1, 1}, {"", 5, 0}, {"a.rsb", 1, 7}}, "えおかき", 2},                 // old entries: one page each
+    };
+    for (const Case& c : cases) {
+        w.Data().Record = c.record;
+        w.Data().Pieces = c.pieces;
+        w.Rebuild(false);
+        w.SetIndex(0);
+        ASSERT_EQ(GetIntProperty(w, PR_COUNT), 1) << c.text;
+        EXPECT_EQ(Text(w), c.text);
+        ASSERT_EQ(w.CurrentPage()->RowCount(), c.rows) << c.text;
+        for (int i = 1; i < c.rows; ++i)  // each below the one before
+            EXPECT_GT(w.CurrentPage()->Rows()[i]->Top, w.CurrentPage()->Rows()[i - 1]->Top) << c.text;
+    }
+    SetProperty(w, PR_TEXTDELAY, 0);
+    TypeOut(w);
+    PaintAll();
+    EXPECT_GT(CountColour(0xFFFFFF, Bounds(0, 0, 200, 140)), 10);
+}
+
 // A window saved in the middle of typing comes back on the same page with the same glyphs shown; a
 // text-insert text is laid out again from its page.
 TEST_F(Mes, TheSavedFormBringsThePagesBackAsFarAsTheyWereTyped) {
