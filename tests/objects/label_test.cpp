@@ -32,17 +32,6 @@ protected:
                 }
         return {first, last};
     }
-    std::string Saved() {
-        TMemoryStream s;
-        world.SaveToStream(s);
-        return std::string(reinterpret_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size()));
-    }
-    void Load(const std::string& bytes) {
-        TMemoryStream s;
-        s.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-        s.SetPosition(0);
-        world.LoadFromStream(s, kSaveVersion);
-    }
 };
 
 TEST_F(Label, TheSizeFollowsTheTextTheLineSpacingAndTheZoom) {

@@ -39,17 +39,6 @@ protected:
         }
         ADD_FAILURE() << "the page never ended";
     }
-    std::string Saved() {
-        TMemoryStream s;
-        world.SaveToStream(s);
-        return std::string(reinterpret_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size()));
-    }
-    void Load(const std::string& bytes) {
-        TMemoryStream s;
-        s.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-        s.SetPosition(0);
-        world.LoadFromStream(s, kSaveVersion);
-    }
 };
 
 TEST_F(Mes, TypingWaitsUntilThePageStartHandlerHasRun) {
@@ -142,6 +131,25 @@ TEST_F(Mes, PagesFollowPrIndexAndEachRaisesItsStart) {
     EXPECT_EQ(Step(), (std::vector<std::string>{"101:0"}));
     TypeOut(w);
     EXPECT_FALSE(GetFlagProperty(w, PR_PLAYING));  // the last page, typed out
+}
+
+// A mark in the text reaches PR_ONNOTIFY as its lines once the glyphs before it are shown; the typing
+// goes on after it. Without a handler the marks are not collected at all.
+TEST_F(Mes, MarksInTheTextReachTheNotifyHandler) {
+    for (const bool handled : {true, false}) {
+        world.Reset();
+        TRuvoMes& w = Window("mes", 0, 0, 200, 60);
+        Handle(w);
+        SetProperty(w, PR_ONPLAYSTART, std::string());
+        if (!handled) SetProperty(w, PR_ONNOTIFY, std::string());
+        SetProperty(w, PR_TEXTDELAY, 0);
+        Show(w, "あ<EVENT VALUE=\"x\\ny\">い");
+        std::vector<std::string> all;
+        for (int i = 0; i < 20; ++i)
+            for (const std::string& e : Step()) all.push_back(e);
+        if (handled) EXPECT_EQ(all, (std::vector<std::string>{"32:あ", "33:x|y", "32:い", "43:"}));
+        else EXPECT_EQ(all, (std::vector<std::string>{"32:あい", "43:"}));
+    }
 }
 
 TEST_F(Mes, LinksTakeTheClickWithTheirTextAndValue) {

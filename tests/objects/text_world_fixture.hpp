@@ -85,6 +85,18 @@ protected:
             for (int32_t x = r.Left; x < r.Right; ++x) n += (s.GetPixel(x, y) & 0xFFFFFF) == pixel;
         return n;
     }
+    // The world's saved form, and the world read back from it.
+    std::string Saved() {
+        TMemoryStream s;
+        world.SaveToStream(s);
+        return std::string(reinterpret_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size()));
+    }
+    void Load(const std::string& bytes) {
+        TMemoryStream s;
+        s.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+        s.SetPosition(0);
+        world.LoadFromStream(s, kSaveVersion);
+    }
     // Repaints the whole screen.
     void PaintAll() {
         world.ActiveScreen().AddWhole();
