@@ -156,11 +156,16 @@ TEST_F(Mes, LinksTakeTheClickWithTheirTextAndValue) {
     TRuvoMes& w = Window("mes", 10, 10, 180, 60);
     Handle(w);
     SetProperty(w, PR_TEXTDELAY, 0);
+    SetProperty(w, PR_FONTHOVERCOLOR, 0x00FF00);
     Show(w, "<A HREF=\"go\\nnow\">リンク</A>ただの字");
     TypeOut(w);
-    world.MouseMove(15, 20);  // over the link's first glyph
+    PaintAll();
+    EXPECT_EQ(CountColour(0x00FF00, Bounds(10, 10, 180, 60)), 0);
+    world.MouseMove(15, 20);  // over the link's first glyph: the whole link in the hover colour
     Frame();
     HandleAll();
+    EXPECT_GT(CountColour(0x00FF00, Bounds(10 + 40, 10, 20, 24)), 5);  // its third glyph too
+    EXPECT_EQ(CountColour(0x00FF00, Bounds(10 + 60, 10, 120, 60)), 0);
     world.MouseDown(true, 15, 20);
     world.MouseUp();
     EXPECT_EQ(Step(), (std::vector<std::string>{"46:リンク|go|now"}));
