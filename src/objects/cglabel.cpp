@@ -83,9 +83,8 @@ void TRuvoCGLabel::Resize() {
     const int64_t n = static_cast<int64_t>(cells_.size());
     const int64_t width = static_cast<int64_t>(longest) * GlyphWidth;
     const int64_t height = n * GlyphHeight + (n > 0 ? LineSpace * (n - 1) : 0);
-    auto tame = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
     Invalidate();
-    SetBounds(Left, Top, tame(width), tame(height));
+    SetBounds(Left, Top, Saturate(width), Saturate(height));
     Invalidate();
 }
 

@@ -70,8 +70,7 @@ void TRuvoLabel::Render() {
     if (int64_t{naturalWidth_} * naturalHeight_ * 4 > kPictureMaxBytes)
         naturalHeight_ = static_cast<int32_t>(kPictureMaxBytes / 4 / naturalWidth_);
     Invalidate();
-    SetBounds(Left, Top, static_cast<int32_t>(int64_t{naturalWidth_} * zoomX_ / 256),
-              static_cast<int32_t>(int64_t{naturalHeight_} * zoomY_ / 256));
+    FitToText();
 
     const TCustomDIBX* screen = GetSurface();
     const int bits = screen ? screen->GetBitCount() : 32;
@@ -102,8 +101,7 @@ void TRuvoLabel::SetZoom(bool vertical, int32_t zoom) {
     if (field == zoom) return;
     Invalidate();
     field = zoom;
-    SetBounds(Left, Top, static_cast<int32_t>(int64_t{naturalWidth_} * zoomX_ / 256),
-              static_cast<int32_t>(int64_t{naturalHeight_} * zoomY_ / 256));
+    FitToText();
     Invalidate();
 }
 
@@ -129,8 +127,13 @@ void TRuvoLabel::SetSource(std::string source) {
 }
 
 void TRuvoLabel::PivotPoint(int32_t& x, int32_t& y) const {
-    x = ScreenLeft() + (flipH_ ? Width - zoomX_ * OffsetX / 256 - 1 : zoomX_ * OffsetX / 256);
-    y = ScreenTop() + (flipV_ ? Height - zoomY_ * OffsetY / 256 - 1 : zoomY_ * OffsetY / 256);
+    const int64_t px = int64_t{zoomX_} * OffsetX / 256, py = int64_t{zoomY_} * OffsetY / 256;
+    x = Saturate(ScreenLeft() + (flipH_ ? Width - px - 1 : px));
+    y = Saturate(ScreenTop() + (flipV_ ? Height - py - 1 : py));
+}
+
+void TRuvoLabel::FitToText() {
+    SetBounds(Left, Top, Saturate(int64_t{naturalWidth_} * zoomX_ / 256), Saturate(int64_t{naturalHeight_} * zoomY_ / 256));
 }
 
 void TRuvoLabel::Paint() {

@@ -74,6 +74,8 @@ public:
 private:
     // Measures the lines, sizes the control to the zoomed natural size and draws the coverage.
     void Render();
+    // The control's size: the natural size zoomed.
+    void FitToText();
     // The pivot's screen point (the position without the pivot term).
     void PivotPoint(int32_t& x, int32_t& y) const;
 

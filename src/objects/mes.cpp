@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <utility>
 
 #include "archive/errors.hpp"
 #include "archive/serializer.hpp"
@@ -48,9 +47,17 @@ void TRuvoMes::SetText(const std::string& text) {
     Text = text;
     CloseEntry();
     StartOffset = 0;
+    LayOutLiteral();
+    if (!pages_.empty()) {
+        NeedsPrepare = Restart = true;
+        RaisePageStart();
+    }
+}
+
+void TRuvoMes::LayOutLiteral() {
     FreePages();
     try {
-        engine_.Parse(SplitLines(text));
+        engine_.Parse(SplitLines(Text));
     } catch (const ERuvoError&) {
         // A faulty tag ends the text: what came before it is shown.
     }
@@ -58,10 +65,6 @@ void TRuvoMes::SetText(const std::string& text) {
     engine_.Layout(pages_, 0, -1);
     index_ = 0;
     SetScrollY(0);
-    if (!pages_.empty()) {
-        NeedsPrepare = Restart = true;
-        RaisePageStart();
-    }
 }
 
 void TRuvoMes::ShowScriptText(const std::string& pageFile, int32_t commandIndex, bool readMarked) {
@@ -469,10 +472,7 @@ void TRuvoMes::Sync(TSerializer& s) {
         engine_.AreaHeight = Height;
         FreePages();
         if (data_.Record.empty() && data_.Pieces.empty()) {
-            const std::string text = Text;
-            const std::string handler = std::exchange(OnPlayStart, std::string());
-            SetText(text);
-            OnPlayStart = handler;
+            LayOutLiteral();
         } else {
             index_ = -1;
             LayOutReferences();

@@ -124,6 +124,8 @@ public:
 
 private:
     void FreePages();
+    // Lays Text out into the pages and shows the first.
+    void LayOutLiteral();
     void RaisePageStart();
     // The current page is shown: the history gets it and its read mark is pending.
     void RecordShown();
