@@ -284,7 +284,7 @@ void TParamCollection::WriteList(TSerializer& s, const std::vector<TParamCollect
     }
 }
 
-void TParamCollection::ReadList(TSerializer& s) {
+void TParamCollection::ReadList(TSerializer& s, bool statusList) {
     int32_t n = 0;
     s.Count(n, kMinRecordSize);
     for (int32_t i = 0; i < n; ++i) {
@@ -295,7 +295,10 @@ void TParamCollection::ReadList(TSerializer& s) {
             if (!value) throw ERuvoError(SysMessage("変数の型[%s]が不正です", {std::to_string(type)}));
             auto item = std::make_unique<TParamCollectionItem>(std::move(value));
             item->Sync(s);
-            if (item->Name().empty()) return;  // read and dropped
+            // Read and dropped: records without a name, and records of the other list, which only damaged
+            // data holds (the writers never put them there, and keeping one would change which list it is
+            // written to next time).
+            if (item->Name().empty() || (item->status != 0) != statusList) return;
             TParamCollectionItem& added = Insert(std::move(item));
             if (added.IsReference()) {
                 auto& var = static_cast<TParamVar&>(added.Value());
@@ -309,7 +312,7 @@ void TParamCollection::ReadList(TSerializer& s) {
 void TParamCollection::SyncGame(TSerializer& s) {
     if (s.Loading()) {
         DeleteWhere([](const TParamCollectionItem& item) { return !item.IsSystem() && !item.status; });
-        ReadList(s);
+        ReadList(s, false);
     } else {
         std::vector<TParamCollectionItem*> records;
         for (int i = 0; i < Count(); ++i)
@@ -344,7 +347,7 @@ void TParamCollection::SaveStatus(TStream& stream) const {
 
 void TParamCollection::LoadStatus(TStream& stream) {
     TSerializer s = TSerializer::Reader(stream, kSaveVersion);
-    ReadList(s);
+    ReadList(s, true);
 }
 
 } // namespace ruvo

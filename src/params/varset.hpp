@@ -132,7 +132,7 @@ public:
 private:
     TParamCollectionItem& Insert(std::unique_ptr<TParamCollectionItem> item);
     void WriteList(TSerializer& s, const std::vector<TParamCollectionItem*>& records) const;
-    void ReadList(TSerializer& s);
+    void ReadList(TSerializer& s, bool statusList);
     void DeleteWhere(const std::function<bool(const TParamCollectionItem&)>& pred);
 
     TSystemVars systemVars_;

@@ -54,6 +54,10 @@ void ExecMenuClose(TCommand&, TRunContext&);
 void ExecSaveCabinet(TCommand&, TRunContext&);
 void ExecLoadCabinet(TCommand&, TRunContext&);
 
+// run_flip.cpp: switching the screens through a transition, carrying objects over.
+void BeginFlip(TCommand&, TRunContext&);
+void ExecFlip(TCommand&, TRunContext&);
+
 // run_text.cpp: message text into windows and out of them.
 void BeginTextIns(TCommand&, TRunContext&);
 void ExecTextIns(TCommand&, TRunContext&);

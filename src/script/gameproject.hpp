@@ -53,6 +53,8 @@ public:
     // it works and clears it on success; a failure throws EGameStart (the stop flag stays raised).
     void Load(const std::function<bool()>& locateData);
     bool FileAvailable(std::string_view name);
+    // The game's files, for what the script names (pictures, sounds).
+    TVrFileManager& Files() const noexcept { return files_; }
     // Whether the project file was read and the start page found.
     bool Loaded() const noexcept { return loaded_; }
 

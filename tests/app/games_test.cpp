@@ -468,6 +468,124 @@ TEST_F(Games, TheWindowShowsTheSamePictureAsAHeadlessRun) {
     EXPECT_TRUE(SameAs(shot, BoxScene(), "window"));
 }
 
+// ---- flipping scenes
+
+// The old scene: a red background, a caption strip and a portrait; the new background, blue, is composed
+// on the back screen (named by the byte 0x01).
+constexpr const char* kTwoScenes =
+    "BoxNew PR_NAME = \"bg\", PR_WIDTH = 320, PR_HEIGHT = 240, PR_COLOR = $0000FF\n"
+    "BoxNew PR_NAME = \"mes\", PR_LEFT = 10, PR_TOP = 180, PR_WIDTH = 300, PR_HEIGHT = 50, PR_COLOR = $FFFFFF, PR_PRIORITY = 1\n"
+    "BoxNew PR_NAME = \"chara\", PR_LEFT = 200, PR_TOP = 20, PR_WIDTH = 60, PR_HEIGHT = 100, PR_COLOR = $00FF00, PR_PRIORITY = 1\n"
+    "BoxNew PR_NAME = \"newbg\", PR_PARENT = \"\x01\", PR_WIDTH = 320, PR_HEIGHT = 240, PR_COLOR = $FF0000\n";
+
+// What the screen shows of the scenes: the old one whole, or the new background with the carried boxes.
+TPlainPicture Scene(bool old, bool mes = true, bool chara = true) {
+    TPlainPicture p(320, 240);
+    p.Fill(0, 0, 320, 240, old ? 0x0000FF : 0xFF0000);
+    if (old || mes) p.Fill(10, 180, 310, 230, 0xFFFFFF);
+    if (old || chara) p.Fill(200, 20, 260, 120, 0x00FF00);
+    return p;
+}
+
+// The fade between two pictures at alpha a: each pixel blended by the plain rule.
+TPlainPicture Faded(const TPlainPicture& from, const TPlainPicture& to, int a) {
+    TPlainPicture p = from;
+    for (size_t i = 0; i < p.px.size(); ++i) {
+        const uint32_t d = from.px[i], s = to.px[i];
+        if (d == s) continue;
+        uint32_t out = 0;
+        for (int k : {0, 8, 16}) out |= (((255 - a) * (d >> k & 0xFF) + a * (s >> k & 0xFF)) / 256) << k;
+        p.px[i] = out;
+    }
+    return p;
+}
+
+std::string ObjectLines(const std::string& dump, const std::string& name) {
+    std::string out;
+    for (const std::string& line : Lines(dump))
+        if (line.find("\"" + name + "\"") != std::string::npos) out += line + "\n";
+    return out;
+}
+
+TEST_F(Games, AFlipFadesToTheNewSceneWithTheCarriedObjects) {
+    Project();
+    Source("main.rvs", std::string(kTwoScenes) + "Flip 1, 320, carry: 1, names: [\"mes\"], clear: TRUE\nWait\n");
+    // Frame 0 begins the flip, frame 1 starts its clock: frame k shows 16 × (k − 1) ms of 320.
+    const RunResult r = Play("--frames 30 --dump-objects " + (dir / "objects.txt").string() + " --screenshot-at 0=" +
+                             (dir / "begin.png").string() + " --screenshot-at 6=" + (dir / "quarter.png").string() +
+                             " --screenshot-at 11=" + (dir / "half.png").string() + " --screenshot-at 21=" +
+                             (dir / "end.png").string());
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_TRUE(SameAs(dir / "begin.png", Scene(true), "flip-begin"));  // mes has left, the snapshot stays
+    EXPECT_TRUE(SameAs(dir / "quarter.png", Faded(Scene(true), Scene(false, true, false), 80 * 256 / 320), "flip-quarter"));
+    EXPECT_TRUE(SameAs(dir / "half.png", Faded(Scene(true), Scene(false, true, false), 128), "flip-half"));
+    EXPECT_TRUE(SameAs(dir / "end.png", Scene(false, true, false), "flip-end"));
+    const std::string objects = ReadFile(dir / "objects.txt");
+    EXPECT_NE(objects.find("screen 1 front"), std::string::npos) << objects;
+    EXPECT_EQ(ObjectLines(objects, "bg") + ObjectLines(objects, "chara"), "") << objects;  // the old screen cleared
+    EXPECT_NE(ObjectLines(objects, "mes"), "");
+}
+
+TEST_F(Games, AFlipWithoutTimeCarriesTheListsAtOnce) {
+    Project();
+    // Two lists of lines; "bg chara" is no line of them, so bg stays behind.
+    Source("main.rvs", std::string(kTwoScenes) + "Flip 1, 0, carry: 1, names: [\"mes\\nnobody\", \"bg chara\\nchara\"]\nWait\n");
+    const RunResult r = Play("--frames 3 --dump-objects " + (dir / "objects.txt").string() + " --screenshot-at 0=" +
+                             (dir / "first.png").string());
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_TRUE(SameAs(dir / "first.png", Scene(false), "flip-at-once"));
+    const std::string objects = ReadFile(dir / "objects.txt");
+    EXPECT_EQ(ObjectLines(objects, "bg").substr(0, 6), "  \"bg\"") << objects;  // still on the old screen
+    EXPECT_LT(objects.find("screen 1 front"), objects.find("\"chara\"")) << objects;
+}
+
+TEST_F(Games, AResetDuringAFlipShowsTheNewSceneAtOnce) {
+    Project();
+    Source("main.rvs", std::string(kTwoScenes) +
+                           "BoxNew PR_NAME = \"ticker\", PR_PARENT = \"\x01\", PR_WIDTH = 0, PR_ONIDLE = \"reset.rsb\"\n"
+                           "Flip 1, 5000, carry: 1, names: [\"mes\"], clear: TRUE\nWait\n");
+    Source("reset.rvs", "ObjDel \"ticker\"\nPCReset \"after.rsb\", 0, 1\n");
+    Source("after.rvs", "Wait\n");
+    const RunResult r = Play("--frames 6 --dump-objects " + (dir / "objects.txt").string() + " --screenshot-at 0=" +
+                             (dir / "begin.png").string() + " --screenshot-at 5=" + (dir / "after.png").string());
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_TRUE(SameAs(dir / "begin.png", Scene(true), "reset-begin"));
+    EXPECT_TRUE(SameAs(dir / "after.png", Scene(false, true, false), "reset-after"));
+    const std::string objects = ReadFile(dir / "objects.txt");
+    EXPECT_EQ(ObjectLines(objects, "bg"), "") << objects;
+}
+
+TEST_F(Games, AFlipFollowsTheRulePictureItNames) {
+    // The rule's left half is white, its right half black: halfway through, the halves differ.
+    TPngPicture rule{320, 240, false, {}, -1};
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) rule.argb.push_back(x < 160 ? 0xFFFFFFFF : 0xFF000000);
+    std::filesystem::create_directories(dir / "src");
+    SavePngArgb(rule, (dir / "src" / "rule.png").string());
+    Source("broken.png", "\x89PNG not really");
+    Project();
+    for (const char* name : {"rule.png", "broken.png", "missing.png"}) {
+        SCOPED_TRACE(name);
+        Source("main.rvs", std::string("BoxNew PR_NAME = \"bg\", PR_WIDTH = 320, PR_HEIGHT = 240, PR_COLOR = $0000FF\n"
+                                       "BoxNew PR_NAME = \"newbg\", PR_PARENT = \"\x01\", PR_WIDTH = 320, PR_HEIGHT = 240, "
+                                       "PR_COLOR = $FF0000\n"
+                                       "Flip 19, 320, text: \"") + name + "\"\nWait\n");
+        const RunResult r = Play("--frames 25 --screenshot-at 11=" + (dir / "half.png").string() + " --screenshot-at 24=" +
+                                 (dir / "end.png").string());
+        ASSERT_EQ(r.exitCode, 0) << r.errors;
+        const TPngPicture half = LoadPngFile(dir / "half.png");
+        const uint32_t left = half.argb[120 * 320 + 10], right = half.argb[120 * 320 + 300];
+        int uniform = 0;
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x) uniform += half.argb[size_t(y) * 320 + x] == (x < 160 ? left : right);
+        EXPECT_EQ(uniform, 320 * 240);
+        EXPECT_EQ(left != right, std::string(name) == "rule.png");  // without a usable rule it is all white
+        TPlainPicture blue(320, 240);
+        blue.Fill(0, 0, 320, 240, 0xFF0000);
+        EXPECT_TRUE(SameAs(dir / "end.png", blue, std::string("rule-end-") + name));
+    }
+}
+
 TEST_F(Games, BoxesReactToClicksHoverAndKeysThroughTheirHandlers) {
     Project("var int clicks = 0\nvar int ins = 0\nvar int outs = 0\nvar int keys = 0\nvar str where = \"\"\n"
             "var int wheel = 0\n");
