@@ -61,19 +61,9 @@ struct TBenchWorld {
 
 using bench::BestNs;
 
-double MemcpyNs() {
-    static const double ns = bench::MemcpyNs(size_t(kW) * kH * 4);
-    return ns;
-}
-
 template <class Fn>
 double Run(benchmark::State& state, Fn fn) {
-    double best = 1e30;
-    for (auto _ : state) best = std::min(best, BestNs(fn, 1));
-    state.counters["best_ms"] = best / 1e6;
-    state.counters["memcpy_ms"] = MemcpyNs() / 1e6;
-    state.counters["x_memcpy"] = best / MemcpyNs();
-    return best;
+    return bench::ReportAgainstMemcpy(state, size_t(kW) * kH * 4, fn);
 }
 
 // Painting the whole scene.

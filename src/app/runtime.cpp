@@ -4,11 +4,14 @@
 #include <system_error>
 
 #include "app/locatedata.hpp"
+#include "app/savescreen.hpp"
 #include "app/textsupport.hpp"
 #include "archive/errors.hpp"
 #include "archive/vrfilemanager.hpp"
+#include "graphics/picturecache.hpp"
 #include "objects/world.hpp"
 #include "objects/worldbindings.hpp"
+#include "params/expr.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 #include "script/gameproject.hpp"
@@ -42,12 +45,18 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
     vars_ = std::make_unique<TParamCollection>();
     funcs_ = std::make_unique<TSysFuncMan>(*vars_);
     context_ = std::make_unique<TRunContext>(TRunContext{services_, *vars_, *funcs_});
-    text_ = std::make_unique<TTextSupport>(*files_, *vars_, *funcs_, [this] {
-        return project_ ? static_cast<uint32_t>(project_->Settings.ImageKey) : 0u;
-    });
+    pictures_ = std::make_unique<TPictureCache>(*files_, 32);
+    context_->Pictures = pictures_.get();
+    text_ = std::make_unique<TTextSupport>(*files_, *vars_, *funcs_);
     world_ = std::make_unique<TRuvoBaseList>(services_, *vars_);
     text_->Attach(*world_);
+    world_->SetPictures(pictures_.get());
+    world_->SetEvaluator([this](TRuvoParser& e) {
+        e.Evaluate(*vars_, *funcs_);
+        return e.Result() ? e.Result()->AsInt() : 0;
+    });
     worldBindings_ = std::make_unique<TWorldBindings>(*world_, vars_->SystemVars(), *funcs_);
+    RegisterSaveScreen(*funcs_, *world_, *files_, *pictures_);
     context_->World = world_.get();
     project_ = std::make_unique<TProject>(*context_, *files_, setup_.limits);
 }
@@ -55,9 +64,12 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
 TRuntime::~TRuntime() {
     CloseProject();
     context_->World = nullptr;
+    funcs_->Unregister(sfSaveScreen);
     worldBindings_.reset();
     world_.reset();
     text_.reset();
+    context_->Pictures = nullptr;
+    pictures_.reset();
     funcs_.reset();
     vars_.reset();
     files_.reset();
@@ -98,6 +110,7 @@ void TRuntime::Start() {
         project_->Load(installed ? std::function<bool()>([this] { return LocateData(); }) : nullptr);
     });
     world_->SetSize(project_->Settings.ScreenWidth, project_->Settings.ScreenHeight);
+    pictures_->SetKey(static_cast<uint32_t>(project_->Settings.ImageKey));
 }
 
 void TRuntime::RunScript() {

@@ -1,7 +1,7 @@
 #pragma once
 // The game's player-wide objects: the virtual file manager with the game's data sources, the variables,
 // the system functions, the display world (which takes the window's input) and the project with its
-// interpreter; later the message history, the read marks, the picture cache and the media. They are created in the start-up order and freed in the shut-down order, and the run context
+// interpreter; the picture cache; later the message history, the read marks and the media. They are created in the start-up order and freed in the shut-down order, and the run context
 // that the commands reach them through is kept up to date as they come and go. The player (player.hpp)
 // keeps the platform, the window, the clock and the frame loop, and drives the runtime frame by frame.
 #include <filesystem>
@@ -17,6 +17,7 @@ class TDeletionList;
 class TInputSink;
 class TLocatePrompts;
 class TParamCollection;
+class TPictureCache;
 class TPlayerServices;
 class TProject;
 class TRuvoBaseList;
@@ -64,6 +65,7 @@ public:
     TSysFuncMan& Funcs() const noexcept { return *funcs_; }
     TProject* Project() const noexcept { return project_.get(); }
     TRuvoBaseList& World() const noexcept { return *world_; }
+    TPictureCache& Pictures() const noexcept { return *pictures_; }
     TInputSink& Input() const noexcept;
 
 private:
@@ -79,6 +81,7 @@ private:
     std::unique_ptr<TParamCollection> vars_;
     std::unique_ptr<TSysFuncMan> funcs_;
     std::unique_ptr<TRunContext> context_;
+    std::unique_ptr<TPictureCache> pictures_;
     std::unique_ptr<TTextSupport> text_;
     std::unique_ptr<TRuvoBaseList> world_;
     std::unique_ptr<TWorldBindings> worldBindings_;

@@ -10,11 +10,8 @@
 
 namespace ruvo {
 
-TTextSupport::TTextSupport(TVrFileManager& files, TParamCollection& vars, TSysFuncMan& funcs,
-                           std::function<uint32_t()> imageKey)
-    : files_(files),
-      imageKey_(std::move(imageKey)),
-      catalog_(std::make_unique<TSystemFontCatalog>()),
+TTextSupport::TTextSupport(TVrFileManager& files, TParamCollection& vars, TSysFuncMan& funcs)
+    : catalog_(std::make_unique<TSystemFontCatalog>()),
       fonts_(std::make_unique<TFontPixelManager>(*catalog_)),
       services_(std::make_unique<TTextServices>(TTextServices{*fonts_, &vars, &funcs, nullptr, 32})),
       scripts_(std::make_unique<TScriptTextPages>(
@@ -31,9 +28,6 @@ void TTextSupport::Attach(TRuvoBaseList& world) {
     TTextObjectServices& text = world.TextObjects();
     text.SetText(services_.get());
     text.Scripts = scripts_.get();
-    text.LoadPicture = [this](std::string_view name) -> std::optional<TPicture> {
-        return LoadPicture(files_, name, imageKey_(), services_->DisplayBitCount);
-    };
 }
 
 } // namespace ruvo

@@ -1,9 +1,7 @@
 #pragma once
 // What the runtime gives the text objects of the world: the installed fonts, a text engine's services
-// over the game's variables and functions, pictures and the script pages' texts through the virtual
-// file manager. Created before the world and freed after it.
-#include <cstdint>
-#include <functional>
+// over the game's variables and functions, and the script pages' texts through the virtual file manager.
+// Created before the world and freed after it.
 #include <memory>
 
 namespace ruvo {
@@ -19,8 +17,7 @@ struct TTextServices;
 
 class TTextSupport {
 public:
-    // imageKey: the project's picture key, asked for when a picture loads (the project is read later).
-    TTextSupport(TVrFileManager& files, TParamCollection& vars, TSysFuncMan& funcs, std::function<uint32_t()> imageKey);
+    TTextSupport(TVrFileManager& files, TParamCollection& vars, TSysFuncMan& funcs);
     ~TTextSupport();
     TTextSupport(const TTextSupport&) = delete;
     TTextSupport& operator=(const TTextSupport&) = delete;
@@ -29,8 +26,6 @@ public:
     void Attach(TRuvoBaseList& world);
 
 private:
-    TVrFileManager& files_;
-    std::function<uint32_t()> imageKey_;
     std::unique_ptr<TSystemFontCatalog> catalog_;
     std::unique_ptr<TFontPixelManager> fonts_;
     std::unique_ptr<TTextServices> services_;

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "archive/errors.hpp"
 #include "archive/serializer.hpp"
 #include "archive/sjis.hpp"
 #include "graphics/customdibx.hpp"
+#include "graphics/picturecache.hpp"
 #include "objects/propaccess.hpp"
 #include "objects/world.hpp"
 #include "text/textlines.hpp"
@@ -36,10 +38,16 @@ void TRuvoCGLabel::SetSource(std::string source) {
     Source = std::move(source);
     picture_.reset();
     mask_.reset();
-    if (!Source.empty() && Owner && Owner->TextObjects().LoadPicture) {
-        if (std::optional<TPicture> picture = Owner->TextObjects().LoadPicture(Source); picture && picture->Found && !picture->Frames.empty()) {
-            picture_ = picture->Frames.front().ColourSurface();
-            mask_ = picture->Frames.front().MaskSurface();
+    held_.reset();
+    if (!Source.empty() && Owner && Owner->Pictures()) {
+        try {
+            held_ = Owner->Pictures()->Acquire(Source);
+        } catch (const ERuvoError&) {
+            // A damaged picture: the caption draws nothing.
+        }
+        if (held_ && held_->Found && !held_->Frames.empty()) {
+            picture_ = held_->Frames.front().ColourSurface();
+            mask_ = held_->Frames.front().MaskSurface();
         }
     }
     Invalidate();

@@ -1,13 +1,15 @@
 #pragma once
 // The image caption (LT_CGLABEL): text drawn with glyphs cut from a picture. PR_MAPTEXT lists the
 // characters in the order of the picture's cells (left to right, then top to bottom), each cell
-// PR_GLYPHWIDTH x PR_GLYPHHEIGHT; a character not in the map leaves its cell empty.
+// PR_GLYPHWIDTH x PR_GLYPHHEIGHT; a character not in the map leaves its cell empty. The picture (its
+// first frame) comes from the world's picture cache.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "graphics/dibx.hpp"
+#include "graphics/picture.hpp"
 #include "objects/control.hpp"
 
 namespace ruvo {
@@ -51,6 +53,7 @@ private:
     void Resize();
 
     std::vector<std::vector<int>> cells_;
+    std::shared_ptr<const TPicture> held_;  // from the picture cache, whose frames the surfaces share
     std::unique_ptr<TDIBX> picture_, mask_;
 };
 

@@ -5,10 +5,12 @@
 #include "objects/box.hpp"
 #include "objects/cabinet.hpp"
 #include "objects/cglabel.hpp"
+#include "objects/images.hpp"
 #include "objects/label.hpp"
 #include "objects/mes.hpp"
 #include "objects/propmotion.hpp"
 #include "objects/standin.hpp"
+#include "objects/tile.hpp"
 #include "objects/timer.hpp"
 
 namespace ruvo {
@@ -35,7 +37,7 @@ constexpr TObjectClass kClasses[] = {
     {5, "TRuvoEdit", Control},
     {6, "TRuvoFire", Control},
     {7, "TRuvoHttp", Component},
-    {8, "TRuvoImages", Control},
+    {8, "TRuvoImages", Make<TRuvoImages>},
     {9, "TRuvoLabel", Make<TRuvoLabel>},
     {11, "TRuvoMemo", Control},
     {12, "TRuvoMenu", Control},
@@ -46,7 +48,7 @@ constexpr TObjectClass kClasses[] = {
     {17, "TRuvoSound", Component},
     {18, "TRuvoMapImage", Control},
     {19, "TRuvoWave", Control},
-    {20, "TRuvoTile", Control},
+    {20, "TRuvoTile", Make<TRuvoTile>},
     {21, "TRuvoSlider", Control},
     {22, "TRuvoScrollbar", Control},
     {23, "TRuvoGauge", Control},

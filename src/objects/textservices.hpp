@@ -1,17 +1,15 @@
 #pragma once
-// What the text objects (message windows, captions, image captions) need of the player besides the
-// world: fonts and variables for the text engine, pictures by name, the stored texts of the script's
-// text-insert commands, the read marks and the message history. The runtime fills it in as those
+// What the text objects (message windows, captions) need of the player besides the world: fonts and
+// variables for the text engine, the stored texts of the script's text-insert commands, the read marks
+// and the message history. The runtime fills it in as those
 // objects come and go; a world without fonts (tool and test worlds) gets a text engine that lays out
 // with empty glyphs, so that every object can still be made, named and saved.
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "graphics/picture.hpp"
 
 namespace ruvo {
 
@@ -38,8 +36,6 @@ public:
     TTextServices& Text();
     void SetText(TTextServices* text) noexcept { text_ = text; }
 
-    // A picture by name (the image captions' glyphs); nothing without a loader.
-    std::function<std::optional<TPicture>(std::string_view name)> LoadPicture;
     TScriptTexts* Scripts = nullptr;
     TRuvoReadList* ReadMarks = nullptr;
     TRuvoNewHistory* History = nullptr;

@@ -7,6 +7,7 @@
 // A frame: ProcessInput before the script runs, Update after it, Paint on drawing frames, then the
 // presenter takes the active screen's dirty rectangles.
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,9 +26,11 @@
 namespace ruvo {
 
 class TParamCollection;
+class TPictureCache;
 class TPlayerServices;
 class TRuvoBase;
 class TRuvoControl;
+class TRuvoParser;
 class TStream;
 
 class TRuvoBaseList final : public TObjectRegistry, public TInputSink {
@@ -45,6 +48,14 @@ public:
     TPlayerServices& Services() const noexcept { return services_; }
     // Fonts, pictures, script texts, read marks and history for the text objects.
     TTextObjectServices& TextObjects() noexcept { return textObjects_; }
+    // Where image objects take their pictures from; null until the runtime sets it (nothing is shown).
+    TPictureCache* Pictures() const noexcept { return pictures_; }
+    void SetPictures(TPictureCache* pictures) noexcept { pictures_ = pictures; }
+    // Evaluates an expression an object keeps for later (an animation's last-frame wait) as an integer,
+    // with the game's variables and functions; 0 until the runtime says how.
+    using TIntEvaluator = std::function<int32_t(TRuvoParser&)>;
+    void SetEvaluator(TIntEvaluator evaluate) { evaluate_ = std::move(evaluate); }
+    int32_t EvaluateInt(TRuvoParser& expression) const { return evaluate_ ? evaluate_(expression) : 0; }
 
     // ---- screens and surfaces
     // 0x01 "BASE0" and 0x01 "BASE1".
@@ -198,6 +209,8 @@ private:
     TPlayerServices& services_;
     const TParamCollection& vars_;
     TTextObjectServices textObjects_;
+    TPictureCache* pictures_ = nullptr;
+    TIntEvaluator evaluate_;
     std::array<std::unique_ptr<TRuvoBase>, 2> screens_;
     int32_t width_ = kInitialSize, height_ = kInitialSize;
     TDIBX surface_;

@@ -12,6 +12,7 @@ namespace ruvo {
 class TCallMan;
 class TCustomParam;
 class TParamCollection;
+class TPictureCache;
 class TRuvoParser;
 class TPlayerServices;
 class TProject;
@@ -25,6 +26,7 @@ struct TRunContext {
     TCallMan* Interpreter = nullptr;  // set by the interpreter while it exists
     TProject* Project = nullptr;      // set by the project while it exists
     TRuvoBaseList* World = nullptr;   // null until the display world exists
+    TPictureCache* Pictures = nullptr;  // the decoded pictures objects share
 
     // Whether the game file can be used now (the project's check, which may ask for a disc); false
     // without a project.

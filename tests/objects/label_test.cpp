@@ -1,8 +1,8 @@
 // Captions and image captions: size from the text and the zoom, alignment, what is painted, rotation in
 // the hit test, glyph cells cut from a picture, and their saved forms.
-#include "graphics/dibsurface.hpp"
 #include "objects/cglabel.hpp"
 #include "objects/label.hpp"
+#include "image_fixture.hpp"
 #include "text_world_fixture.hpp"
 
 namespace ruvo::testing {
@@ -131,30 +131,14 @@ TEST_F(Label, TheSavedCaptionComesBackRendered) {
     EXPECT_EQ(Saved(), bytes);
 }
 
-// A 4 x 2 grid of 10 x 12 cells, each a solid colour 0x10 * (cell + 1) in red.
-TPicture GlyphSheet() {
-    auto colour = std::make_shared<TDIBSurface>();
-    colour->SetSize(40, 24, 32);
-    for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 40; ++x) {
-            const uint32_t cell = static_cast<uint32_t>(y / 12 * 4 + x / 10);
-            reinterpret_cast<uint32_t*>(colour->Row(y))[x] = 0x10u * (cell + 1) << 16;
-        }
-    TPicture p;
-    p.Frames.push_back(TPictureFrame{colour});
-    p.Width = 40;
-    p.Height = 24;
-    return p;
-}
+class CGLabel : public ImageFixture {};
 
-TEST_F(Label, AnImageCaptionDrawsTheCellsOfItsCharacters) {
-    world.TextObjects().LoadPicture = [](std::string_view name) -> std::optional<TPicture> {
-        if (name == "digits.png") return GlyphSheet();
-        return std::nullopt;
-    };
+TEST_F(CGLabel, ItDrawsTheCellsOfItsCharacters) {
+    // A 4 x 2 grid of 10 x 12 cells, each a solid colour 0x10 * (cell + 1) in red.
+    PutPicture("digits.rgp", 40, 24, {TestFrame{[](int x, int y) { return 0x10u * static_cast<uint32_t>(y / 12 * 4 + x / 10 + 1); }}});
     auto& c = static_cast<TRuvoCGLabel&>(*world.CreateByType(24));
     c.SetParent(&world.ActiveScreen());
-    SetProperty(c, PR_SOURCE, std::string("digits.png"));
+    SetProperty(c, PR_SOURCE, std::string("digits.rgp"));
     SetProperty(c, PR_MAPTEXT, Utf8ToSjis("0123456あ"));
     SetProperty(c, PR_GLYPHWIDTH, 10);
     SetProperty(c, PR_GLYPHHEIGHT, 12);
@@ -167,26 +151,31 @@ TEST_F(Label, AnImageCaptionDrawsTheCellsOfItsCharacters) {
     SetProperty(c, PR_LEFT, 10);
     SetProperty(c, PR_TOP, 20);
     SetProperty(c, PR_HALIGN, 1);
-    PaintAll();
+    world.ActiveScreen().AddWhole();
+    world.Paint();
     TDIBX& s = world.Surface();
-    EXPECT_EQ(s.GetPixel(12, 22) & 0xFFFFFF, 0x80u << 16);  // あ: cell 7
-    EXPECT_EQ(s.GetPixel(25, 30) & 0xFFFFFF, 0x20u << 16);  // 1: cell 1
-    EXPECT_EQ(s.GetPixel(35, 25) & 0xFFFFFF, 0u);           // x: not in the map, its cell left empty
-    EXPECT_EQ(s.GetPixel(25, 40) & 0xFFFFFF, 0x60u << 16);  // 5, centred on the second line
+    EXPECT_EQ(s.GetPixel(12, 22) & 0xFFFFFF, PixelOf(0x80));  // あ: cell 7
+    EXPECT_EQ(s.GetPixel(25, 30) & 0xFFFFFF, PixelOf(0x20));  // 1: cell 1
+    EXPECT_EQ(s.GetPixel(35, 25) & 0xFFFFFF, 0u);             // x: not in the map, its cell left empty
+    EXPECT_EQ(s.GetPixel(25, 40) & 0xFFFFFF, PixelOf(0x60));  // 5, centred on the second line
     EXPECT_EQ(s.GetPixel(12, 40) & 0xFFFFFF, 0u);
     SetProperty(c, PR_GLYPHWIDTH, 0);
     EXPECT_EQ(GetIntProperty(c, PR_GLYPHWIDTH), 1);
     SetProperty(c, PR_GLYPHWIDTH, 10);
 
     const auto cells = c.Cells();
-    const std::string bytes = Saved();
+    TMemoryStream saved;
+    world.SaveToStream(saved);
     world.Reset();
-    Load(bytes);
+    saved.SetPosition(0);
+    world.LoadFromStream(saved, kSaveVersion);
     auto& back = static_cast<TRuvoCGLabel&>(*world.Objects().front());
     EXPECT_EQ(back.Cells(), cells);
     EXPECT_EQ(back.PictureWidth(), 40);
     EXPECT_EQ(back.Height, 27);
-    EXPECT_EQ(Saved(), bytes);
+    TMemoryStream again;
+    world.SaveToStream(again);
+    EXPECT_EQ(again.Bytes(), saved.Bytes());
 }
 
 } // namespace
