@@ -585,6 +585,9 @@ TEST_F(Games, AFlipFollowsTheRulePictureItNames) {
         TPlainPicture blue(320, 240);
         blue.Fill(0, 0, 320, 240, 0xFF0000);
         EXPECT_TRUE(SameAs(dir / "end.png", blue, std::string("rule-end-") + name));
+    }
+}
+
 // Pictures of a game's source: PNG files the builder turns into layered images.
 struct TSourcePicture {
     int width, height;
