@@ -60,7 +60,7 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
     app.footer(kFooter);
     app.set_version_flag("--version", std::string("ruvoplay ") + RUVO_VERSION);
     bool headless = false, window = false;
-    std::string inputFile, traceFile, dumpVarsFile, screenshotFile;
+    std::string inputFile, traceFile, dumpVarsFile, screenshotFile, saveDir;
     auto* headlessFlag = app.add_flag("--headless", headless,
                                       "no window: 16 ms per frame; ends when the game's script ends, or after "
                                       "100000 frames when --frames is not given");
@@ -75,6 +75,9 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
         ->type_name("FILE");
     app.add_option("--screenshot", screenshotFile, "at exit, write the picture as PNG (- for standard output)")
         ->type_name("FILE");
+    app.add_option("--save-dir", saveDir,
+                   "keep the saved games (\"save.dat\") in DIR instead of the game folder or the per-user data folder")
+        ->type_name("DIR");
     app.add_option("GAMEFOLDER", o.gameFolders, "game folders; the first holds loose files and the saved games");
     // A value given twice: the later one counts, so scripts can add to a command line.
     for (CLI::Option* option : app.get_options())
@@ -103,6 +106,7 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
     o.traceFile = traceFile;
     o.dumpVarsFile = dumpVarsFile;
     o.screenshotFile = screenshotFile;
+    o.saveDir = saveDir;
     if (!o.gameFolders.empty() && SameTextSjis(o.gameFolders.front(), "/config")) {
         o.config = true;
         o.gameFolders.erase(o.gameFolders.begin());

@@ -16,6 +16,7 @@ struct TPlayerOptions {
     std::filesystem::path traceFile;       // "-": standard output
     std::filesystem::path dumpVarsFile;    // "-": standard output
     std::filesystem::path screenshotFile;  // the picture at exit, as PNG; "-": standard output
+    std::filesystem::path saveDir;         // where "save.dat" is kept instead of the usual place
     bool fullScreen = false;
 };
 

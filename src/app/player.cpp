@@ -4,7 +4,6 @@
 #include <chrono>
 #include <fstream>
 #include <iostream>
-#include <map>
 #include <system_error>
 #include <unistd.h>
 
@@ -15,7 +14,7 @@
 #include "graphics/pngfile.hpp"
 #include "objects/inputsink.hpp"
 #include "params/sysfuncs.hpp"
-#include "params/valuetext.hpp"
+#include "params/vardump.hpp"
 #include "params/varset.hpp"
 #include "script/gameproject.hpp"
 
@@ -104,7 +103,7 @@ void TPlayer::StartUp() {
         trace_ = NamesStandardOutput(options_.traceFile) ? stdout : std::fopen(options_.traceFile.c_str(), "wb");
         if (!trace_) throw std::runtime_error("cannot write the trace file " + options_.traceFile.string());
     }
-    runtime_ = std::make_unique<TRuntime>(TRuntimeSetup{options_.gameFolders, playerFile_, {}},
+    runtime_ = std::make_unique<TRuntime>(TRuntimeSetup{options_.gameFolders, playerFile_, options_.saveDir, {}},
                                           static_cast<TPlayerServices&>(*this), static_cast<TLocatePrompts&>(*this),
                                           deletions_);
     BindPlayerState();
@@ -214,7 +213,8 @@ void TPlayer::FrameStep() {
     if (trace_) std::fflush(trace_);  // a trace can be followed while the game runs
     if (terminating_) return;
     clock_.CountUpdate();
-    Present(false);
+    // The frame in which a game is loaded is not drawn.
+    if (!runtime_->ProcessPendingSaves()) Present(false);
     runtime_->EndFrame();
 }
 
@@ -304,17 +304,10 @@ bool TPlayer::Quit() {
 // ---- what a run leaves behind for tests and authors
 
 bool TPlayer::DumpVariables(const fs::path& path) const {
-    const TParamCollection& vars = runtime_->Vars();
-    std::map<std::string, std::string> lines;  // sorted by name as shown
-    for (int i = 0; i < vars.Count(); ++i) {
-        const TParamCollectionItem& item = vars[i];
-        if (item.IsSystem() || item.Name().empty() || IsTemporaryName(item.Name())) continue;
-        lines[SjisToUtf8Lossy(item.Name())] = ValueTextUtf8(item.Value());
-    }
     std::ofstream file;
     if (!NamesStandardOutput(path)) file.open(path, std::ios::binary);
     std::ostream& out = NamesStandardOutput(path) ? std::cout : file;
-    for (const auto& [name, value] : lines) out << name << '=' << value << '\n';
+    out << FormatVariableDump(runtime_->Vars());
     out.flush();
     if (out) return true;
     std::fprintf(stderr, "ruvoplay: cannot write %s\n", path.c_str());

@@ -7,9 +7,14 @@
 #include "app/locatedata.hpp"
 #include "archive/errors.hpp"
 #include "archive/vrfilemanager.hpp"
+#include "graphics/imagesettings.hpp"
+#include "objects/history.hpp"
+#include "objects/readmarks.hpp"
+#include "params/datatables.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 #include "script/gameproject.hpp"
+#include "script/savedgames.hpp"
 #include "script/runcontext.hpp"
 #include "script/services.hpp"
 
@@ -41,18 +46,65 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
     funcs_ = std::make_unique<TSysFuncMan>(*vars_);
     context_ = std::make_unique<TRunContext>(TRunContext{services_, *vars_, *funcs_});
     input_ = std::make_unique<TInputState>(vars_->SystemVars(), [this](int x, int y) { services_.MovePointer(x, y); });
+    CreateCompanions();
     project_ = std::make_unique<TProject>(*context_, *files_, setup_.limits);
+    const fs::path gameFolder = setup_.gameFolders.empty() ? playerFolder_ : fs::path(setup_.gameFolders.front());
+    saves_ = std::make_unique<TSavedGames>(TSaveSetup{gameFolder, setup_.saveDir, DefaultDataHome()}, *project_,
+                                           TGameParts{*context_, nullptr, *history_, *project_->CallMan, *vars_, *tables_},
+                                           TStatusParts{*vars_, *readMarks_, *imageSettings_, *tables_});
 }
 
 TRuntime::~TRuntime() {
     CloseProject();
+    FreeCompanions();
     input_.reset();
     funcs_.reset();
     vars_.reset();
     files_.reset();
 }
 
-void TRuntime::CloseProject() { project_.reset(); }
+// The history, the read marks, the layered-image settings and the data tables, which the saved games
+// and the status data hold; the history and the settings own system variables.
+void TRuntime::CreateCompanions() {
+    history_ = std::make_unique<TRuvoNewHistory>();
+    readMarks_ = std::make_unique<TRuvoReadList>();
+    imageSettings_ = std::make_unique<TLayeredImageSettings>();
+    tables_ = std::make_unique<TDBManager>();
+    TSystemVars& sv = vars_->SystemVars();
+    TRuvoNewHistory& history = *history_;
+    sv.BindInt(TSystemVar::HistoryCount, [&history] { return history.Count(); });
+    sv.BindInt(TSystemVar::HistoryMaxCount, [&history] { return history.Capacity; },
+               [&history](int32_t v) { history.Capacity = v; });
+    TLayeredImageSettings& images = *imageSettings_;
+    // Pictures already on the screens are redrawn with the display world.
+    sv.BindFlag(TSystemVar::CGDither, [&images] { return images.Dither; }, [&images](bool on) { images.Dither = on; });
+    context_->History = history_.get();
+    context_->ReadMarks = readMarks_.get();
+    context_->Tables = tables_.get();
+}
+
+void TRuntime::FreeCompanions() {
+    context_->History = nullptr;
+    context_->ReadMarks = nullptr;
+    context_->Tables = nullptr;
+    TSystemVars& sv = vars_->SystemVars();
+    for (TSystemVar v : {TSystemVar::HistoryCount, TSystemVar::HistoryMaxCount, TSystemVar::CGDither}) sv.Unbind(v);
+    tables_.reset();
+    imageSettings_.reset();
+    readMarks_.reset();
+    history_.reset();
+}
+
+void TRuntime::CloseProject() {
+    if (project_) {
+        project_->RunExitPage();
+        if (project_->Loaded()) saves_->SaveStatus();
+    }
+    saves_.reset();
+    project_.reset();
+}
+
+bool TRuntime::ProcessPendingSaves() { return saves_->ProcessPending(); }
 
 TInputSink& TRuntime::Input() const noexcept { return *input_; }
 
@@ -84,7 +136,8 @@ void TRuntime::Start() {
     const std::string where = installed ? "player folder " + playerFolder_.string()
                                         : "game folder " + setup_.gameFolders.front();
     WithContext([&] { return where; }, [&] {
-        project_->Load(installed ? std::function<bool()>([this] { return LocateData(); }) : nullptr);
+        project_->Load(installed ? std::function<bool()>([this] { return LocateData(); }) : nullptr,
+                       [this] { saves_->Open(project_->Settings); });
     });
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The game's player-wide objects: the virtual file manager with the game's data sources, the variables,
-// the system functions, the input (until the display world takes it over) and the project with its
-// interpreter; later the display world, the message history, the read marks, the picture cache and the
-// media. They are created in the start-up order and freed in the shut-down order, and the run context
+// the system functions, the input (until the display world takes it over), the message history, the
+// read marks, the layered-image settings, the data tables, the project with its interpreter and the
+// saved games; later the display world, the picture cache and the media. They are created in the start-up order and freed in the shut-down order, and the run context
 // that the commands reach them through is kept up to date as they come and go. The player (player.hpp)
 // keeps the platform, the window, the clock and the frame loop, and drives the runtime frame by frame.
 #include <filesystem>
@@ -14,6 +14,7 @@
 
 namespace ruvo {
 
+class TDBManager;
 class TDeletionList;
 class TInputSink;
 class TInputState;
@@ -21,36 +22,48 @@ class TLocatePrompts;
 class TParamCollection;
 class TPlayerServices;
 class TProject;
+class TRuvoNewHistory;
+class TRuvoReadList;
+class TSavedGames;
 class TSysFuncMan;
+struct TLayeredImageSettings;
 class TVrFileManager;
 struct TRunContext;
 
 struct TRuntimeSetup {
     std::vector<std::string> gameFolders;  // from the command line; empty: the game is installed beside the player
     std::filesystem::path playerFile;      // the executable, which may carry the game appended to it
+    std::filesystem::path saveDir;         // --save-dir: where "save.dat" is kept (empty: the usual place)
     TScriptLimits limits;
 };
 
 class TRuntime {
 public:
     // Creates, in order: the virtual file manager with the memory-file collection and the game's data
-    // sources, the variables, the system functions, the input, and the project (not read yet).
+    // sources, the variables, the system functions, the input, the message history, the read marks, the
+    // layered-image settings, the data tables, the project (not read yet) and the saved games.
     // Throws ERuvoError for data sources that cannot be used (a game folder that does not exist, a
     // damaged archive).
     TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompts& prompts, TDeletionList& deletions);
-    // Frees what is left in the shut-down order: the project (running its exit page), the system
-    // functions, the variables, then the virtual file manager.
+    // Frees what is left in the shut-down order: the project (running its exit page and writing the
+    // status data), the data tables, the layered-image settings, the read marks, the history, the input,
+    // the system functions, the variables, then the virtual file manager.
     ~TRuntime();
     TRuntime(const TRuntime&) = delete;
     TRuntime& operator=(const TRuntime&) = delete;
 
-    // Loads the project (locating the game data when no game folder was given); throws EGameStart.
+    // Loads the project (locating the game data when no game folder was given), restoring the status
+    // data before the project's variables are defined; throws EGameStart.
     void Start();
     // The first part of a frame step: temporary files released, then the script runs for one frame.
     void RunScript();
+    // After the objects are updated: the requested load, then the requested save. True when a load was
+    // requested: that frame is not drawn.
+    bool ProcessPendingSaves();
     // The last part: the frame's input records are cleared.
     void EndFrame();
-    // Runs the exit page and frees the project; the variables stay for whoever reads them at the end.
+    // Runs the exit page, writes the status data and frees the project; the variables stay for whoever
+    // reads them at the end.
     void CloseProject();
 
     // The script has ended and no event handler runs.
@@ -59,11 +72,17 @@ public:
     TParamCollection& Vars() const noexcept { return *vars_; }
     TSysFuncMan& Funcs() const noexcept { return *funcs_; }
     TProject* Project() const noexcept { return project_.get(); }
+    TSavedGames* Saves() const noexcept { return saves_.get(); }
+    TRuvoNewHistory& History() const noexcept { return *history_; }
+    TRuvoReadList& ReadMarks() const noexcept { return *readMarks_; }
+    TDBManager& Tables() const noexcept { return *tables_; }
     TInputSink& Input() const noexcept;
 
 private:
     void RegisterDataSources();
     bool LocateData();
+    void CreateCompanions();
+    void FreeCompanions();
 
     TRuntimeSetup setup_;
     std::filesystem::path playerFolder_;
@@ -75,7 +94,12 @@ private:
     std::unique_ptr<TSysFuncMan> funcs_;
     std::unique_ptr<TRunContext> context_;
     std::unique_ptr<TInputState> input_;
+    std::unique_ptr<TRuvoNewHistory> history_;
+    std::unique_ptr<TRuvoReadList> readMarks_;
+    std::unique_ptr<TLayeredImageSettings> imageSettings_;
+    std::unique_ptr<TDBManager> tables_;
     std::unique_ptr<TProject> project_;
+    std::unique_ptr<TSavedGames> saves_;
 };
 
 } // namespace ruvo

@@ -45,16 +45,6 @@ std::vector<std::string> SplitAt(std::string_view s, std::string_view delims) {
     return pieces;
 }
 
-// target becomes a one-dimensional array of the strings, or an empty scalar when there are none.
-void StoreStrings(TCustomParam& target, const std::vector<std::string>& items) {
-    if (items.empty()) {
-        target.SetStr({});
-        return;
-    }
-    target.SetDims({static_cast<int32_t>(items.size())});
-    for (size_t i = 0; i < items.size(); ++i) target.SetStrAt(static_cast<int>(i), items[i]);
-}
-
 bool IsMultiDimensional(const TCustomParam& p) { return p.Dims().size() > 1; }
 
 // Replaces target's elements by the first `keep` of its own, then source's, then the rest of its own
@@ -181,6 +171,15 @@ const TBuiltInFunction kVariableFunctions[] = {
 };
 
 } // namespace
+
+void StoreStrings(TCustomParam& target, const std::vector<std::string>& items) {
+    if (items.empty()) {
+        target.SetStr({});
+        return;
+    }
+    target.SetDims({static_cast<int32_t>(items.size())});
+    for (size_t i = 0; i < items.size(); ++i) target.SetStrAt(static_cast<int>(i), items[i]);
+}
 
 std::span<const TBuiltInFunction> VariableFunctions() { return kVariableFunctions; }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
+#include <utility>
 
 #include "archive/errors.hpp"
 #include "archive/serializer.hpp"
@@ -48,6 +49,13 @@ TStack& TStackList::Pop() {
 void TStackList::Clear() {
     frames_.clear();
     vars_.SetDepth(0);
+}
+
+void TStackList::TakeOver(TStackList& other) {
+    frames_ = std::move(other.frames_);
+    other.frames_.clear();
+    scratch_.Assign(std::move(other.scratch_));
+    vars_.SetDepth(Count());
 }
 
 // ---- the interpreter
@@ -405,6 +413,22 @@ void TCallMan::Sync(TSerializer& s) {
         if (s.Loading()) command->LoadState(s.Stream());
         else command->SaveState(s.Stream());
     }
+}
+
+void TCallMan::TakeOver(TCallMan& loaded) {
+    pages_.TakeOver(loaded.pages_);
+    CurrentPage = std::exchange(loaded.CurrentPage, nullptr);
+    Index = loaded.Index;
+    Cont = loaded.Cont;
+    Stack.TakeOver(loaded.Stack);
+    Started = loaded.Started;
+    Args = std::move(loaded.Args);
+    State = loaded.State;
+    Sender = loaded.Sender;
+    Level = loaded.Level;
+    lastTracedPage_.clear();
+    lastTracedIndex_ = -1;
+    lastTracedError_.clear();
 }
 
 void TCallMan::SaveTo(TStream& stream) {

@@ -11,6 +11,9 @@
 namespace ruvo {
 
 class TCallMan;
+class TDBManager;
+class TRuvoNewHistory;
+class TRuvoReadList;
 class TCustomParam;
 class TParamCollection;
 class TRuvoParser;
@@ -32,6 +35,9 @@ struct TRunContext {
     TCallMan* Interpreter = nullptr;  // set by the interpreter while it exists
     TProject* Project = nullptr;      // set by the project while it exists
     TScriptWorld* World = nullptr;    // null until the display world exists
+    TRuvoNewHistory* History = nullptr;  // the message history, set by the runtime while it exists
+    TRuvoReadList* ReadMarks = nullptr;  // the read marks, likewise
+    TDBManager* Tables = nullptr;        // the data tables, likewise
 
     // Whether the game file can be used now (the project's check, which may ask for a disc); false
     // without a project.

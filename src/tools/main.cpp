@@ -28,6 +28,7 @@ const ToolCommand kCommands[] = {
     {"expr", "compile and evaluate expressions", RunExpr},
     {"wipe", "draw a screen transition at a time: wipe TYPE --before A --after B --duration MS ...", RunWipe},
     {"image", "inspect, export and pack pictures (info, export, pack)", RunImage},
+    {"save", "list the saved games of a save.dat, or dump a saved game or the status data", RunSave},
 };
 } // namespace ruvo::tools
 

@@ -237,6 +237,8 @@ TEST_F(Games, AHeadlessRunWithoutAFrameLimitStopsAtTheDefaultOne) {
            "    DoEvent\n"
            "    WhileLoop\n");
     Play("--frames 1");  // builds the game
+    // That run kept the project's variables in the status data; this one starts afresh.
+    std::filesystem::remove(dir / "game" / "save.dat");
     const int code = Shell(std::string(RUVO_PLAYER_PATH) + " --headless --dump-vars " + (dir / "vars.txt").string() + " " +
                            (dir / "game").string() + " 2> " + (dir / "err.txt").string());
     EXPECT_EQ(code, 0);
@@ -312,6 +314,7 @@ TEST_F(Games, CommandLineConventions) {
     Source("main.rvs", "Calc n = n + 41\nCalc n = n + 1\n");
     Play();
     const std::string game = (dir / "game").string();
+    std::filesystem::remove(dir / "game" / "save.dat");  // the project's variables as the project sets them
     ASSERT_EQ(Shell(player + " --headless --frames=10 --trace - --dump-vars=- " + game + " > " + out + " 2> " + err), 0)
         << ReadFile(err);
     const std::string shown = ReadFile(out);

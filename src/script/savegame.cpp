@@ -1,0 +1,106 @@
+#include "script/savegame.hpp"
+
+#include "archive/errors.hpp"
+#include "archive/serializer.hpp"
+#include "objects/savedworld.hpp"
+#include "script/callman.hpp"
+#include "script/gameproject.hpp"
+#include "script/runcontext.hpp"
+
+namespace ruvo {
+
+namespace {
+
+// Runs one section's reader or writer, naming the section when it fails.
+template <class Fn>
+void Section(const char* name, Fn&& fn) {
+    WithContext([name] { return std::string(name); }, std::forward<Fn>(fn));
+}
+
+} // namespace
+
+TGameHeader ReadGameHeader(TStream& in) {
+    TGameHeader h;
+    h.Version = ReadInt(in);
+    if (h.Version < kOldestGameVersion || h.Version > kSaveVersion)
+        throw std::move(TSerializer::Damaged().AddContext("a saved game of version " + std::to_string(h.Version) +
+                                                          " (this player reads " + std::to_string(kOldestGameVersion) +
+                                                          " to " + std::to_string(kSaveVersion) + ")"));
+    h.Title = ReadStr(in);
+    h.ResumePage = ReadStr(in);
+    h.ResumeIndex = ReadInt(in);
+    return h;
+}
+
+void WriteGameEntry(TStream& out, const TSaveRequest& request, const TGameParts& parts) {
+    WriteInt(out, kSaveVersion);
+    WriteStr(out, request.Title);
+    WriteStr(out, request.ResumePage);
+    WriteInt(out, request.ResumeIndex);
+    if (parts.World) Section("display world", [&] { parts.World->Save(out); });
+    TSerializer s = TSerializer::Writer(out, kSaveVersion);
+    parts.History.Sync(s);
+    parts.Interpreter.SaveTo(out);
+    parts.Vars.SaveGame(out);
+    parts.Tables.Save(out, 0);
+}
+
+TLoadedGame::TLoadedGame(TStream& in, const TGameParts& running) {
+    Section("header", [&] { Header = ReadGameHeader(in); });
+    const int32_t version = Header.Version;
+    if (running.World) Section("display world", [&] { World = running.World->Load(in, version); });
+    Section("message history", [&] {
+        // Older games lack the capacity and the format: those of the running game stay.
+        History.Capacity = running.History.Capacity;
+        History.Engine = running.History.Engine;
+        TSerializer s = TSerializer::Reader(in, version);
+        History.Sync(s);
+    });
+    Section("interpreter", [&] {
+        interpreterVars_ = std::make_unique<TParamCollection>();
+        TRunContext& context = running.Context;
+        interpreterContext_ = std::make_unique<TRunContext>(TRunContext{context.Services, *interpreterVars_, context.Funcs});
+        interpreterContext_->Project = context.Project;
+        interpreterContext_->World = World ? &World->World() : nullptr;
+        interpreter_ = std::make_unique<TCallMan>(*interpreterContext_, running.Interpreter.Opener(), running.Interpreter.Limits());
+        interpreter_->LoadFrom(in, version);
+        PushResumePage();
+    });
+    Section("variables", [&] {
+        TSerializer s = TSerializer::Reader(in, version);
+        Variables = running.Vars.ReadGame(s);
+    });
+    if (version > kGameWithoutTables) Section("data tables", [&] { Tables = running.Tables.Read(in, 0); });
+}
+
+TLoadedGame::~TLoadedGame() = default;
+
+// The saved resume page runs first; when it ends, the restored game goes on where it was.
+void TLoadedGame::PushResumePage() {
+    if (Header.ResumePage.empty()) return;
+    TCallMan& cm = *interpreter_;
+    if (cm.CurrentPage) {
+        TStack& f = cm.Stack.Push();
+        f.PageName = cm.CurrentPage->FileName;
+        f.Index = cm.Index;
+        f.Started = cm.Started;
+        f.Cont = cm.Cont;
+        f.Sender = cm.Sender;
+        f.Args = cm.Args;
+    }
+    cm.CurrentPage = cm.GetPage(Header.ResumePage);
+    if (Header.ResumeIndex > 0) cm.Index = Header.ResumeIndex;
+    // The command at the resume place has not begun: a started command stays with the pushed frame.
+    cm.Started = false;
+}
+
+void TLoadedGame::Commit(const TGameParts& running) {
+    if (World) World->Commit();
+    running.History = std::move(History);
+    // Before the variables: the pages the running interpreter lets go take their own variables with them.
+    running.Interpreter.TakeOver(*interpreter_);
+    running.Vars.ApplyGame(std::move(Variables));
+    if (Tables) running.Tables.Apply(std::move(*Tables), 0);
+}
+
+} // namespace ruvo
