@@ -1,0 +1,120 @@
+// Saving a game with 10,000 variables into a "save.dat" that already holds other slots (the cost grows
+// with the file, as the whole file is written again), and loading the slot back (the cost grows with
+// the slot). Without a display world yet: its section is left out.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "archive/deletionlist.hpp"
+#include "archive/discs.hpp"
+#include "archive/vrfilemanager.hpp"
+#include "graphics/imagesettings.hpp"
+#include "objects/history.hpp"
+#include "objects/readmarks.hpp"
+#include "params/datatables.hpp"
+#include "params/sysfuncs.hpp"
+#include "params/varset.hpp"
+#include "script/gameproject.hpp"
+#include "script/runcontext.hpp"
+#include "script/savedgames.hpp"
+#include "script/services.hpp"
+
+namespace {
+
+using namespace ruvo;
+namespace fs = std::filesystem;
+
+class BenchServices : public TPlayerServices {
+public:
+    int32_t GameClock() const override { return 0; }
+    int32_t FrameTime() const override { return 16; }
+    bool Terminating() const override { return false; }
+    void SetTerminating(bool) override {}
+    void Terminate() override {}
+    void ShowWarning(const std::string&) override { std::abort(); }  // a failed save spoils the figures
+    IDiscPrompt& DiscPrompt() override { std::abort(); }
+    void SetTitle(const std::string&) override {}
+    void MovePointer(int, int) override {}
+};
+
+class NoDiscs : public IDiscRoots {
+public:
+    std::vector<fs::path> Roots() override { return {}; }
+};
+
+// A running game with `variables` variables (integers, strings and small arrays in turn) whose saves go
+// to a folder of its own.
+class BenchGame {
+public:
+    explicit BenchGame(int variables) : folder_(MakeFolder()) {
+        for (int i = 0; i < variables; ++i) {
+            TCustomParam& v = vars_.Declare("v" + std::to_string(i), 1 + i % 4, TVarScope::Global).Value();
+            if (i % 4 == 3) v.SetStr("value number " + std::to_string(i));
+            else if (i % 4 == 0) v.SetInt(i);
+            if (i % 100 == 1) v.SetDims({4, 8});
+        }
+        saves_.Open(project_.Settings);
+    }
+    ~BenchGame() {
+        std::error_code ec;
+        fs::remove_all(folder_, ec);
+    }
+
+    TSavedGames& Saves() { return saves_; }
+    fs::path SaveFile() const { return folder_ / "save.dat"; }
+
+private:
+    static fs::path MakeFolder() {
+        std::string pattern = (fs::temp_directory_path() / "ruvobench-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) std::abort();
+        return pattern;
+    }
+
+    fs::path folder_;
+    BenchServices services_;
+    TDeletionList deletions_;
+    TVrFileManager files_{deletions_, std::make_unique<NoDiscs>()};
+    TParamCollection vars_;
+    TSysFuncMan funcs_{vars_};
+    TRunContext context_{services_, vars_, funcs_};
+    TProject project_{context_, files_};
+    TRuvoNewHistory history_;
+    TRuvoReadList readMarks_;
+    TLayeredImageSettings images_;
+    TDBManager tables_;
+    TSavedGames saves_{TSaveSetup{folder_, {}, folder_}, project_,
+                       TGameParts{context_, nullptr, history_, *project_.CallMan, vars_, tables_},
+                       TStatusParts{vars_, readMarks_, images_, tables_}};
+};
+
+constexpr int kVariables = 10000;
+
+// Arg: the slots save.dat holds before; each save rewrites the file with one more slot's worth.
+void BM_SaveGame(benchmark::State& state) {
+    BenchGame game(kVariables);
+    const int slots = static_cast<int>(state.range(0));
+    for (int slot = 1; slot <= slots; ++slot) game.Saves().SaveGame(TSaveRequest{slot, "old", "", 0});
+    int64_t written = 0;
+    for (auto _ : state) {
+        game.Saves().SaveGame(TSaveRequest{0, "new", "", 0});
+        written += static_cast<int64_t>(fs::file_size(game.SaveFile()));
+    }
+    state.SetBytesProcessed(written);
+    state.counters["file bytes"] = static_cast<double>(fs::file_size(game.SaveFile()));
+}
+BENCHMARK(BM_SaveGame)->Arg(0)->Arg(10)->Arg(25)->Arg(50)->Unit(benchmark::kMillisecond);
+
+// Arg: the variables of the saved game; the file holds that one slot.
+void BM_LoadGame(benchmark::State& state) {
+    BenchGame game(static_cast<int>(state.range(0)));
+    game.Saves().SaveGame(TSaveRequest{1, "slot", "", 0});
+    for (auto _ : state) game.Saves().LoadGame(1);
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(fs::file_size(game.SaveFile())));
+    state.counters["file bytes"] = static_cast<double>(fs::file_size(game.SaveFile()));
+}
+BENCHMARK(BM_LoadGame)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+} // namespace
