@@ -419,6 +419,38 @@ TEST_F(DamagedSaves, AnEntryWhoseBytesChangedInTheFileIsUnusable) {
     EXPECT_EQ(warnings, std::vector<std::string>{kUnusable});
 }
 
+TEST_F(DamagedSaves, ACorruptedFileLoadsTheWholeGameOrNothing) {
+    vars.Find("g")->Value().SetInt(6);
+    saves.SaveGame(TSaveRequest{1, "one", "", 0});
+    vars.Find("g")->Value().SetInt(5);
+    const std::string file = ReadFile(SaveFile());
+    std::mt19937 random(7);
+    int loaded = 0, refused = 0;
+    for (int i = 0; i < 400; ++i) {
+        std::string bytes = file;
+        for (int k = 0; k < 1 + i % 3; ++k) bytes[random() % bytes.size()] ^= static_cast<char>(1 + random() % 255);
+        if (i % 5 == 0) bytes.resize(random() % bytes.size());
+        WriteFile(SaveFile(), bytes);
+        saves.Open(project.Settings);
+        saves.LoadGame(1);
+        if (terminating) {
+            ++refused;
+            EXPECT_EQ(warnings, std::vector<std::string>{kUnusable});
+            EXPECT_EQ(Var("g"), "5");  // nothing of the slot arrived
+        } else if (Var("g") == "6") {
+            ++loaded;  // the bytes that changed were not the slot's (or the slot's name went)
+        } else {
+            EXPECT_EQ(Var("g"), "5");
+            EXPECT_TRUE(warnings.empty());
+        }
+        vars.Find("g")->Value().SetInt(5);
+        warnings.clear();
+        terminating = false;
+    }
+    EXPECT_GT(refused, 100);
+    EXPECT_GT(loaded, 0);
+}
+
 TEST_F(DamagedSaves, AMissingSlotOrFileDoesNothing) {
     saves.LoadGame(1);
     PutEntry("GAMESAVEDATA2", good);
