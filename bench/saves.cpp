@@ -18,6 +18,7 @@
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 #include "script/gameproject.hpp"
+#include "script/offlinegame.hpp"
 #include "script/runcontext.hpp"
 #include "script/savedgames.hpp"
 #include "script/services.hpp"
@@ -27,17 +28,9 @@ namespace {
 using namespace ruvo;
 namespace fs = std::filesystem;
 
-class BenchServices : public TPlayerServices {
+class BenchServices : public TQuietServices {
 public:
-    int32_t GameClock() const override { return 0; }
-    int32_t FrameTime() const override { return 16; }
-    bool Terminating() const override { return false; }
-    void SetTerminating(bool) override {}
-    void Terminate() override {}
     void ShowWarning(const std::string&) override { std::abort(); }  // a failed save spoils the figures
-    IDiscPrompt& DiscPrompt() override { std::abort(); }
-    void SetTitle(const std::string&) override {}
-    void MovePointer(int, int) override {}
 };
 
 class NoDiscs : public IDiscRoots {

@@ -229,6 +229,17 @@ void SplitHandler(std::string_view handler, std::string& page, std::string& labe
 
 } // namespace
 
+TStack& TCallMan::PushContext() {
+    TStack& f = Stack.Push();
+    f.PageName = CurrentPage ? CurrentPage->FileName : std::string();
+    f.Index = Index;
+    f.Started = Started;
+    f.Args = Args;
+    f.Sender = Sender;
+    f.Cont = Cont;
+    return f;
+}
+
 bool TCallMan::DispatchEvent(int32_t level) {
     if (TCommand* command = CurrentCommand(); command && Started && command->BlocksEvents()) return false;
     TScriptWorld* world = Context.World;
@@ -248,13 +259,7 @@ bool TCallMan::DispatchEvent(int32_t level) {
     } catch (const std::exception&) {
         return false;  // the page could not be read after all: the event stays pending
     }
-    TStack& f = Stack.Push();
-    f.PageName = CurrentPage ? CurrentPage->FileName : std::string();
-    f.Index = Index;
-    f.Started = Started;
-    f.Args = Args;
-    f.Sender = Sender;
-    f.Cont = Cont;
+    TStack& f = PushContext();
     if (TCommand* command = CurrentCommand(); command && Started) {
         f.State = std::make_unique<TMemoryStream>();
         command->SaveState(*f.State);

@@ -83,6 +83,9 @@ public:
     // flow, -1 returned into a handler.
     int Step();
     bool DispatchEvent(int32_t level);
+    // A new frame holding where the script is now: page, index, started and continue flags, arguments
+    // and sender (an event's handler, or a loaded game's resume page, returns there).
+    TStack& PushContext();
 
     int ArgCount() const noexcept { return static_cast<int>(Args.size()); }
     std::string Arg(int i) const { return i >= 0 && i < ArgCount() ? Args[static_cast<size_t>(i)] : std::string(); }

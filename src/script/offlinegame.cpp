@@ -22,7 +22,7 @@ public:
 TOfflineGame::TOfflineGame(const fs::path& gameFolder, TSavedWorld* world)
     : files_(deletions_, std::make_unique<TNoDiscs>()),
       funcs_(vars_),
-      context_{*this, vars_, funcs_},
+      context_{services_, vars_, funcs_},
       world_(world),
       interpreter_(context_, [this](const std::string& name) { return OpenPage(name); }) {
     files_.AddArchive({});

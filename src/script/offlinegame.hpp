@@ -26,23 +26,9 @@ namespace ruvo {
 
 class TSavedWorld;
 
-class TOfflineGame final : private TPlayerServices, private IDiscPrompt {
+// A player that is not there: no clock, no boxes, no discs, never stopping.
+class TQuietServices : public TPlayerServices, public IDiscPrompt {
 public:
-    // gameFolder: where the pages are (loose, or in its "game.dat"); empty: nowhere. world: what reads
-    // the world's section (null: the entries hold none).
-    explicit TOfflineGame(const std::filesystem::path& gameFolder = {}, TSavedWorld* world = nullptr);
-    ~TOfflineGame() override;
-
-    TGameParts Parts() { return TGameParts{context_, world_, history_, interpreter_, vars_, tables_}; }
-    TStatusParts StatusParts() { return TStatusParts{vars_, readMarks_, imageSettings_, tables_}; }
-    TParamCollection& Vars() noexcept { return vars_; }
-    // Whether the page was asked for and read as empty, not being in the game folder.
-    bool Missing(const std::string& page) const;
-
-private:
-    std::unique_ptr<TStream> OpenPage(const std::string& name);
-
-    // TPlayerServices: no clock, no boxes, no discs.
     int32_t GameClock() const override { return 0; }
     int32_t FrameTime() const override { return 0; }
     bool Terminating() const override { return false; }
@@ -54,7 +40,25 @@ private:
     void MovePointer(int, int) override {}
     bool OkCancel(const std::string&, const std::string&) override { return false; }
     void GiveUp() override {}
+};
 
+class TOfflineGame final {
+public:
+    // gameFolder: where the pages are (loose, or in its "game.dat"); empty: nowhere. world: what reads
+    // the world's section (null: the entries hold none).
+    explicit TOfflineGame(const std::filesystem::path& gameFolder = {}, TSavedWorld* world = nullptr);
+    ~TOfflineGame();
+
+    TGameParts Parts() { return TGameParts{context_, world_, history_, interpreter_, vars_, tables_}; }
+    TStatusParts StatusParts() { return TStatusParts{vars_, readMarks_, imageSettings_, tables_}; }
+    TParamCollection& Vars() noexcept { return vars_; }
+    // Whether the page was asked for and read as empty, not being in the game folder.
+    bool Missing(const std::string& page) const;
+
+private:
+    std::unique_ptr<TStream> OpenPage(const std::string& name);
+
+    TQuietServices services_;
     TDeletionList deletions_;
     TVrFileManager files_;
     std::vector<std::string> missing_;

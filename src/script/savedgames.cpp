@@ -58,16 +58,9 @@ void TSavedGames::Open(const TProjectFile& project) {
 }
 
 void TSavedGames::ReadTitles(const TSaveArchive& archive) {
-    for (const std::string& name : archive.Names()) {
-        const auto slot = SlotOfEntryName(name);
-        if (!slot) continue;
-        try {
-            TMemoryStream entry;
-            archive.Read(name, entry);
-            SetTitle(*slot, ReadGameHeader(entry).Title);
-        } catch (const ERuvoError& e) {
-            Trace("save.dat: " + SjisToUtf8Lossy(name) + " not listed: " + e.what());
-        }
+    for (const TSavedGameListing& game : ListSavedGames(archive)) {
+        if (game.Header) SetTitle(game.Slot, game.Header->Title);
+        else Trace("save.dat: " + SjisToUtf8Lossy(game.EntryName) + " not listed: " + game.Error);
     }
 }
 

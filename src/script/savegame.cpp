@@ -6,6 +6,7 @@
 #include "script/callman.hpp"
 #include "script/gameproject.hpp"
 #include "script/runcontext.hpp"
+#include "script/savefile.hpp"
 
 namespace ruvo {
 
@@ -30,6 +31,23 @@ TGameHeader ReadGameHeader(TStream& in) {
     h.ResumePage = ReadStr(in);
     h.ResumeIndex = ReadInt(in);
     return h;
+}
+
+std::vector<TSavedGameListing> ListSavedGames(const TSaveArchive& archive) {
+    std::vector<TSavedGameListing> list;
+    for (const std::string& name : archive.Names()) {
+        const auto slot = SlotOfEntryName(name);
+        if (!slot) continue;
+        TSavedGameListing& item = list.emplace_back(TSavedGameListing{*slot, name, std::nullopt, {}});
+        try {
+            TMemoryStream entry;
+            archive.Read(name, entry);
+            item.Header = ReadGameHeader(entry);
+        } catch (const ERuvoError& e) {
+            item.Error = e.what();
+        }
+    }
+    return list;
 }
 
 void WriteGameEntry(TStream& out, const TSaveRequest& request, const TGameParts& parts) {
@@ -79,15 +97,7 @@ TLoadedGame::~TLoadedGame() = default;
 void TLoadedGame::PushResumePage() {
     if (Header.ResumePage.empty()) return;
     TCallMan& cm = *interpreter_;
-    if (cm.CurrentPage) {
-        TStack& f = cm.Stack.Push();
-        f.PageName = cm.CurrentPage->FileName;
-        f.Index = cm.Index;
-        f.Started = cm.Started;
-        f.Cont = cm.Cont;
-        f.Sender = cm.Sender;
-        f.Args = cm.Args;
-    }
+    if (cm.CurrentPage) cm.PushContext();
     cm.CurrentPage = cm.GetPage(Header.ResumePage);
     if (Header.ResumeIndex > 0) cm.Index = Header.ResumeIndex;
     // The command at the resume place has not begun: a started command stays with the pushed frame.

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "objects/history.hpp"
 #include "params/datatables.hpp"
@@ -16,6 +17,7 @@ namespace ruvo {
 
 class TCallMan;
 class TLoadedWorld;
+class TSaveArchive;
 class TSavedWorld;
 class TStream;
 struct TRunContext;
@@ -45,6 +47,16 @@ struct TGameHeader {
 
 // Reads the header; throws ERuvoError for a version outside 107..134 or a damaged header.
 TGameHeader ReadGameHeader(TStream& in);
+
+// A saved game of "save.dat" as a list shows it: its slot, and its header or why it cannot be read.
+struct TSavedGameListing {
+    int32_t Slot = 0;
+    std::string EntryName;
+    std::optional<TGameHeader> Header;
+    std::string Error;  // UTF-8, when there is no header
+};
+// The entries named as saved games, in the file's order (an entry whose name has no number is none).
+std::vector<TSavedGameListing> ListSavedGames(const TSaveArchive& archive);
 
 void WriteGameEntry(TStream& out, const TSaveRequest& request, const TGameParts& parts);
 

@@ -51,16 +51,12 @@ int List(const std::string& path) {
     OpenSaveFile(archive, path);
     std::vector<std::pair<int32_t, std::string>> lines;
     bool damaged = false;
-    for (const std::string& name : archive.Names()) {
-        const auto slot = SlotOfEntryName(name);
-        if (!slot) continue;
-        try {
-            TMemoryStream entry;
-            archive.Read(name, entry);
-            const TGameHeader h = ReadGameHeader(entry);
-            lines.emplace_back(*slot, std::to_string(*slot) + "\t" + std::to_string(h.Version) + "\t" + TextLineUtf8(h.Title));
-        } catch (const ERuvoError& e) {
-            std::fprintf(stderr, "ruvotool save: %s: %s\n", SjisToUtf8Lossy(name).c_str(), e.what());
+    for (const TSavedGameListing& game : ListSavedGames(archive)) {
+        if (game.Header) {
+            lines.emplace_back(game.Slot, std::to_string(game.Slot) + "\t" + std::to_string(game.Header->Version) + "\t" +
+                                              TextLineUtf8(game.Header->Title));
+        } else {
+            std::fprintf(stderr, "ruvotool save: %s: %s\n", SjisToUtf8Lossy(game.EntryName).c_str(), game.Error.c_str());
             damaged = true;
         }
     }
