@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "besttime.hpp"
 #include "graphics/blendrows.hpp"
 #include "graphics/dibx.hpp"
 
@@ -61,26 +62,10 @@ std::unique_ptr<TDIBX> SpriteMask(uint32_t seed) {
     return m;
 }
 
-// The shortest of many timed repetitions: on a shared machine the fastest run is the one that was not
-// interrupted, so operations and memcpy are compared at their best.
-template <class Fn>
-double BestNs(Fn&& fn, int repetitions) {
-    double best = 1e30;
-    for (int i = 0; i < repetitions; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        fn();
-        benchmark::ClobberMemory();
-        best = std::min(best, std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count());
-    }
-    return best;
-}
+using bench::BestNs;
 
 // Best time of a cache-hot memcpy of one 800 x 600 frame of the given bytes per pixel.
-double MemcpyNs(int bytesPerPixel) {
-    const size_t size = size_t(kW) * kH * bytesPerPixel;
-    std::vector<uint8_t> a(size, 1), b(size, 2);
-    return BestNs([&] { std::memcpy(b.data(), a.data(), size); }, 2000);
-}
+double MemcpyNs(int bytesPerPixel) { return bench::MemcpyNs(size_t(kW) * kH * bytesPerPixel); }
 
 template <class Fn>
 void Run(benchmark::State& state, int bits, Fn fn) {

@@ -8,25 +8,12 @@
 #include "params/varset.hpp"
 #include "script/callman.hpp"
 #include "script/runcontext.hpp"
-#include "script/services.hpp"
+#include "script/quietservices.hpp"
 #include "tools/pagesource.hpp"
 
 namespace {
 
 using namespace ruvo;
-
-class BenchServices : public TPlayerServices {
-public:
-    int32_t GameClock() const override { return 0; }
-    int32_t FrameTime() const override { return 16; }
-    bool Terminating() const override { return false; }
-    void SetTerminating(bool) override {}
-    void Terminate() override {}
-    void ShowWarning(const std::string&) override {}
-    IDiscPrompt& DiscPrompt() override { std::abort(); }
-    void SetTitle(const std::string&) override {}
-    void MovePointer(int, int) override {}
-};
 
 void BM_TightLoop(benchmark::State& state) {
     const int iterations = static_cast<int>(state.range(0));
@@ -36,7 +23,7 @@ void BM_TightLoop(benchmark::State& state) {
                                "    WhileLoop i = i + 1\n";
     TParamCollection vars;
     TSysFuncMan funcs(vars);
-    BenchServices services;
+    TQuietServices services;
     TRunContext context{services, vars, funcs};
     vars.Declare("i", 1, TVarScope::Global);
     vars.Declare("total", 1, TVarScope::Global);

@@ -60,7 +60,8 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
     app.footer(kFooter);
     app.set_version_flag("--version", std::string("ruvoplay ") + RUVO_VERSION);
     bool headless = false, window = false;
-    std::string inputFile, traceFile, dumpVarsFile, screenshotFile, saveDir;
+    std::string inputFile, traceFile, dumpVarsFile, screenshotFile, dumpObjectsFile, saveDir;
+    std::vector<std::string> shotsAt;
     auto* headlessFlag = app.add_flag("--headless", headless,
                                       "no window: 16 ms per frame; ends when the game's script ends, or after "
                                       "100000 frames when --frames is not given");
@@ -74,6 +75,16 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
                    "at exit, write every variable as NAME=VALUE, sorted by name (- for standard output)")
         ->type_name("FILE");
     app.add_option("--screenshot", screenshotFile, "at exit, write the picture as PNG (- for standard output)")
+        ->type_name("FILE");
+    app.add_option("--screenshot-at", shotsAt,
+                   "after frame FRAME (numbered from 0, as in --input) is painted, write the game's picture as PNG "
+                   "(repeatable)")
+        ->type_name("FRAME=FILE")
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--dump-objects", dumpObjectsFile,
+                   "at exit, write the display objects, one a line in drawing order (docs/objects-dump.md; - for "
+                   "standard output)")
         ->type_name("FILE");
     app.add_option("--save-dir", saveDir,
                    "keep the saved games (\"save.dat\") in DIR instead of the game folder or the per-user data folder")
@@ -107,12 +118,37 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
     o.dumpVarsFile = dumpVarsFile;
     o.screenshotFile = screenshotFile;
     o.saveDir = saveDir;
+    o.dumpObjectsFile = dumpObjectsFile;
+    for (auto it = shotsAt.begin(); it != shotsAt.end(); ++it) {
+        const size_t eq = it->find('=');
+        TPlayerOptions::TShot shot;
+        size_t used = 0;
+        bool ok = eq != std::string::npos && eq > 0 && eq + 1 < it->size();
+        if (ok) {
+            try {
+                shot.frame = std::stoll(it->substr(0, eq), &used);
+            } catch (const std::exception&) {
+                ok = false;
+            }
+        }
+        if (!ok || used != eq || shot.frame < 0) {
+            std::fprintf(stderr, "ruvoplay: --screenshot-at wants FRAME=FILE with a frame number from 0, not \"%s\"\n"
+                                 "Run \"ruvoplay --help\" for the usage.\n",
+                         it->c_str());
+            exitCode = kPlayerExitUsage;
+            return std::nullopt;
+        }
+        shot.file = it->substr(eq + 1);
+        o.screenshotsAt.push_back(std::move(shot));
+    }
     if (!o.gameFolders.empty() && SameTextSjis(o.gameFolders.front(), "/config")) {
         o.config = true;
         o.gameFolders.erase(o.gameFolders.begin());
     }
     // Outputs asked for are checked now, so that a long run does not end without them.
-    for (const fs::path* file : {&o.traceFile, &o.dumpVarsFile, &o.screenshotFile}) {
+    std::vector<const fs::path*> outputs = {&o.traceFile, &o.dumpVarsFile, &o.screenshotFile, &o.dumpObjectsFile};
+    for (const TPlayerOptions::TShot& shot : o.screenshotsAt) outputs.push_back(&shot.file);
+    for (const fs::path* file : outputs) {
         std::string why;
         if (!file->empty() && !NamesStandardOutput(*file) && !CanWrite(*file, why)) {
             std::fprintf(stderr, "ruvoplay: cannot write %s: %s\n", file->c_str(), why.c_str());

@@ -12,7 +12,8 @@
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
 #include "graphics/pngfile.hpp"
-#include "objects/inputsink.hpp"
+#include "objects/objectdump.hpp"
+#include "objects/world.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/vardump.hpp"
 #include "params/varset.hpp"
@@ -109,9 +110,8 @@ void TPlayer::StartUp() {
     BindPlayerState();
     runtime_->Start();
     const TProjectFile& p = runtime_->Project()->Settings;
-    screen_.SetSize(std::max(p.ScreenWidth, 1), std::max(p.ScreenHeight, 1), 32);
-    screen_.Clear(0);
-    platform_.OpenWindow({SjisToUtf8Lossy(p.Title), screen_.GetWidth(), screen_.GetHeight()});
+    const TRuvoBaseList& world = runtime_->World();
+    platform_.OpenWindow({SjisToUtf8Lossy(p.Title), world.Width(), world.Height()});
     if (options_.fullScreen) platform_.SetFullScreen(true);
 }
 
@@ -158,6 +158,9 @@ void TPlayer::ShutDown() {
         runtime_->CloseProject();  // runs the exit page
         // An output that was asked for and not written fails the run as a usage problem would.
         if (!options_.dumpVarsFile.empty() && !DumpVariables(options_.dumpVarsFile)) exitCode_ = kPlayerExitUsage;
+        if (!options_.dumpObjectsFile.empty() &&
+            !WriteOutput(options_.dumpObjectsFile, DumpObjects(runtime_->World())))
+            exitCode_ = kPlayerExitUsage;
     }
     if (!options_.screenshotFile.empty() && !SaveScreenshot(options_.screenshotFile)) exitCode_ = kPlayerExitUsage;
     if (trace_ && std::fflush(trace_) != 0) exitCode_ = kPlayerExitUsage;
@@ -191,7 +194,7 @@ void TPlayer::FrameLoop() {
         }
         const uint32_t start = platform_.Ticks();
         if (clock_.BeginFrame(start)) {
-            FrameStep();
+            FrameStep(frames);
             ++frames;
         }
         platform_.FrameDone();
@@ -207,21 +210,34 @@ void TPlayer::FrameLoop() {
     }
 }
 
-void TPlayer::FrameStep() {
+void TPlayer::FrameStep(long long frame) {
     localTime_ = LocalTimeNow();
     runtime_->RunScript();
     if (trace_) std::fflush(trace_);  // a trace can be followed while the game runs
     if (terminating_) return;
+    runtime_->UpdateWorld();
     clock_.CountUpdate();
     // The frame in which a game is loaded is not drawn.
-    if (!runtime_->ProcessPendingSaves()) Present(false);
-    runtime_->EndFrame();
+    if (!runtime_->ProcessPendingSaves()) {
+        runtime_->World().Paint();
+        Present(false);
+    }
+    for (const TPlayerOptions::TShot& shot : options_.screenshotsAt)
+        if (shot.frame == frame && !WritePicture(runtime_->World().Surface(), shot.file)) exitCode_ = kPlayerExitUsage;
 }
 
+// The world's picture: everything, or the rectangles painted since the last time.
 void TPlayer::Present(bool whole) {
-    const platform::PictureView view{screen_.LockPixel(0, 0), screen_.GetWidth(), screen_.GetHeight(), screen_.GetRowStride()};
-    const platform::Rect all{0, 0, screen_.GetWidth(), screen_.GetHeight()};
-    platform_.Present(view, whole ? std::span<const platform::Rect>(&all, 1) : std::span<const platform::Rect>());
+    TRuvoBaseList& world = runtime_->World();
+    TDIBX& surface = world.Surface();
+    const platform::PictureView view{surface.LockPixel(0, 0), surface.GetWidth(), surface.GetHeight(),
+                                     surface.GetRowStride()};
+    std::vector<platform::Rect> rects;
+    if (whole) rects.push_back({0, 0, surface.GetWidth(), surface.GetHeight()});
+    else
+        for (const TRect& r : world.TakeDirtyRects()) rects.push_back({r.Left, r.Top, r.Right, r.Bottom});
+    if (!rects.empty()) platform_.Present(view, rects);
+    surface.Unlock();
 }
 
 void TPlayer::PumpEvents() {
@@ -304,14 +320,7 @@ bool TPlayer::Quit() {
 // ---- what a run leaves behind for tests and authors
 
 bool TPlayer::DumpVariables(const fs::path& path) const {
-    std::ofstream file;
-    if (!NamesStandardOutput(path)) file.open(path, std::ios::binary);
-    std::ostream& out = NamesStandardOutput(path) ? std::cout : file;
-    out << FormatVariableDump(runtime_->Vars());
-    out.flush();
-    if (out) return true;
-    std::fprintf(stderr, "ruvoplay: cannot write %s\n", path.c_str());
-    return false;
+    return WriteOutput(path, FormatVariableDump(runtime_->Vars()));
 }
 
 bool TPlayer::SaveScreenshot(const fs::path& path) {
@@ -325,6 +334,10 @@ bool TPlayer::SaveScreenshot(const fs::path& path) {
     for (int y = 0; y < shot.height; ++y)
         for (int x = 0; x < shot.width; ++x)
             surface.SetPixel(x, y, shot.pixels[static_cast<size_t>(y) * shot.width + x]);
+    return WritePicture(surface, path);
+}
+
+bool TPlayer::WritePicture(TCustomDIBX& surface, const fs::path& path) {
     try {
         if (!NamesStandardOutput(path)) {
             SavePng(surface, path);
@@ -353,6 +366,17 @@ bool TPlayer::SaveScreenshot(const fs::path& path) {
         std::fprintf(stderr, "ruvoplay: %s\n", e.what());
         return false;
     }
+}
+
+bool TPlayer::WriteOutput(const fs::path& path, const std::string& text) const {
+    std::ofstream file;
+    if (!NamesStandardOutput(path)) file.open(path, std::ios::binary);
+    std::ostream& out = NamesStandardOutput(path) ? std::cout : file;
+    out << text;
+    out.flush();
+    if (out) return true;
+    std::fprintf(stderr, "ruvoplay: cannot write %s\n", path.c_str());
+    return false;
 }
 
 } // namespace ruvo

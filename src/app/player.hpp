@@ -2,7 +2,8 @@
 // The player: the platform and its window with the tool bar, the frame clock and the frame loop, the
 // run's outputs (trace, variable dump, screenshot), and the services the game's subsystems ask of it
 // (clock, stop flag, boxes, pointer). The game's own objects live in the runtime (runtime.hpp), which
-// the player creates at start-up, drives frame by frame, and frees at shut-down.
+// the player creates at start-up, drives frame by frame, and frees at shut-down. It shows the display
+// world's picture: what each frame painted is handed to the platform.
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -43,7 +44,8 @@ private:
     void StartUp();
     void BindPlayerState();
     void FrameLoop();
-    void FrameStep();
+    // frame: the number of frames run before this one (the numbering of --input and --screenshot-at).
+    void FrameStep(long long frame);
     void PumpEvents();
     void AskQuit();
     void Present(bool whole);
@@ -53,6 +55,8 @@ private:
     // Each answers false, after saying why on standard error, when the output could not be written.
     bool DumpVariables(const std::filesystem::path& path) const;
     bool SaveScreenshot(const std::filesystem::path& path);
+    bool WritePicture(TCustomDIBX& surface, const std::filesystem::path& path);
+    bool WriteOutput(const std::filesystem::path& path, const std::string& text) const;
     platform::MessageAnswer Box(const std::string& sjisText, const std::string& sjisCaption,
                                 platform::MessageButtons buttons, platform::MessageIcon icon);
     bool Windowed() const;
@@ -69,6 +73,8 @@ private:
     IDiscPrompt& DiscPrompt() override { return *this; }
     void SetTitle(const std::string& sjisTitle) override;
     void MovePointer(int x, int y) override { platform_.WarpPointer(x, y); }
+    // Cursor files are not loaded yet: every request shows the standard arrow.
+    void ShowCursorFile(const std::string&) override { platform_.SetCursorPicture(nullptr, 0, 0); }
 
     // IDiscPrompt
     bool OkCancel(const std::string& caption, const std::string& text) override;
@@ -96,7 +102,6 @@ private:
     TDeletionList deletions_;
     std::unique_ptr<TStopSignals> stopSignals_;
     std::unique_ptr<TRuntime> runtime_;
-    TDIBX screen_;
 };
 
 } // namespace ruvo

@@ -3,13 +3,14 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/inputstate.hpp"
 #include "app/locatedata.hpp"
 #include "archive/errors.hpp"
 #include "archive/vrfilemanager.hpp"
 #include "graphics/imagesettings.hpp"
 #include "objects/history.hpp"
 #include "objects/readmarks.hpp"
+#include "objects/world.hpp"
+#include "objects/worldbindings.hpp"
 #include "params/datatables.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
@@ -45,7 +46,9 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
     vars_ = std::make_unique<TParamCollection>();
     funcs_ = std::make_unique<TSysFuncMan>(*vars_);
     context_ = std::make_unique<TRunContext>(TRunContext{services_, *vars_, *funcs_});
-    input_ = std::make_unique<TInputState>(vars_->SystemVars(), [this](int x, int y) { services_.MovePointer(x, y); });
+    world_ = std::make_unique<TRuvoBaseList>(services_, *vars_);
+    worldBindings_ = std::make_unique<TWorldBindings>(*world_, vars_->SystemVars(), *funcs_);
+    context_->World = world_.get();
     CreateCompanions();
     project_ = std::make_unique<TProject>(*context_, *files_, setup_.limits);
     const fs::path gameFolder = setup_.gameFolders.empty() ? playerFolder_ : fs::path(setup_.gameFolders.front());
@@ -57,7 +60,9 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
 TRuntime::~TRuntime() {
     CloseProject();
     FreeCompanions();
-    input_.reset();
+    context_->World = nullptr;
+    worldBindings_.reset();
+    world_.reset();
     funcs_.reset();
     vars_.reset();
     files_.reset();
@@ -106,7 +111,7 @@ void TRuntime::CloseProject() {
 
 bool TRuntime::ProcessPendingSaves() { return saves_->ProcessPending(); }
 
-TInputSink& TRuntime::Input() const noexcept { return *input_; }
+TInputSink& TRuntime::Input() const noexcept { return *world_; }
 
 void TRuntime::RegisterDataSources() {
     if (setup_.gameFolders.empty()) {
@@ -139,14 +144,16 @@ void TRuntime::Start() {
         project_->Load(installed ? std::function<bool()>([this] { return LocateData(); }) : nullptr,
                        [this] { saves_->Open(project_->Settings); });
     });
+    world_->SetSize(project_->Settings.ScreenWidth, project_->Settings.ScreenHeight);
 }
 
 void TRuntime::RunScript() {
     deletions_.DeleteAll();
+    world_->ProcessInput();
     project_->CallMan->RunFrame();
 }
 
-void TRuntime::EndFrame() { input_->EndFrame(); }
+void TRuntime::UpdateWorld() { world_->Update(); }
 
 bool TRuntime::ScriptEnded() const {
     const TCallMan& cm = *project_->CallMan;

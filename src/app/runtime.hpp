@@ -1,10 +1,11 @@
 #pragma once
 // The game's player-wide objects: the virtual file manager with the game's data sources, the variables,
-// the system functions, the input (until the display world takes it over), the message history, the
+// the system functions, the display world (which takes the window's input), the message history, the
 // read marks, the layered-image settings, the data tables, the project with its interpreter and the
-// saved games; later the display world, the picture cache and the media. They are created in the start-up order and freed in the shut-down order, and the run context
-// that the commands reach them through is kept up to date as they come and go. The player (player.hpp)
-// keeps the platform, the window, the clock and the frame loop, and drives the runtime frame by frame.
+// saved games; later the picture cache and the media. They are created in the start-up order and freed
+// in the shut-down order, and the run context that the commands reach them through is kept up to date as
+// they come and go. The player (player.hpp) keeps the platform, the window, the clock and the frame
+// loop, and drives the runtime frame by frame.
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -17,17 +18,18 @@ namespace ruvo {
 class TDBManager;
 class TDeletionList;
 class TInputSink;
-class TInputState;
 class TLocatePrompts;
 class TParamCollection;
 class TPlayerServices;
 class TProject;
+class TRuvoBaseList;
 class TRuvoNewHistory;
 class TRuvoReadList;
 class TSavedGames;
 class TSysFuncMan;
 struct TLayeredImageSettings;
 class TVrFileManager;
+class TWorldBindings;
 struct TRunContext;
 
 struct TRuntimeSetup {
@@ -40,28 +42,30 @@ struct TRuntimeSetup {
 class TRuntime {
 public:
     // Creates, in order: the virtual file manager with the memory-file collection and the game's data
-    // sources, the variables, the system functions, the input, the message history, the read marks, the
-    // layered-image settings, the data tables, the project (not read yet) and the saved games.
+    // sources, the variables, the system functions, the display world, the message history, the read
+    // marks, the layered-image settings, the data tables, the project (not read yet) and the saved games.
     // Throws ERuvoError for data sources that cannot be used (a game folder that does not exist, a
     // damaged archive).
     TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompts& prompts, TDeletionList& deletions);
     // Frees what is left in the shut-down order: the project (running its exit page and writing the
-    // status data), the data tables, the layered-image settings, the read marks, the history, the input,
-    // the system functions, the variables, then the virtual file manager.
+    // status data), the data tables, the layered-image settings, the read marks, the history, the display
+    // world, the system functions, the variables, then the virtual file manager.
     ~TRuntime();
     TRuntime(const TRuntime&) = delete;
     TRuntime& operator=(const TRuntime&) = delete;
 
     // Loads the project (locating the game data when no game folder was given), restoring the status
-    // data before the project's variables are defined; throws EGameStart.
+    // data before the project's variables are defined, and gives the world the project's screen size;
+    // throws EGameStart.
     void Start();
-    // The first part of a frame step: temporary files released, then the script runs for one frame.
+    // The first part of a frame step: temporary files released, the input routed to the objects, then
+    // the script runs for one frame.
     void RunScript();
+    // After the script: the objects are stepped (motions, timers, idle events, removals).
+    void UpdateWorld();
     // After the objects are updated: the requested load, then the requested save. True when a load was
     // requested: that frame is not drawn.
     bool ProcessPendingSaves();
-    // The last part: the frame's input records are cleared.
-    void EndFrame();
     // Runs the exit page, writes the status data and frees the project; the variables stay for whoever
     // reads them at the end.
     void CloseProject();
@@ -72,6 +76,7 @@ public:
     TParamCollection& Vars() const noexcept { return *vars_; }
     TSysFuncMan& Funcs() const noexcept { return *funcs_; }
     TProject* Project() const noexcept { return project_.get(); }
+    TRuvoBaseList& World() const noexcept { return *world_; }
     TSavedGames* Saves() const noexcept { return saves_.get(); }
     TRuvoNewHistory& History() const noexcept { return *history_; }
     TRuvoReadList& ReadMarks() const noexcept { return *readMarks_; }
@@ -93,7 +98,8 @@ private:
     std::unique_ptr<TParamCollection> vars_;
     std::unique_ptr<TSysFuncMan> funcs_;
     std::unique_ptr<TRunContext> context_;
-    std::unique_ptr<TInputState> input_;
+    std::unique_ptr<TRuvoBaseList> world_;
+    std::unique_ptr<TWorldBindings> worldBindings_;
     std::unique_ptr<TRuvoNewHistory> history_;
     std::unique_ptr<TRuvoReadList> readMarks_;
     std::unique_ptr<TLayeredImageSettings> imageSettings_;

@@ -127,6 +127,11 @@ void TCustomDIBX::DrawCoverage(int32_t x, int32_t y, TCustomDIBX& mask, const TR
                             const uint32_t r = alpha >= 255 ? m : (uint32_t(alpha) * m) >> 8;
                             if (r == 0)
                                 return;
+                            // Full coverage is the colour itself: the 256 divisor would leave it one step short.
+                            if (r >= 255) {
+                                WritePixel(row, dx, bits, pixel);
+                                return;
+                            }
                             const uint32_t d = ReadPixel(row, dx, bits);
                             WritePixel(row, dx, bits, blend_detail::Channels(dv.Format, d, pixel, int(r), 0));
                         });

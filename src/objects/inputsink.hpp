@@ -1,7 +1,6 @@
 #pragma once
 // Where the player hands the window's mouse and keyboard events between frames (game pixels, Windows
-// virtual-key codes). Today the interim input state (app/inputstate.hpp) takes them; the display world
-// takes them over when it exists.
+// virtual-key codes). The display world takes them and turns them into what the next frame sees.
 namespace ruvo {
 
 class TInputSink {
@@ -17,8 +16,6 @@ public:
     virtual void KeyUp(int key) = 0;
     // The player lost the focus: every key and button is let go.
     virtual void ReleaseAll() = 0;
-    // After a frame ran and was drawn: what happened in it is forgotten.
-    virtual void EndFrame() = 0;
 };
 
 } // namespace ruvo

@@ -10,7 +10,7 @@
 
 namespace ruvo {
 
-class TScriptWorld;
+class TRuvoBaseList;
 class TStream;
 
 // A world read from a saved game, not running yet.
@@ -19,7 +19,7 @@ public:
     virtual ~TLoadedWorld() = default;
     // Its registry and event queue: the interpreter's section, read next, finds its senders here by
     // name. The ids it issues stay valid once it runs.
-    virtual TScriptWorld& World() = 0;
+    virtual TRuvoBaseList& World() = 0;
     // Replaces the running world by this one; called once every section has been read. Must not fail.
     virtual void Commit() = 0;
 };

@@ -6,6 +6,7 @@
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
+#include "params/constants.hpp"
 #include "params/convert.hpp"
 #include "params/functable.hpp"
 #include "params/limits.hpp"
@@ -485,7 +486,7 @@ void TBuildRuvoParser::Compile(std::string_view text, int firstTemporary) {
 namespace {
 
 // Integers (but not names such as "x1", which the integer conversion would read as hexadecimal),
-// reals, flags, quoted strings; anything else names a variable.
+// reals, flags, quoted strings, named constants (PR_LEFT); anything else names a variable.
 void WriteOperand(TStream& s, const std::string& text) {
     const bool looksLikeName = !text.empty() && (text[0] == 'x' || text[0] == 'X');
     if (auto v = looksLikeName ? std::nullopt : TryTextToInt(text)) {
@@ -500,6 +501,9 @@ void WriteOperand(TStream& s, const std::string& text) {
     } else if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
         WriteByte(s, 4);
         WriteStr(s, std::string_view(text).substr(1, text.size() - 2));
+    } else if (auto constant = NamedConstant(text)) {
+        WriteByte(s, 1);
+        WriteInt(s, *constant);
     } else {
         WriteByte(s, 0);
         WriteStr(s, text);

@@ -9,6 +9,15 @@
 
 namespace ruvo::funcs {
 
+void StoreStrings(TCustomParam& target, const std::vector<std::string>& items) {
+    if (items.empty()) {
+        target.SetStr({});
+        return;
+    }
+    target.SetDims({static_cast<int32_t>(items.size())});
+    for (size_t i = 0; i < items.size(); ++i) target.SetStrAt(static_cast<int>(i), items[i]);
+}
+
 namespace {
 
 // Splits into lines at CR LF, LF or CR; a final line break adds no empty line.
@@ -171,15 +180,6 @@ const TBuiltInFunction kVariableFunctions[] = {
 };
 
 } // namespace
-
-void StoreStrings(TCustomParam& target, const std::vector<std::string>& items) {
-    if (items.empty()) {
-        target.SetStr({});
-        return;
-    }
-    target.SetDims({static_cast<int32_t>(items.size())});
-    for (size_t i = 0; i < items.size(); ++i) target.SetStrAt(static_cast<int>(i), items[i]);
-}
 
 std::span<const TBuiltInFunction> VariableFunctions() { return kVariableFunctions; }
 

@@ -55,6 +55,7 @@ public:
     }
     bool PollEvent(PlatformEvent& event) override;
     void WarpPointer(int x, int y) override;
+    void SetCursorPicture(const PictureView* picture, int, int) override { arrowCursor_ = picture == nullptr; }
     MessageAnswer ShowMessage(std::string_view textUtf8, std::string_view captionUtf8, MessageButtons buttons,
                               MessageIcon icon) override;
     void OpenUrl(std::string_view url) override;
@@ -65,6 +66,8 @@ public:
     const std::vector<uint32_t>& Picture() const noexcept { return picture_; }
     int PictureWidth() const noexcept { return width_; }
     int PictureHeight() const noexcept { return height_; }
+    // Whether the last cursor asked for was the standard arrow.
+    bool ArrowCursor() const noexcept { return arrowCursor_; }
 
 private:
     InputScript script_;
@@ -76,6 +79,7 @@ private:
     bool fullScreen_ = false;
     int width_ = 0, height_ = 0;
     std::vector<uint32_t> picture_;
+    bool arrowCursor_ = true;
     // The same box asked again and again within a frame means nobody will ever answer it.
     std::string lastBox_;
     int lastBoxFrame_ = -1;

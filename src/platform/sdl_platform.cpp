@@ -53,6 +53,7 @@ public:
         drawnBoxesOnly_ = boxes && std::string(boxes) == "drawn";
     }
     ~TSdlPlatform() override {
+        if (cursor_) SDL_FreeCursor(cursor_);
         for (auto* t : labels_)
             if (t) SDL_DestroyTexture(t);
         if (texture_) SDL_DestroyTexture(texture_);
@@ -156,6 +157,26 @@ public:
         PictureViewport().ToWindow(x, y, wx, wy);
         OutputToWindow(wx, wy);
         SDL_WarpMouseInWindow(window_, wx, wy);
+    }
+
+    void SetCursorPicture(const PictureView* picture, int hotX, int hotY) override {
+        SDL_Cursor* cursor = nullptr;
+        if (picture && picture->width > 0 && picture->height > 0) {
+            // A copy with an alpha channel: the picture's pixels are opaque.
+            SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, picture->width, picture->height, 32, SDL_PIXELFORMAT_ARGB8888);
+            if (s) {
+                for (int y = 0; y < picture->height; ++y)
+                    for (int x = 0; x < picture->width; ++x)
+                        static_cast<uint32_t*>(s->pixels)[y * (s->pitch / 4) + x] = 0xFF000000u | picture->Pixel(x, y);
+                cursor = SDL_CreateColorCursor(s, hotX, hotY);
+                SDL_FreeSurface(s);
+            }
+        }
+        if (!cursor) cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+        if (!cursor) return;
+        SDL_SetCursor(cursor);
+        if (cursor_) SDL_FreeCursor(cursor_);
+        cursor_ = cursor;
     }
 
     std::vector<std::string> FontFaces(bool fixedPitchOnly) override { return InstalledFontFaces(fixedPitchOnly); }
@@ -408,6 +429,7 @@ private:
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     SDL_Texture* labels_[2] = {nullptr, nullptr};
+    SDL_Cursor* cursor_ = nullptr;
     int screenWidth_ = 0, screenHeight_ = 0;
     bool fullScreen_ = false;
     bool integerScale_ = false;

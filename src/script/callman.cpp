@@ -8,7 +8,7 @@
 #include "archive/errors.hpp"
 #include "archive/serializer.hpp"
 #include "archive/sjis.hpp"
-#include "objects/timerlist.hpp"
+#include "objects/world.hpp"
 #include "params/varset.hpp"
 #include "script/commandrun.hpp"
 #include "script/runcontext.hpp"
@@ -89,7 +89,7 @@ TCommand* TCallMan::CurrentCommand() const noexcept {
 }
 
 void TCallMan::RemoveByState(int32_t level) {
-    if (TScriptWorld* world = Context.World) world->Events().RemoveByState(level);
+    if (TRuvoBaseList* world = Context.World) world->Events().RemoveByState(level);
 }
 
 TPage* TCallMan::ResetTo(std::string_view pageName) {
@@ -242,7 +242,7 @@ TStack& TCallMan::PushContext() {
 
 bool TCallMan::DispatchEvent(int32_t level) {
     if (TCommand* command = CurrentCommand(); command && Started && command->BlocksEvents()) return false;
-    TScriptWorld* world = Context.World;
+    TRuvoBaseList* world = Context.World;
     if (!world) return false;
     TTimerData* event = world->Events().NextPending();
     if (!event) return false;

@@ -42,6 +42,18 @@ void ExecPCReset(TCommand&, TRunContext&);
 void ExecReset(TCommand&, TRunContext&);
 void ExecTerminate(TCommand&, TRunContext&);
 
+// run_objects.cpp: objects made from property expressions, deleted, read and written by name; property
+// motions, media and menus by name; cabinets.
+void ExecCreateObject(TCommand&, TRunContext&);
+void ExecObjDel(TCommand&, TRunContext&);
+void ExecGetProp(TCommand&, TRunContext&);
+void ExecSetProp(TCommand&, TRunContext&);
+void ExecPropMotion(TCommand&, TRunContext&);
+void ExecMediaPlay(TCommand&, TRunContext&);
+void ExecMenuClose(TCommand&, TRunContext&);
+void ExecSaveCabinet(TCommand&, TRunContext&);
+void ExecLoadCabinet(TCommand&, TRunContext&);
+
 // run_saves.cpp: requests for the frame loop to save or load a game.
 void ExecGameSave(TCommand&, TRunContext&);
 void ExecGameLoad(TCommand&, TRunContext&);

@@ -17,30 +17,14 @@
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 #include "script/callman.hpp"
+#include "script/quietservices.hpp"
 #include "script/runcontext.hpp"
 #include "script/savegame.hpp"
-#include "script/services.hpp"
 #include "script/statusdata.hpp"
 
 namespace ruvo {
 
 class TSavedWorld;
-
-// A player that is not there: no clock, no boxes, no discs, never stopping.
-class TQuietServices : public TPlayerServices, public IDiscPrompt {
-public:
-    int32_t GameClock() const override { return 0; }
-    int32_t FrameTime() const override { return 0; }
-    bool Terminating() const override { return false; }
-    void SetTerminating(bool) override {}
-    void Terminate() override {}
-    void ShowWarning(const std::string&) override {}
-    IDiscPrompt& DiscPrompt() override { return *this; }
-    void SetTitle(const std::string&) override {}
-    void MovePointer(int, int) override {}
-    bool OkCancel(const std::string&, const std::string&) override { return false; }
-    void GiveUp() override {}
-};
 
 class TOfflineGame final {
 public:

@@ -1,6 +1,6 @@
 // Restarting the script (PCReset, Reset) and ending the player (Terminate).
 #include "objects/history.hpp"
-#include "objects/timerlist.hpp"
+#include "objects/world.hpp"
 #include "params/datatables.hpp"
 #include "params/varset.hpp"
 #include "script/callman.hpp"
@@ -16,7 +16,7 @@ void ExecPCReset(TCommand& c, TRunContext& ctx) {
     TCallMan& cm = *ctx.Interpreter;
     TStackList& stack = cm.Stack;
     ctx.Vars.DeleteFrame(stack.Count());
-    TScriptWorld* world = ctx.World;
+    TRuvoBaseList* world = ctx.World;
     if (command.ClearAll) {
         for (int i = stack.Count() - 1; i >= 0; --i) {
             ctx.Vars.DeleteFrame(i);
@@ -55,10 +55,10 @@ void ExecPCReset(TCommand& c, TRunContext& ctx) {
     if (world) world->Events().RemoveRunning();
 }
 
-// Clears the game, then starts again at the record's page and index. The display world is cleared here
-// too, by its entry of the context, once it exists.
+// Clears the game, then starts again at the record's page and index.
 void ExecReset(TCommand& c, TRunContext& ctx) {
     auto& command = static_cast<TComReset&>(c);
+    if (ctx.World) ctx.World->Reset();
     ctx.Vars.Reset();
     if (ctx.Tables) ctx.Tables->ClearGameTables();
     if (ctx.History) {

@@ -1,32 +1,24 @@
 #pragma once
 // What a command reaches when it runs: the interpreter, the variables, the system functions, the project,
-// the player's services and the display world. The runtime (app/runtime.hpp) fills it in as it creates
-// those objects and clears each entry before the object goes; an entry that does not exist yet is null.
-// Command behaviours take (TCommand&, TRunContext&); later subsystems (message history, read marks,
-// data tables, media) get their entries here.
+// the player's services, the display world, the message history, the read marks and the data tables. The
+// runtime (app/runtime.hpp) fills it in as it creates those objects and clears each entry before the
+// object goes; an entry that does not exist yet is null. Command behaviours take (TCommand&, TRunContext&);
+// later subsystems (media) get their entries here.
 #include <string_view>
-
-#include "objects/registry.hpp"
 
 namespace ruvo {
 
 class TCallMan;
-class TDBManager;
-class TRuvoNewHistory;
-class TRuvoReadList;
 class TCustomParam;
+class TDBManager;
 class TParamCollection;
-class TRuvoParser;
 class TPlayerServices;
 class TProject;
+class TRuvoBaseList;
+class TRuvoNewHistory;
+class TRuvoParser;
+class TRuvoReadList;
 class TSysFuncMan;
-class TTimerList;
-
-// The display world as the script sees it: the registry and the queue of script events.
-class TScriptWorld : public TObjectRegistry {
-public:
-    virtual TTimerList& Events() = 0;
-};
 
 struct TRunContext {
     TPlayerServices& Services;
@@ -34,7 +26,7 @@ struct TRunContext {
     TSysFuncMan& Funcs;
     TCallMan* Interpreter = nullptr;  // set by the interpreter while it exists
     TProject* Project = nullptr;      // set by the project while it exists
-    TScriptWorld* World = nullptr;    // null until the display world exists
+    TRuvoBaseList* World = nullptr;      // null until the display world exists
     TRuvoNewHistory* History = nullptr;  // the message history, set by the runtime while it exists
     TRuvoReadList* ReadMarks = nullptr;  // the read marks, likewise
     TDBManager* Tables = nullptr;        // the data tables, likewise

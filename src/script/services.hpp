@@ -36,6 +36,8 @@ public:
     virtual void SetTitle(const std::string& sjisTitle) = 0;
     // Moves the system pointer to a point of the game picture.
     virtual void MovePointer(int x, int y) = 0;
+    // The pointer's shape from now on: a cursor file of the game, or the standard arrow for "".
+    virtual void ShowCursorFile(const std::string&) {}
 };
 
 } // namespace ruvo

@@ -27,8 +27,10 @@ class TTokenizer {
 public:
     explicit TTokenizer(std::string_view text) : text_(text) {}
 
-    std::vector<std::string> Run() {
+    std::vector<std::string> Run(TMarkupScan* scan) {
         while (i_ < text_.size()) {
+            if (token_.empty())
+                start_ = i_;
             if (IsLeadByte(text_[i_]) && i_ + 1 < text_.size()) {
                 // A double-byte character is never markup, whatever its second byte.
                 Append(text_.substr(i_, 2));
@@ -57,16 +59,27 @@ public:
                 Plain();
             }
         }
+        if (scan) {
+            if (tagDepth_ > 0 && !token_.empty())
+                scan->OpenTag = start_;
+            if (quoted_)
+                scan->OpenQuote = quoteAt_;
+        }
         Emit();
+        if (scan)
+            scan->Starts = std::move(starts_);
         return std::move(out_);
     }
 
 private:
     void Append(std::string_view s) { token_.append(s); }
     void Emit() {
-        if (!token_.empty())
+        if (!token_.empty()) {
             out_.push_back(std::move(token_));
+            starts_.push_back(start_);
+        }
         token_.clear();
+        start_ = i_;
     }
     bool EndsWithSpace() const noexcept { return !token_.empty() && token_.back() == ' '; }
 
@@ -109,8 +122,10 @@ private:
         case '\r':
             if (tagDepth_ == 0 && (pre_ || textarea_)) {
                 Emit();
-                if (pre_)
+                if (pre_) {
                     out_.emplace_back("<BR>");
+                    starts_.push_back(i_);
+                }
             } else if (!token_.empty() && (i_ == 0 || text_[i_ - 1] != ' ')) {
                 token_ += ' ';
             }
@@ -125,6 +140,7 @@ private:
             break;
         case '"':
             quoted_ = true;
+            quoteAt_ = i_;
             token_ += '"';
             break;
         default:
@@ -147,8 +163,10 @@ private:
                 ++i_;
         };
         auto dropBreakBefore = [&] {
-            if (out_.size() >= 2 && out_[out_.size() - 2] == "<BR>")
+            if (out_.size() >= 2 && out_[out_.size() - 2] == "<BR>") {
                 out_.erase(out_.end() - 2);
+                starts_.erase(starts_.end() - 2);
+            }
         };
         if (StartsWithText(tag, 0, "<PRE") && !textarea_) {
             pre_ = true;
@@ -169,6 +187,8 @@ private:
     size_t i_ = 0;
     std::string token_;
     std::vector<std::string> out_;
+    std::vector<size_t> starts_;
+    size_t start_ = 0, quoteAt_ = 0;  // where the current token and the last opening quote are
     int tagDepth_ = 0, rawDepth_ = 0;
     bool quoted_ = false, pre_ = false, textarea_ = false;
 };
@@ -183,7 +203,9 @@ std::string_view TrimBlanks(std::string_view s) noexcept {
 
 } // namespace
 
-std::vector<std::string> TokenizeMarkup(std::string_view text) { return TTokenizer(text).Run(); }
+std::vector<std::string> TokenizeMarkup(std::string_view text, TMarkupScan* scan) { return TTokenizer(text).Run(scan); }
+
+bool IsRawBlockToken(std::string_view token) noexcept { return MatchAny(token, 0, kRawOpeners) > 0; }
 
 bool TTag::IsTag(std::string_view token) noexcept {
     return token.size() >= 3 && token.front() == '<' && token.back() == '>';

@@ -1,6 +1,7 @@
 #pragma once
 // Reading the tag markup: the tokenizer (text, tags, PRE and TEXTAREA blocks, comment, script and style
 // blocks, escapes, space collapsing) and the tag reader (name, attributes with quotes).
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -8,8 +9,19 @@
 
 namespace ruvo {
 
+// Where the tokenizer found things, for tools that point authors at a place in their markup.
+struct TMarkupScan {
+    std::vector<size_t> Starts;        // offset of each token's first character in the text
+    std::optional<size_t> OpenTag;     // a "<" never closed by ">": its token shows as characters
+    std::optional<size_t> OpenQuote;   // a '"' never closed: everything after it was taken as it is
+};
+
 // Splits markup (Shift-JIS, lines joined with CR) into tokens: texts and whole tags.
-std::vector<std::string> TokenizeMarkup(std::string_view text);
+std::vector<std::string> TokenizeMarkup(std::string_view text, TMarkupScan* scan = nullptr);
+// A comment, script or style block: one token that matches no tag.
+bool IsRawBlockToken(std::string_view token) noexcept;
+// A name of the tag table (any case); tags of other names are ignored.
+bool IsMarkupTagName(std::string_view name) noexcept;
 
 class TTag {
 public:

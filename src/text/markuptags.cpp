@@ -251,6 +251,13 @@ void TMarkupParser::Img(const TTag& tag) {
     g.SetWait(wait_.Top());
 }
 
+bool IsMarkupTagName(std::string_view name) noexcept {
+    for (const TTagRow& row : kTags)
+        if (SameTextSjis(name, row.Name))
+            return true;
+    return false;
+}
+
 void TGxWord::Parse(const std::vector<std::string>& lines) {
     Clear();
     std::string text;

@@ -47,8 +47,8 @@ void WriteDecoration(TStream& s, const TDecorate& d, int version) {
     WriteByte(s, d.Style.NoBreak ? 1 : 0);
     if (version >= 100)
         WriteInt(s, d.Style.BorderWidth);
-    else
-        WriteByte(s, d.Style.BorderWidth != 0 ? 1 : 0);
+    else  // old records hold an edge flag: set only where the text asks for an edge, not for the default
+        WriteByte(s, d.Style.BorderWidth > 0 ? 1 : 0);
     WriteStr(s, d.Style.FontName);
     WriteStr(s, d.Style.Ruby);
     if (version >= 100) {

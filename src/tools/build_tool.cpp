@@ -1,5 +1,5 @@
 // ruvotool build: builds a game folder from builder source (docs/game-source.md): the project file,
-// the pages and the source folder's other files, packed into "game.dat" (or left loose), optionally
+// the pages, the frame lists and the source folder's other files, packed into "game.dat" (or left loose), optionally
 // also appended to a copy of the player.
 #include <algorithm>
 #include <cstdio>
@@ -15,8 +15,10 @@
 #include "archive/vrfiles.hpp"
 #include "script/project.hpp"
 #include "tools/buildcheck.hpp"
+#include "graphics/filmmanager.hpp"
 #include "tools/cli.hpp"
 #include "tools/commands.hpp"
+#include "tools/filmsource.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/projectsource.hpp"
 #include "tools/sourcetext.hpp"
@@ -29,6 +31,7 @@ namespace {
 
 constexpr const char* kProjectSource = "project.rvp";
 constexpr const char* kPageSourceExt = ".rvs";
+constexpr const char* kFilmSourceExt = ".rvm";
 constexpr const char* kInstallRecordName = "install.dat";
 
 std::string ReadText(const fs::path& path) {
@@ -106,9 +109,15 @@ GameFiles Collect(const fs::path& src, TProjectFile& project, std::vector<TBuild
             std::string name = EntryStem(relative.parent_path() / relative.stem()) + ".rsb";
             TBuiltPage built;
             built.file = path.string();
-            built.page = BuildPageSource(ReadText(path), built.file, name, &labelRefs, &built.sourceLines);
+            built.page = BuildPageSource(ReadText(path), built.file, name, &labelRefs, &built.sourceLines, &built.warnings);
             pages.push_back(std::move(built));
             files.Add(name, {}, path.string());
+        } else if (path.extension() == kFilmSourceExt) {
+            TFilmManager film;
+            BuildFilmSource(ReadText(path), path.string(), film);
+            TMemoryStream bytes;
+            film.SaveToStream(bytes);
+            files.Add(EntryStem(relative.parent_path() / relative.stem()) + ".rmt", Bytes(bytes), path.string());
         } else {
             files.Add(EntryStem(relative), ReadText(path), path.string());
         }

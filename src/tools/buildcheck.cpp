@@ -1,5 +1,6 @@
 #include "tools/buildcheck.hpp"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
@@ -96,7 +97,11 @@ public:
         for (size_t p = 0; p < pages_.size(); ++p) {
             TPage& page = *pages_[p].page;
             reported_.clear();
+            const size_t first = warnings_.size();
+            warnings_.insert(warnings_.end(), pages_[p].warnings.begin(), pages_[p].warnings.end());
             for (int i = 0; i < page.Count(); ++i) Check(p, i);
+            std::stable_sort(warnings_.begin() + static_cast<std::ptrdiff_t>(first), warnings_.end(),
+                             [](const TBuildWarning& a, const TBuildWarning& b) { return a.line < b.line; });
         }
         return std::move(warnings_);
     }

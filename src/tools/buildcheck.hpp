@@ -12,13 +12,6 @@
 
 namespace ruvo::tools {
 
-// A page as the builder made it: its source file and, per command, the source line it came from.
-struct TBuiltPage {
-    std::unique_ptr<TPage> page;
-    std::string file;
-    std::vector<int> sourceLines;
-};
-
 struct TBuildWarning {
     std::string file;
     int line = 0;
@@ -26,7 +19,16 @@ struct TBuildWarning {
     std::string Text() const { return file + ":" + std::to_string(line) + ": warning: " + message; }
 };
 
-// gameHas answers whether the game holds a file of that (Shift-JIS) name.
+// A page as the builder made it: its source file and, per command, the source line it came from.
+struct TBuiltPage {
+    std::unique_ptr<TPage> page;
+    std::string file;
+    std::vector<int> sourceLines;
+    std::vector<TBuildWarning> warnings;  // found while reading its source (message text markup)
+};
+
+// The pages' own warnings and the game's, page by page in line order. gameHas answers whether the game
+// holds a file of that (Shift-JIS) name.
 std::vector<TBuildWarning> CheckGame(const std::vector<TBuiltPage>& pages, const TProjectFile& project,
                                      const std::function<bool(const std::string&)>& gameHas);
 

@@ -25,5 +25,6 @@ int RunBuild(const Args& args);
 int RunWipe(const Args& args);
 int RunSave(const Args& args);
 int RunImage(const Args& args);
+int RunRmt(const Args& args);
 
 } // namespace ruvo::tools

@@ -1,22 +1,27 @@
-// ruvotool dump: a readable listing of a script page or a project file, or (--source) its builder
-// source.
+// ruvotool dump: a readable listing of a script page, a project file or a frame list, or (--source)
+// its builder source.
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
 #include "archive/vrfiles.hpp"
+#include "graphics/filmkinds.hpp"
+#include "graphics/filmmanager.hpp"
 #include "script/page.hpp"
 #include "script/project.hpp"
 #include "params/properties.hpp"
 #include "tools/cli.hpp"
 #include "tools/commands.hpp"
+#include "tools/filmsource.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/projectsource.hpp"
 #include "tools/sourcetext.hpp"
+#include "tools/textsource.hpp"
 
 namespace ruvo::tools {
 
@@ -109,7 +114,7 @@ public:
         parts.push_back(text + "]");
     }
     void Blob(const char* name, std::string& bytes) override {
-        parts.push_back(std::string(name) + ": " + std::to_string(bytes.size()) + " bytes hex\"" + ToHex(bytes) + "\"");
+        parts.push_back(std::string(name) + ": " + TextListing(bytes));
     }
     void Properties(TPropertyExprs& slots) override {
         for (auto& slot : slots) parts.push_back(std::string(PropertyName(slot.id)) + " = " + ExprText(*slot.expr, ops_));
@@ -191,6 +196,38 @@ std::string ProjectListing(const TProjectFile& p) {
     return out;
 }
 
+// Frame lists start with their signature; pages and project files with a small version number.
+bool StartsLikeAFrameList(TMemoryStream& data) {
+    return data.Size() >= 10 && (std::memcmp(data.Memory(), "RuvoCinema", 10) == 0 ||
+                                 std::memcmp(data.Memory(), "RuvoMotion", 10) == 0);
+}
+
+std::string FieldsLine(const TFieldTexts& fields) {
+    std::string line;
+    for (size_t f = 0; f < fields.size(); ++f) line += (f ? "; " : "") + fields[f].first + "=" + fields[f].second;
+    return line;
+}
+
+std::string FilmListing(TFilmManager& film, const std::string& name) {
+    std::string out;
+    Appendf(out, "frame list %s\n%s %d\n", Utf8(name).c_str(), film.Cinema ? "cinema" : "motion", film.Version);
+    Appendf(out, "header  %s\n", FieldsLine(FilmHeaderTexts(film)).c_str());
+    Appendf(out, "length %d frames (%.3f s at 60 frames per second)\n", film.Length(), film.Length() / 60.0);
+    Appendf(out, "tracks %d\n", film.Count());
+    for (int i = 0; i < film.Count(); ++i) {
+        TCustomFrameList& t = film.Track(i);
+        const TFilmTrackKind* kind = FindFilmTrackKind(t.KindByte);
+        std::string where = "frames " + std::to_string(t.Start()) + ".." + std::to_string(t.End() - 1);
+        where += t.Parent() ? ", after track " + std::to_string(t.ParentIndex) : ", no parent";
+        if (t.HasFollower()) where += ", followed";
+        where += ", base " + std::to_string(t.Base());
+        Appendf(out, "%5d  %s (%s%s)  %s\n", i, kind->Word, kind->ClassName, t.KindByte & 0x80 ? ", high bit" : "",
+                where.c_str());
+        Appendf(out, "       %s\n", FieldsLine(FilmTrackTexts(t, film.Version)).c_str());
+    }
+    return out;
+}
+
 bool IsProjectName(const std::string& name) {
     return name.size() >= 4 && LowerSjis(name.substr(name.size() - 4)) == ".rpb";
 }
@@ -199,7 +236,7 @@ bool IsProjectName(const std::string& name) {
 
 int RunDump(const Args& args) {
     TVerbCommandLine line("ruvotool dump",
-                          "Lists a script page (.rsb) or a project file (.rpb), read from a file or from an entry of an "
+                          "Lists a script page (.rsb), a project file (.rpb) or a frame list (.rmt), read from a file or from an entry of an "
                           "archive, or writes it back as builder source (docs/game-source.md).");
     CLI::App& app = line.App();
     bool ops = false, source = false;
@@ -214,6 +251,20 @@ int RunDump(const Args& args) {
     DumpInput in;
     ReadInput(input, in);
     in.data.SetPosition(0);
+    if (StartsLikeAFrameList(in.data)) {
+        TFilmManager film;
+        TOutputFile out(output);
+        if (!film.LoadFromStream(in.data, in.name)) {
+            if (source) throw std::runtime_error(input + ": a frame-list version the player does not read has no source");
+            out.Write("a frame-list version outside " + std::to_string(kFilmMinVersion) + ".." +
+                      std::to_string(kFilmMaxVersion) + ": the player loads nothing from it\n");
+            out.Close();
+            return kExitOk;
+        }
+        out.Write(source ? WriteFilmSource(film) : FilmListing(film, in.name));
+        out.Close();
+        return kExitOk;
+    }
     if (IsProjectName(in.name)) {
         TProjectFile project;
         TOutputFile out(output);

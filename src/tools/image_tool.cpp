@@ -22,80 +22,13 @@
 #include "script/project.hpp"
 #include "tools/cli.hpp"
 #include "tools/commands.hpp"
+#include "tools/gamefiles.hpp"
 
 namespace ruvo::tools {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class TNoDiscs : public IDiscRoots {
-public:
-    std::vector<fs::path> Roots() override { return {}; }
-};
-
-// A game folder as the player sees it: loose files first, then its "game.dat".
-class TGameFiles {
-public:
-    explicit TGameFiles(const fs::path& folder)
-        : files_(deletions_, std::make_unique<TNoDiscs>(), fs::temp_directory_path()) {
-        std::error_code ec;
-        if (!fs::is_directory(folder, ec))
-            throw std::runtime_error(folder.string() + ": no such game folder");
-        files_.SetBaseFolder(folder);
-        if (fs::is_regular_file(folder / "game.dat", ec))
-            files_.AddArchive(folder / "game.dat");
-    }
-    TVrFileManager& Files() { return files_; }
-    uint32_t ImageKey() {
-        TMemoryStream stream;
-        files_.Load(stream, kProjectFileName);
-        TProjectFile project;
-        if (!project.LoadFromStream(stream))
-            throw std::runtime_error("the game's project file has a version this tool does not read");
-        return uint32_t(project.ImageKey);
-    }
-
-private:
-    TDeletionList deletions_;
-    TVrFileManager files_;
-};
-
-struct TInput {
-    std::string Name;  // Shift-JIS, for the extension and messages
-    std::vector<uint8_t> Bytes;
-};
-
-std::vector<uint8_t> ReadFileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw ERuvoError(SysMessage("%s:ファイルがありません", {Utf8ToSjisLossy(path.string())}));
-    return std::vector<uint8_t>{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// FILE, ARCHIVE:NAME, or (with a game) a name of the game's files.
-TInput ReadInput(const std::string& arg, TGameFiles* game) {
-    std::error_code ec;
-    if (fs::is_regular_file(arg, ec))
-        return {Utf8ToSjisLossy(fs::path(arg).filename().string()), ReadFileBytes(arg)};
-    TMemoryStream content;
-    const size_t colon = arg.rfind(':');
-    if (colon != std::string::npos && colon > 0 && fs::is_regular_file(arg.substr(0, colon), ec)) {
-        TInput in{Utf8ToSjisLossy(arg.substr(colon + 1)), {}};
-        TVrFileCollection archive;
-        archive.Open(arg.substr(0, colon));
-        if (!archive.HasContainer() || archive.IndexOf(in.Name) < 0)
-            throw ERuvoError(SysMessage("%s:ファイルがありません", {Utf8ToSjisLossy(arg)}));
-        archive.Extract(in.Name, content);
-        in.Bytes = content.Bytes();
-        return in;
-    }
-    const std::string name = Utf8ToSjisLossy(arg);
-    if (!game || !game->Files().Exists(name))
-        throw ERuvoError(SysMessage("%s:ファイルがありません", {name}));
-    game->Files().Load(content, name);
-    return {name, content.Bytes()};
-}
 
 // Loose pictures go to their readers, anything else is read as a layered image, as the player does.
 TZephFrameList ReadPicture(const TInput& in, uint32_t key, bool withPixels) {

@@ -20,14 +20,15 @@ int RunVersion(const Args& args) {
 
 // One row per verb; each verb lives in its own file under tools/.
 const ToolCommand kCommands[] = {
-    {"text", "message text: list the glyphs of markup, or render a page to PNG", RunText},
-    {"dump", "list a script page or project file (--ops, --source)", RunDump},
+    {"dump", "list a script page, project file or frame list (--ops, --source)", RunDump},
     {"build", "build a game folder from source: build SRC -o OUT [--loose] [--exe PLAYER]", RunBuild},
     {"archive", "list, extract, pack and verify archives", RunArchive},
     {"version", "print the version", RunVersion},
     {"expr", "compile and evaluate expressions", RunExpr},
     {"wipe", "draw a screen transition at a time: wipe TYPE --before A --after B --duration MS ...", RunWipe},
     {"image", "inspect, export and pack pictures (info, export, pack)", RunImage},
+    {"text", "message text: list the glyphs of markup, or render a page to PNG", RunText},
+    {"rmt", "draw a frame list at a time: rmt render FILE.rmt --at MS -o OUT.png [--game FOLDER]", RunRmt},
     {"save", "list the saved games of a save.dat, or dump a saved game or the status data", RunSave},
 };
 } // namespace ruvo::tools

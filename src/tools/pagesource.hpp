@@ -11,6 +11,8 @@
 
 namespace ruvo::tools {
 
+struct TBuildWarning;
+
 // A command index written as "*label": resolved once every page of the game is built.
 struct TLabelRef {
     int32_t* index;
@@ -22,11 +24,12 @@ struct TLabelRef {
 
 // Builds a page from its source. file names the source in errors ("FILE:LINE: ..."); pageName is the
 // page's FileName (Shift-JIS). Command indexes written as labels are appended to labelRefs (an error
-// when it is null); sourceLines, when given, receives the source line of every command. Throws
-// ESourceError.
+// when it is null); sourceLines, when given, receives the source line of every command; warnings, when
+// given, what builds but is likely a mistake in message text markup. Throws ESourceError.
 std::unique_ptr<TPage> BuildPageSource(std::string_view utf8Source, const std::string& file,
                                        const std::string& pageName, std::vector<TLabelRef>* labelRefs = nullptr,
-                                       std::vector<int>* sourceLines = nullptr);
+                                       std::vector<int>* sourceLines = nullptr,
+                                       std::vector<TBuildWarning>* warnings = nullptr);
 
 // Page source that builds back into the same bytes. Expressions are written as infix text when that
 // text compiles into the stored operations again, otherwise as their stored bytes (hex"...").

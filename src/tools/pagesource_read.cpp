@@ -9,9 +9,12 @@
 #include "archive/streams.hpp"
 #include "params/exprbuild.hpp"
 #include "params/properties.hpp"
+#include "text/gxword.hpp"
+#include "tools/buildcheck.hpp"
 #include "tools/exprdiag.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/sourcetext.hpp"
+#include "tools/textsource.hpp"
 
 namespace ruvo::tools {
 
@@ -24,6 +27,10 @@ struct PendingCommand {
     std::optional<int32_t> line, cont, disabled;
     std::vector<std::string> args;
     bool openBlock = false;
+    // TextIns: the stored form's version of its text, and the text block after the line.
+    std::optional<int32_t> textVersion;
+    bool textBlock = false;
+    TTextSource text;
 };
 
 bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
@@ -112,7 +119,9 @@ struct AutoField {
 // Fills a new command's fields from the arguments of its source line.
 class FieldAssigner final : public TRecordVisitor {
 public:
-    FieldAssigner(const PendingCommand& pc, int32_t version, bool component) : version_(version) {
+    FieldAssigner(const PendingCommand& pc, int32_t version, bool component, const std::string& file,
+                  std::vector<TBuildWarning>* warnings)
+        : version_(version), pc_(pc), file_(file), warnings_(warnings) {
         for (const auto& arg : pc.args) {
             std::string_view value;
             if (component) {
@@ -166,11 +175,23 @@ public:
         list.clear();
         for (const auto& item : SplitTopLevel(t.substr(1, t.size() - 2))) list.push_back(ParseExpression(item));
     }
+    // The message text: markup compiled into the stored glyph form, or the stored bytes themselves.
     void Blob(const char* name, std::string& bytes) override {
-        auto text = Take(name, 0);
-        if (!text) return;
-        if (auto raw = HexLiteral(*text)) bytes = *raw;
-        else bytes = StringLiteralValue(*text);
+        TTextSource text = pc_.text;
+        if (pc_.textBlock) {
+            if (named_.count(name)) throw std::runtime_error(std::string(name) + " is given twice: on the line and in the block");
+        } else {
+            auto given = Take(name, 0);
+            auto raw = given ? HexLiteral(*given) : std::nullopt;
+            if (pc_.textVersion && (!given || raw))
+                throw std::runtime_error("[textversion] is for a text written as markup");
+            if (raw) bytes = *raw;
+            if (!given || raw) return;
+            text.lines = TextLiteralLines(StringLiteralValue(*given));
+            text.sourceLines.assign(text.lines.size(), pc_.sourceLine);
+        }
+        text.version = pc_.textVersion.value_or(kStoredTextVersion);
+        bytes = BuildText(text, file_, warnings_);
     }
     void Properties(TPropertyExprs& slots) override {
         for (auto& slot : slots) {
@@ -197,6 +218,9 @@ private:
     }
 
     int32_t version_;
+    const PendingCommand& pc_;
+    const std::string& file_;
+    std::vector<TBuildWarning>* warnings_;
     std::vector<std::string> positional_;
     size_t next_ = 0;
     std::map<std::string, std::string> named_;
@@ -222,13 +246,15 @@ void ParseTags(std::string_view& rest, PendingCommand& pc) {
         else if (key == "endframe" && value.empty()) pc.cont = 0;
         else if (key == "line") pc.line = static_cast<int32_t>(ParseInteger(value, INT32_MIN, INT32_MAX));
         else if (key == "depth") pc.depth = static_cast<int32_t>(ParseInteger(value, INT32_MIN, INT32_MAX));
+        else if (key == "textversion") pc.textVersion = static_cast<int32_t>(ParseInteger(value, 0, 999));
         else throw std::runtime_error("unknown tag [" + std::string(tag) + "]");
     }
 }
 
 class PageSourceReader {
 public:
-    PageSourceReader(const std::string& file, std::vector<TLabelRef>* labelRefs) : file_(file), labelRefs_(labelRefs) {}
+    PageSourceReader(const std::string& file, std::vector<TLabelRef>* labelRefs, std::vector<TBuildWarning>* warnings)
+        : file_(file), labelRefs_(labelRefs), warnings_(warnings) {}
 
     std::unique_ptr<TPage> Build(std::string_view source, const std::string& pageName, std::vector<int>* sourceLines) {
         ReadLines(source);
@@ -255,7 +281,8 @@ public:
                 command->Cont = static_cast<uint8_t>(pc.cont.value_or(DefaultContinue(pc.code) ? 1 : 0));
                 command->Disabled = static_cast<uint8_t>(pc.disabled.value_or(0));
                 ApplySourceDefaults(*command);
-                FieldAssigner assigner(pc, version_, IsComponentCode(pc.code));
+                if (pc.textVersion && pc.code != TComTextIns::kCode) throw std::runtime_error("only TextIns has a [textversion]");
+                FieldAssigner assigner(pc, version_, IsComponentCode(pc.code), file_, warnings_);
                 command->VisitRecord(assigner);
                 assigner.Finish();
                 for (auto [value, hint] : assigner.autoFields) autos.push_back({command.get(), value, hint, pc.sourceLine});
@@ -340,6 +367,8 @@ private:
     void ReadLines(std::string_view source) {
         int lineNo = 0;
         PendingCommand* block = nullptr;
+        PendingCommand* textBlock = nullptr;  // a TextIns whose text block is being read
+        std::vector<std::string> textLines;
         size_t pos = 0;
         if (source.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
         while (pos <= source.size()) {
@@ -349,6 +378,17 @@ private:
             pos = end + 1;
             ++lineNo;
             if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+            if (textBlock) {
+                if (ClosesTextBlock(raw)) {
+                    const std::string_view indent = raw.substr(0, raw.find('"'));
+                    textBlock->text = ReadTextBlock(textLines, indent, textBlock->sourceLine + 1, file_);
+                    textBlock = nullptr;
+                    textLines.clear();
+                } else {
+                    textLines.emplace_back(raw);
+                }
+                continue;
+            }
             size_t indentEnd = raw.find_first_not_of(" \t");
             if (indentEnd == std::string_view::npos) continue;
             std::string_view indent = raw.substr(0, indentEnd);
@@ -377,8 +417,11 @@ private:
             if (!pc.depth) pc.depth = DepthOf(indent, lineNo);
             pending_.push_back(std::move(pc));
             if (pending_.back().openBlock) block = &pending_.back();
+            if (pending_.back().textBlock) textBlock = &pending_.back();
         }
         if (block) throw ESourceError(file_, block->sourceLine, "the { of this command is never closed by a line holding }");
+        if (textBlock)
+            throw ESourceError(file_, textBlock->sourceLine, "the \"\"\" text of this command is never closed by a line holding \"\"\"");
     }
 
     void ParseCommandLine(std::string_view content, PendingCommand& pc) {
@@ -404,6 +447,7 @@ private:
         pc.code = CommandCodeByName(name);
         if (pc.code < 0) throw std::runtime_error("unknown command \"" + std::string(name.empty() ? rest : name) + "\"");
         std::string_view args = Trim(rest.substr(nameEnd));
+        if (pc.code == TComTextIns::kCode) pc.textBlock = TakeTextBlockOpener(args);
         if (!args.empty() && args.back() == '{') {
             pc.openBlock = true;
             args = Trim(args.substr(0, args.size() - 1));
@@ -413,6 +457,7 @@ private:
 
     std::string file_;
     std::vector<TLabelRef>* labelRefs_;
+    std::vector<TBuildWarning>* warnings_;
     std::string unit_;
     int32_t version_ = kPageMaxVersion;
     uint8_t returnType_ = 1;
@@ -424,8 +469,9 @@ private:
 } // namespace
 
 std::unique_ptr<TPage> BuildPageSource(std::string_view utf8Source, const std::string& file, const std::string& pageName,
-                                       std::vector<TLabelRef>* labelRefs, std::vector<int>* sourceLines) {
-    return PageSourceReader(file, labelRefs).Build(utf8Source, pageName, sourceLines);
+                                       std::vector<TLabelRef>* labelRefs, std::vector<int>* sourceLines,
+                                       std::vector<TBuildWarning>* warnings) {
+    return PageSourceReader(file, labelRefs, warnings).Build(utf8Source, pageName, sourceLines);
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include "params/properties.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/sourcetext.hpp"
+#include "tools/textsource.hpp"
 
 namespace ruvo::tools {
 
@@ -43,6 +44,7 @@ struct FieldText {
     std::string name;
     std::string text;
     FieldHint hint = FieldHint::None;
+    bool block = false;  // written in a text block after the command line
 };
 
 // Every field present at the page's version, as source text.
@@ -52,6 +54,7 @@ public:
     std::vector<FieldText> fields;
     std::vector<std::string> properties;
     std::vector<int> propertyIds;  // ids of the written (non-empty) property expressions
+    TTextField text;               // of a TextIns
 
     void Expr(const char* name, TExpression& value, int32_t since) override {
         if (version_ >= since) fields.push_back({name, value.Empty() ? "" : ExpressionSource(value)});
@@ -76,12 +79,8 @@ public:
         fields.push_back({name, text + "]"});
     }
     void Blob(const char* name, std::string& bytes) override {
-        bool plain = true;
-        std::string utf8;
-        for (char c : bytes)
-            if (static_cast<uint8_t>(c) < 0x20) plain = false;
-        if (plain && !SjisToUtf8Exact(bytes, utf8)) plain = false;
-        fields.push_back({name, plain ? FormatStringLiteral(bytes) : "hex\"" + ToHex(bytes) + "\""});
+        text = WriteTextField(bytes);
+        fields.push_back({name, text.argument, FieldHint::None, !text.block.empty()});
     }
     void Properties(TPropertyExprs& slots) override {
         for (auto& slot : slots) {
@@ -165,6 +164,7 @@ private:
         if (c.Line > lineNo_ + 1 && c.Line - lineNo_ <= kMaxBlankRun)
             while (lineNo_ + 1 < c.Line) Line("");
         if (c.Line != lineNo_ + 1) head += "[line=" + std::to_string(c.Line) + "] ";
+        if (fw.text.version) head += "[textversion=" + std::to_string(*fw.text.version) + "] ";
 
         std::string utf8;
         if (c.Code() == TComLabel::kCode && PlainLineText(static_cast<TComLabel&>(c).Text, utf8)) {
@@ -186,6 +186,7 @@ private:
         bool byName = false;
         for (size_t f = 0; f < fw.fields.size(); ++f) {
             const FieldText& field = fw.fields[f];
+            if (field.block) continue;  // the arguments go on with the next field
             bool omit = field.text == defaults.fields[f].text && field.hint == FieldHint::None;
             if (field.hint != FieldHint::None && field.hint != FieldHint::CommandIndex &&
                 field.hint != FieldHint::Flag && field.hint != FieldHint::ValueType) {
@@ -211,6 +212,13 @@ private:
             args = std::move(all);
         }
         for (size_t i = 0; i < args.size(); ++i) line += (i ? ", " : " ") + args[i];
+        if (!fw.text.block.empty()) {
+            Line(line + " \"\"\"");
+            const std::string inner(indent + kIndentStep, ' ');
+            for (const auto& text : fw.text.block) Line(text.empty() ? text : inner + text);
+            Line(inner + "\"\"\"");
+            return;
+        }
         if (fw.properties.size() <= 3 && width < 80) {
             Line(line);
             return;

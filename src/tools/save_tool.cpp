@@ -8,13 +8,14 @@
 
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
-#include "objects/registry.hpp"
 #include "objects/savedworld.hpp"
-#include "objects/timerlist.hpp"
+#include "objects/world.hpp"
 #include "params/valuetext.hpp"
+#include "params/varset.hpp"
 #include "params/vardump.hpp"
 #include "script/callman.hpp"
 #include "script/offlinegame.hpp"
+#include "script/quietservices.hpp"
 #include "script/runcontext.hpp"
 #include "script/savefile.hpp"
 #include "script/savegame.hpp"
@@ -77,29 +78,18 @@ int List(const std::string& path) {
 
 // ---- a saved game read without a running game
 
-// Finds any name it is asked for, so that the senders the interpreter stores by name keep their names.
-class TNamesOnlyWorld final : public TScriptWorld, public TLoadedWorld {
+// A world of its own for the interpreter's section to find its senders in.
+class TNamesOnlyWorld final : public TLoadedWorld {
 public:
-    TRuvoObject* Lookup(TObjectId id) const override {
-        return id > 0 && id <= objects_.size() ? objects_[id - 1].get() : nullptr;
-    }
-    TRuvoObject* FindObject(std::string_view name) const override {
-        for (const auto& o : objects_)
-            if (o->Name == name) return o.get();
-        objects_.push_back(std::make_unique<TRuvoObject>());
-        objects_.back()->Name = std::string(name);
-        const_cast<TNamesOnlyWorld*>(this)->Issue(*objects_.back());
-        return objects_.back().get();
-    }
-    TTimerList& Events() override { return events_; }
-    TScriptWorld& World() override { return *this; }
+    TRuvoBaseList& World() override { return world_; }
     void Commit() override {}
 
     std::string Dump;  // the world section as the world's dumper showed it
 
 private:
-    mutable std::vector<std::unique_ptr<TRuvoObject>> objects_;
-    TTimerList events_;
+    TQuietServices services_;
+    TParamCollection vars_;
+    TRuvoBaseList world_{services_, vars_};
 };
 
 class TDumpedWorld final : public TSavedWorld {
@@ -121,7 +111,7 @@ std::string ArgsText(const std::vector<std::string>& args) {
 }
 
 std::string DumpInterpreter(TCallMan& cm, const TOfflineGame& game) {
-    const TScriptWorld* world = cm.Context.World;
+    const TRuvoBaseList* world = cm.Context.World;
     const auto senderName = [&](TObjectId id) { return world ? TextLineUtf8(world->NameOf(id)) : std::string(); };
     std::string page = cm.CurrentPage ? TextLineUtf8(cm.CurrentPage->FileName) : std::string();
     if (cm.CurrentPage && game.Missing(cm.CurrentPage->FileName)) page += " (not in the game folder)";

@@ -12,7 +12,9 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "graphics/pngfile.hpp"
 #include "support/tempdir.hpp"
 
 extern char** environ;
@@ -329,6 +331,211 @@ TEST_F(Games, CommandLineConventions) {
     }
     EXPECT_EQ(Shell(player + " --headless --dump-vars " + dir.Path().string() + " " + game + " 2> " + err), 2);
     EXPECT_NE(ReadFile(err).find("it is a folder"), std::string::npos) << ReadFile(err);
+}
+
+// ---- display objects
+
+// The objects dump as lines.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// A picture made by plain rules: fills, blends (((255 − a) × d + a × s) div 256, equal pixels left) and
+// adds, on 0x00RRGGBB pixels from colours 0x00BBGGRR.
+struct TPlainPicture {
+    int width, height;
+    std::vector<uint32_t> px;
+    TPlainPicture(int w, int h) : width(w), height(h), px(static_cast<size_t>(w) * h, 0) {}
+    static uint32_t Px(uint32_t c) { return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF); }
+    template <class Op>
+    void Each(int l, int t, int r, int b, Op op) {
+        for (int y = std::max(t, 0); y < std::min(b, height); ++y)
+            for (int x = std::max(l, 0); x < std::min(r, width); ++x) px[static_cast<size_t>(y) * width + x] = op(px[static_cast<size_t>(y) * width + x]);
+    }
+    void Fill(int l, int t, int r, int b, uint32_t c) { Each(l, t, r, b, [&](uint32_t) { return Px(c); }); }
+    void Blend(int l, int t, int r, int b, uint32_t c, int a) {
+        Each(l, t, r, b, [&](uint32_t d) {
+            const uint32_t s = Px(c);
+            if (s == d) return d;
+            uint32_t out = 0;
+            for (int k : {0, 8, 16}) out |= (((255 - a) * (d >> k & 0xFF) + a * (s >> k & 0xFF)) / 256) << k;
+            return out;
+        });
+    }
+};
+
+// Compares a screenshot with the plain picture; on a difference the expected, actual and difference
+// pictures are left in objects-failures/ of the working folder.
+::testing::AssertionResult SameAs(const std::filesystem::path& shot, const TPlainPicture& want, const std::string& name) {
+    const TPngPicture got = LoadPngFile(shot);
+    if (got.width != want.width || got.height != want.height)
+        return ::testing::AssertionFailure() << "size " << got.width << "x" << got.height;
+    int wrong = 0;
+    TPngPicture expected{want.width, want.height, false, {}, -1}, diff = expected;
+    for (size_t i = 0; i < want.px.size(); ++i) {
+        const uint32_t g = got.argb[i] & 0xFFFFFF;
+        expected.argb.push_back(0xFF000000 | want.px[i]);
+        diff.argb.push_back(g == want.px[i] ? 0xFF000000 : 0xFFFF00FF);
+        wrong += g != want.px[i];
+    }
+    if (wrong == 0) return ::testing::AssertionSuccess();
+    std::filesystem::create_directories("objects-failures");
+    SavePngArgb(expected, "objects-failures/" + name + "-expected.png");
+    SavePngArgb(got, "objects-failures/" + name + "-actual.png");
+    SavePngArgb(diff, "objects-failures/" + name + "-diff.png");
+    return ::testing::AssertionFailure() << wrong << " pixels differ; see objects-failures/" << name << "-*.png";
+}
+
+constexpr const char* kBoxScene =
+    "BoxNew PR_NAME = \"bg\", PR_WIDTH = 320, PR_HEIGHT = 240, PR_COLOR = $402010\n"
+    "BoxNew {\n"
+    "    PR_NAME = \"panel\", PR_LEFT = 20, PR_TOP = 30, PR_WIDTH = 100, PR_HEIGHT = 60\n"
+    "    PR_COLOR = $0000FF, PR_BORDERWIDTH = 2, PR_BORDERCOLOR = $FFFFFF, PR_PRIORITY = 1\n"
+    "}\n"
+    "BoxNew PR_NAME = \"glass\", PR_PARENT = \"panel\", PR_LEFT = 50, PR_TOP = 20, PR_WIDTH = 200, PR_HEIGHT = 30, "
+    "PR_COLOR = $00FF00, PR_ALPHA = 128\n";
+
+TPlainPicture BoxScene() {
+    TPlainPicture p(320, 240);
+    p.Fill(0, 0, 320, 240, 0x402010);
+    p.Fill(20, 30, 120, 90, 0xFFFFFF);
+    p.Fill(22, 32, 118, 88, 0x0000FF);
+    p.Blend(70, 50, 120, 80, 0x00FF00, 128);  // cut to its parent
+    return p;
+}
+
+TEST_F(Games, BoxesArePaintedAsTheirRulesSay) {
+    Project();
+    Source("main.rvs", std::string(kBoxScene) + "Wait\n");
+    const RunResult r = Play("--frames 3 --screenshot-at 0=" + (dir / "first.png").string() + " --screenshot-at 2=" +
+                             (dir / "third.png").string());
+    EXPECT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_TRUE(SameAs(dir / "first.png", BoxScene(), "first-frame"));
+    EXPECT_TRUE(SameAs(dir / "third.png", BoxScene(), "third-frame"));
+}
+
+TEST_F(Games, TheWindowShowsTheSamePictureAsAHeadlessRun) {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) GTEST_SKIP() << "no display (make test runs this under Xvfb)";
+    Project();
+    Source("main.rvs", std::string(kBoxScene) + "Wait\n");
+    Play("--frames 1");  // builds the game
+    const std::string shot = (dir / "window.png").string();
+    const int code = Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --frames 3 --screenshot-at 2=" +
+                           shot + " " + (dir / "game").string() + " 2> /dev/null");
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(SameAs(shot, BoxScene(), "window"));
+}
+
+TEST_F(Games, BoxesReactToClicksHoverAndKeysThroughTheirHandlers) {
+    Project("var int clicks = 0\nvar int ins = 0\nvar int outs = 0\nvar int keys = 0\nvar str where = \"\"\n"
+            "var int wheel = 0\n");
+    Source("main.rvs",
+           "BoxNew {\n"
+           "    PR_NAME = \"button\", PR_LEFT = 100, PR_TOP = 100, PR_WIDTH = 80, PR_HEIGHT = 40\n"
+           "    PR_COLOR = $808080, PR_HANDLEKEY = 1\n"
+           "    PR_ONLBTNUP = \"events.rsb:click\", PR_ONMOUSEIN = \"events.rsb:in\"\n"
+           "    PR_ONMOUSEOUT = \"events.rsb:out\", PR_ONKEYDOWN = \"events.rsb:key\"\n"
+           "    PR_ONWHEELUP = \"events.rsb:wheel\"\n"
+           "}\n"
+           "Wait\n");
+    Source("events.rvs",
+           "*click\n"
+           "Calc clicks = clicks + 1\n"
+           "Calc where = @ParamStr[0] ++ \",\" ++ @ParamStr[1] ++ \" \" ++ @Sender\n"
+           "Exit\n"
+           "*in\n"
+           "Calc ins = ins + 1\n"
+           "SetProp @Sender, PR_COLOR, $00FFFF\n"
+           "Exit\n"
+           "*out\n"
+           "Calc outs = outs + 1\n"
+           "SetProp @Sender, PR_COLOR, $808080\n"
+           "Exit\n"
+           "*key\n"
+           "Calc keys = keys + 1\n"
+           "Exit\n"
+           "*wheel\n"
+           "Calc wheel = wheel + 1\n");
+    const std::string objects = (dir / "objects.txt").string();
+    const RunResult r = Play("--frames 40 --dump-objects " + objects,
+                             "5 move 110 110\n"
+                             "8 click 130 125\n"
+                             "12 click 5 5\n"      // on nothing
+                             "14 key 65\n"
+                             "20 move 120 120\n"
+                             "21 wheel up\n"
+                             "25 move 300 10\n");
+    EXPECT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.vars.at("clicks"), "1");
+    EXPECT_EQ(r.vars.at("where"), "30,25 button");
+    EXPECT_EQ(r.vars.at("keys"), "1");
+    EXPECT_EQ(r.vars.at("ins"), "2");  // in at 5, out for the click at 12, in at 20, out at 25
+    EXPECT_EQ(r.vars.at("outs"), "2");
+    EXPECT_EQ(r.vars.at("wheel"), "1");
+    const std::vector<std::string> lines = Lines(ReadFile(objects));
+    ASSERT_GE(lines.size(), 2u) << ReadFile(objects);
+    EXPECT_EQ(lines[1], "  \"button\" type=2 left=100 top=100 width=80 height=40 priority=0 visible=1 color=0x808080 alpha=255");
+}
+
+TEST_F(Games, APropertyMotionMovesABoxAndATimerFiresOnGameTime) {
+    Project("var int ticks = 0\nvar int arrived = 0\n");
+    Source("main.rvs",
+           "BoxNew PR_NAME = \"ball\", PR_WIDTH = 10, PR_HEIGHT = 10, PR_COLOR = $FFFFFF\n"
+           "PropMotion \"roll\", \"ball\", PR_LEFT, 200, 320, MT_NORMAL\n"
+           "Timer PR_NAME = \"clock\", PR_DELAY = 160, PR_ONNOTIFY = \"tick.rsb\"\n"
+           "While Exists(\"roll\")\n"
+           "    DoEvent\n"
+           "    WhileLoop\n"
+           "GetProp \"ball\", PR_LEFT, \"arrived\"\n"
+           "Wait\n");
+    Source("tick.rvs", "Calc ticks = ticks + 1\n");
+    const std::string objects = (dir / "objects.txt").string();
+    const RunResult r = Play("--frames 51 --dump-objects " + objects);  // 50 frames of 16 ms after the first
+    EXPECT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.vars.at("arrived"), "200");
+    // 800 ms of game time: the fifth tick is queued in the last frame and would run in the next.
+    EXPECT_EQ(r.vars.at("ticks"), "4");
+    const std::string dump = ReadFile(objects);
+    EXPECT_NE(dump.find("\"ball\" type=2 left=200 top=0"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("components\n  \"clock\" type=15 priority=0\n"), std::string::npos) << dump;
+}
+
+TEST_F(Games, TheObjectsDumpShowsTheTreeThenTheRest) {
+    Project();
+    Source("main.rvs",
+           "BoxNew PR_NAME = \"a\", PR_LEFT = 1, PR_TOP = 2, PR_WIDTH = 3, PR_HEIGHT = 4, PR_COLOR = $0A0B0C\n"
+           "BoxNew PR_NAME = \"b\", PR_PARENT = \"a\", PR_VISIBLE = FALSE, PR_ALPHA = 300, PR_PRIORITY = -2\n"
+           "ImgNew PR_NAME = \"pic\"\n"
+           "Timer PR_NAME = \"t\"\n"
+           "Calc x = SetProp(\"b\", PR_PARENT, \"nowhere\")\n"
+           "Wait\n");
+    const std::string objects = (dir / "o.txt").string();
+    EXPECT_EQ(Play("--frames 2 --dump-objects " + objects).exitCode, 0);
+    EXPECT_EQ(ReadFile(objects),
+              "screen 0 front width=320 height=240 color=0x000000 visible=1\n"
+              "  \"a\" type=2 left=1 top=2 width=3 height=4 priority=0 visible=1 color=0x0A0B0C alpha=255\n"
+              "    \"b\" type=2 left=0 top=0 width=0 height=0 priority=-2 visible=0 color=-1 alpha=300\n"
+              "  \"pic\" type=8 left=0 top=0 width=0 height=0 priority=0 visible=1\n"
+              "screen 1 back width=320 height=240 color=0x000000 visible=1\n"
+              "without parent\n"
+              "components\n"
+              "  \"t\" type=15 priority=0\n");
+}
+
+TEST_F(Games, ScreenshotAtNeedsAFrameAndAFile) {
+    Project();
+    Source("main.rvs", "Wait\n");
+    Play("--frames 1");
+    const std::string player = RUVO_PLAYER_PATH, game = (dir / "game").string(), err = (dir / "err.txt").string();
+    for (const char* bad : {"x.png", "=x.png", "3=", "-1=x.png", "a=x.png"}) {
+        EXPECT_EQ(Shell(player + " --headless --screenshot-at " + bad + " " + game + " 2> " + err), 2) << bad;
+        EXPECT_NE(ReadFile(err).find("--screenshot-at"), std::string::npos) << ReadFile(err);
+    }
+    EXPECT_EQ(Shell(player + " --headless --screenshot-at 0=" + (dir / "no" / "x.png").string() + " " + game + " 2> " + err), 2);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <span>
 #include <sstream>
 #include <utility>
 
@@ -31,7 +32,17 @@ public:
         return fixed ? std::vector<std::string>{"IPAGothic"} : std::vector<std::string>{"IPAGothic", "Noto Sans"};
     }
     void OpenUrl(std::string_view url) override { urls.emplace_back(url); }
+    void SetCursorPicture(const platform::PictureView* picture, int hotX, int hotY) override {
+        cursors.push_back(picture == nullptr);
+        THeadlessPlatform::SetCursorPicture(picture, hotX, hotY);
+    }
+    void Present(const platform::PictureView& picture, std::span<const platform::Rect> changed) override {
+        presented.emplace_back(changed.begin(), changed.end());
+        THeadlessPlatform::Present(picture, changed);
+    }
 
+    std::vector<std::vector<platform::Rect>> presented;
+    std::vector<bool> cursors;  // true: the standard arrow
     std::vector<std::pair<int, int>> warps;
     std::vector<std::string> urls;
     int fontQueries = 0;
@@ -75,6 +86,35 @@ TEST_F(Player, WritingTheMousePositionMovesThePointer) {
     EXPECT_EQ(platform->warps, (std::vector<std::pair<int, int>>{{100, 0}, {100, 50}}));
     EXPECT_EQ(vars["x"], "100");
     EXPECT_EQ(vars["y"], "50");
+}
+
+TEST_F(Player, OnlyWhatChangedIsPresented) {
+    Play("BoxNew PR_NAME = \"b\", PR_LEFT = 10, PR_TOP = 10, PR_WIDTH = 20, PR_HEIGHT = 20, PR_COLOR = $FFFFFF\n"
+         "Wait time: 100\n"
+         "SetProp \"b\", PR_TOP, 150\n"
+         "Wait\n",
+         "", 20);
+    ASSERT_GE(platform->presented.size(), 3u);
+    // Before the first frame the whole picture; in the first frame the whole screen, as the world was
+    // sized; then nothing until the box moves, and then its old and its new place only.
+    ASSERT_EQ(platform->presented[0].size(), 1u);
+    EXPECT_EQ(platform->presented[0][0].right, 320);
+    std::vector<std::vector<platform::Rect>> later(platform->presented.begin() + 2, platform->presented.end());
+    ASSERT_EQ(later.size(), 1u);
+    ASSERT_EQ(later[0].size(), 2u);
+    EXPECT_EQ(later[0][0].top, 10);
+    EXPECT_EQ(later[0][0].bottom, 30);
+    EXPECT_EQ(later[0][1].top, 150);
+    EXPECT_EQ(platform->Picture()[155 * 320 + 15], 0xFFFFFFu);
+    EXPECT_EQ(platform->Picture()[15 * 320 + 15], 0u);
+}
+
+TEST_F(Player, CursorsAreAskedOfThePlatformAndShowTheArrowForNow) {
+    Play("BoxNew PR_NAME = \"b\", PR_WIDTH = 20, PR_HEIGHT = 20, PR_CURSOR = \"hand.cur\"\n"
+         "Wait\n",
+         "3 move 5 5\n5 move 100 100\n", 10);
+    EXPECT_EQ(platform->cursors, (std::vector<bool>{true, true}));  // the hand, then back to the arrow
+    EXPECT_TRUE(platform->ArrowCursor());
 }
 
 TEST_F(Player, FontListsComeFromThePlatformOnceEach) {

@@ -230,7 +230,12 @@ TEST(DrawEdge, CoverageOutsideTheMapDrawsNothing) {
     // The same rectangle clipped to the part inside the map draws.
     dst->AddClipRect(TRect{0, 0, 4, 4});
     dst->DrawCoverage(0, 0, *cover, TRect{0, 0, 5, 4}, false, false, 0xFFFFFF, 255);
-    EXPECT_EQ(dst->GetPixel(0, 0), 0xFEFEFEu);  // (0 * d + 255 * 255) div 256
+    EXPECT_EQ(dst->GetPixel(0, 0), 0xFFFFFFu);  // full coverage: the colour itself, not one step short
+    // Partial coverage blends: (127 * 0 + 128 * 255) div 256.
+    cover->Clear(128);
+    dst->Clear(0);
+    dst->DrawCoverage(0, 0, *cover, TRect{0, 0, 4, 4}, false, false, 0xFFFFFF, 255);
+    EXPECT_EQ(dst->GetPixel(0, 0), 0x7F7F7Fu);
 }
 
 TEST(DrawEdge, StretchedIndexedAddAtOneToOneMatchesThePositionedForm) {

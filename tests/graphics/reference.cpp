@@ -331,7 +331,7 @@ void Coverage(TDIBX& dst, int x, int y, TDIBX& mask, const TRect& sr, bool flipH
                 const uint32_t r = alpha >= 255 ? m : uint32_t(alpha) * m / 256;
                 if (m == 0 || r == 0)
                     continue;
-                dst.SetPixel(X, Y, AlphaMix(dst, dst.GetPixel(X, Y), pixel, r));
+                dst.SetPixel(X, Y, r >= 255 ? pixel : AlphaMix(dst, dst.GetPixel(X, Y), pixel, r));
             }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // An interpreter over pages written in the builder's source format (kept as memory files of a virtual
-// file manager, as a game's pages are), run by a project through the run context, with a fake display
-// world whose objects can queue events, and a clock that advances 16 ms per frame.
+// file manager, as a game's pages are), run by a project through the run context, with a display world
+// whose objects can queue events, and a clock that advances 16 ms per frame.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -13,8 +13,8 @@
 #include "archive/discs.hpp"
 #include "archive/sjis.hpp"
 #include "archive/vrfilemanager.hpp"
-#include "objects/ruvoobject.hpp"
-#include "objects/timerlist.hpp"
+#include "objects/standin.hpp"
+#include "objects/world.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 #include "script/callman.hpp"
@@ -24,34 +24,6 @@
 #include "tools/pagesource.hpp"
 
 namespace ruvo::testing {
-
-class FakeWorld : public TScriptWorld {
-public:
-    TRuvoObject& Add(const std::string& name) {
-        objects_.push_back(std::make_unique<TRuvoObject>());
-        objects_.back()->Name = name;
-        Issue(*objects_.back());
-        return *objects_.back();
-    }
-    void Destroy(const TRuvoObject& o) {
-        std::erase_if(objects_, [&](const auto& p) { return p.get() == &o; });
-    }
-    TRuvoObject* Lookup(TObjectId id) const override {
-        for (const auto& p : objects_)
-            if (p->Id() == id) return p.get();
-        return nullptr;
-    }
-    TRuvoObject* FindObject(std::string_view name) const override {
-        for (const auto& p : objects_)
-            if (p->Name == name) return p.get();
-        return nullptr;
-    }
-    TTimerList& Events() override { return events_; }
-
-private:
-    std::vector<std::unique_ptr<TRuvoObject>> objects_;
-    TTimerList events_;
-};
 
 class NoDiscs : public IDiscRoots {
 public:
@@ -93,6 +65,12 @@ protected:
         TParamCollectionItem* item = vars.Find(Utf8ToSjis(name));
         return item ? SjisToUtf8(item->Value().AsStr()) : "(none)";
     }
+    // An object that can be the sender of events (a request object: it has no behaviour of its own).
+    TRuvoObject& Add(const std::string& name) {
+        TRuvoObject& o = world.Adopt(std::make_unique<TRuvoStandInComponent>(&world, 7));
+        o.SetName(name);
+        return o;
+    }
     void Click(TRuvoObject& sender, const std::string& handler, std::vector<std::string> params = {}) {
         world.Events().Queue(sender.Id(), handler, std::move(params), 36);
     }
@@ -119,11 +97,11 @@ protected:
     bool terminating = false;
     std::vector<std::string> trace;     // UTF-8
     std::vector<std::string> warnings;  // UTF-8
-    FakeWorld world;
     TDeletionList deletions;
     TVrFileManager files{deletions, std::make_unique<NoDiscs>()};
     TParamCollection vars;
     TSysFuncMan funcs{vars};
+    TRuvoBaseList world{static_cast<TPlayerServices&>(*this), vars};
     TRunContext context{static_cast<TPlayerServices&>(*this), vars, funcs, nullptr, nullptr, &world};
     TProject project{context, files, limits_};
     TCallMan& cm = *project.CallMan;

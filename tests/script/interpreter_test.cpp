@@ -145,7 +145,7 @@ TEST_F(Interpreter, AClickHandlerRunsWholeInTheFrameOfTheClickWithItsSender) {
          "[endframe] Calc c = c + 1\n");
     Start();
     Frames(2);
-    TRuvoObject& button = world.Add("btn");
+    TRuvoObject& button = Add("btn");
     Click(button, "handler.xyz:go");
     Frames(1);
     EXPECT_EQ(Var("a"), "1");
@@ -174,8 +174,8 @@ TEST_F(Interpreter, AYieldingHandlerLetsTheNextEventRunNestedFirst) {
     Page("h2.rsb", "Calc log = log ++ \"2\"\n");
     Start();
     Frames(1);
-    TRuvoObject& one = world.Add("one");
-    TRuvoObject& two = world.Add("two");
+    TRuvoObject& one = Add("one");
+    TRuvoObject& two = Add("two");
     Click(one, "h1.rsb");
     Click(two, "h2.rsb");
     Frames(1);
@@ -194,7 +194,7 @@ TEST_F(Interpreter, AnEventWhosePageIsMissingWaitsAndHoldsUpLaterOnes) {
     Page("main.rsb", "Wait\n");
     Page("h2.rsb", "Calc log = log ++ \"2\"\n");
     Start();
-    TRuvoObject& o = world.Add("o");
+    TRuvoObject& o = Add("o");
     Click(o, "missing.rsb");
     Click(o, "h2.rsb");
     Frames(3);
@@ -216,7 +216,7 @@ TEST_F(Interpreter, PCResetInAHandlerRestartsTheMainFlowOnceTheHandlerEnds) {
          "Calc handlerDone = 1\n");
     Start();
     Frames(1);
-    Click(world.Add("b"), "handler.rsb");
+    Click(Add("b"), "handler.rsb");
     Frames(1);
     EXPECT_EQ(Var("handlerDone"), "1");
     EXPECT_EQ(Var("phase"), "main-target");
@@ -236,7 +236,7 @@ TEST_F(Interpreter, PCResetWithClearAllEmptiesStackAndQueue) {
     Start();
     Frames(1);
     EXPECT_EQ(cm.Stack.Count(), 1);
-    TRuvoObject& b = world.Add("b");
+    TRuvoObject& b = Add("b");
     Click(b, "handler.rsb");
     Click(b, "missing.rsb");
     Frames(1);
@@ -380,7 +380,7 @@ TEST_F(Interpreter, AHandlerReturningAfterTheScriptEndedEndsTheFrame) {
     Start();
     Frames(1);
     EXPECT_EQ(cm.CurrentPage, nullptr);
-    TRuvoObject& button = world.Add("button");
+    TRuvoObject& button = Add("button");
     Click(button, "click.rsb");
     Frames(1);  // used to loop for ever: no page, and the continue flag left on
     EXPECT_EQ(Var("n"), "2");
@@ -391,18 +391,33 @@ TEST_F(Interpreter, AHandlerReturningAfterTheScriptEndedEndsTheFrame) {
     EXPECT_EQ(Var("n"), "3");
 }
 
-TEST_F(Interpreter, ASenderDestroyedBeforeItsHandlerRunsIsNotMistakenForANewObject) {
+TEST_F(Interpreter, ASenderDestroyedWhileItsHandlerRunsIsNotMistakenForANewObject) {
     Global("who", 4);
     Page("main.rsb", "Wait\n");
-    Page("h.rsb", "Calc who = \"[\" ++ @Sender ++ \"]\"\n");
+    Page("h.rsb", "Wait time: 16\nCalc who = \"[\" ++ @Sender ++ \"]\"\n");
     Start();
     Frames(1);
-    TRuvoObject& old = world.Add("old");
+    TRuvoObject& old = Add("old");
+    Click(old, "h.rsb");
+    Frames(1);  // the handler has started
+    world.Destroy(old);
+    Add("new");  // may well take the freed memory
+    Frames(2);
+    EXPECT_EQ(Var("who"), "[]");  // the handler ends, without a sender
+}
+
+TEST_F(Interpreter, AnEventWaitingForItsTurnGoesWithItsSender) {
+    Global("ran", 1);
+    Page("main.rsb", "Wait\n");
+    Page("h.rsb", "Calc ran = 1\n");
+    Start();
+    Frames(1);
+    TRuvoObject& old = Add("old");
     Click(old, "h.rsb");
     world.Destroy(old);
-    world.Add("new");  // may well take the freed memory
-    Frames(1);
-    EXPECT_EQ(Var("who"), "[]");  // the handler runs, without a sender
+    Frames(2);
+    EXPECT_EQ(Var("ran"), "0");
+    EXPECT_EQ(world.Events().Count(), 0);
 }
 
 TEST_F(Interpreter, AFailingCommandIsTracedOnceWithItsError) {
@@ -446,14 +461,14 @@ TEST_F(Interpreter, SendersAreSavedByNameAndFoundAgainByName) {
     Page("h.rsb", "Wait time: 1000\n");
     Start();
     Frames(1);
-    TRuvoObject& button = world.Add("button");
+    TRuvoObject& button = Add("button");
     Click(button, "h.rsb");
     Frames(2);
     ASSERT_EQ(cm.SenderName(), "button");
     TMemoryStream saved;
     cm.SaveTo(saved);
     world.Destroy(button);
-    TRuvoObject& again = world.Add("button");
+    TRuvoObject& again = Add("button");
     saved.SetPosition(0);
     cm.LoadFrom(saved, 134);
     EXPECT_EQ(cm.Sender, again.Id());

@@ -26,13 +26,13 @@ const std::string kUnusable = "このセーブデータは使用できません\
 // then the events with their senders by name. A read world runs once it is committed.
 class FakeSavedWorld final : public TSavedWorld {
 public:
-    explicit FakeSavedWorld(TRunContext& context) : context_(context), running_(std::make_unique<FakeWorld>()) {
+    explicit FakeSavedWorld(TRunContext& context) : context_(context), running_(MakeWorld()) {
         context_.World = running_.get();
     }
-    FakeWorld& Running() { return *running_; }
+    TRuvoBaseList& Running() { return *running_; }
     TRuvoObject& Add(const std::string& name) {
         names_.push_back(name);
-        return running_->Add(name);
+        return AddTo(*running_, name);
     }
 
     void Save(TStream& out) override {
@@ -50,15 +50,15 @@ public:
 
     class Loaded final : public TLoadedWorld {
     public:
-        Loaded(FakeSavedWorld& owner) : owner_(owner), world_(std::make_unique<FakeWorld>()) {}
-        TScriptWorld& World() override { return *world_; }
+        Loaded(FakeSavedWorld& owner) : owner_(owner), world_(owner.MakeWorld()) {}
+        TRuvoBaseList& World() override { return *world_; }
         void Commit() override {
             owner_.running_ = std::move(world_);
             owner_.names_ = std::move(names_);
             owner_.context_.World = owner_.running_.get();
         }
         FakeSavedWorld& owner_;
-        std::unique_ptr<FakeWorld> world_;
+        std::unique_ptr<TRuvoBaseList> world_;
         std::vector<std::string> names_;
     };
 
@@ -69,7 +69,7 @@ public:
         s.Count(n, 4);
         for (int32_t i = 0; i < n; ++i) {
             loaded->names_.push_back(ReadStr(in));
-            loaded->world_->Add(loaded->names_.back());
+            AddTo(*loaded->world_, loaded->names_.back());
         }
         s.Count(n, 13);
         for (int32_t i = 0; i < n; ++i) {
@@ -82,8 +82,15 @@ public:
     }
 
 private:
+    std::unique_ptr<TRuvoBaseList> MakeWorld() { return std::make_unique<TRuvoBaseList>(context_.Services, context_.Vars); }
+    static TRuvoObject& AddTo(TRuvoBaseList& world, const std::string& name) {
+        TRuvoObject& o = world.Adopt(std::make_unique<TRuvoStandInComponent>(&world, 7));
+        o.SetName(name);
+        return o;
+    }
+
     TRunContext& context_;
-    std::unique_ptr<FakeWorld> running_;
+    std::unique_ptr<TRuvoBaseList> running_;
     std::vector<std::string> names_;
 };
 

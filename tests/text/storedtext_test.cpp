@@ -109,6 +109,14 @@ TEST_F(StoredTextTest, HeaderlessRecordsHaveByteBordersAndNoShadow) {
     EXPECT_EQ(event.Value(), "stop");
     EXPECT_EQ(event.Wait(), 1);
     EXPECT_EQ(engine.Decorations.At(0)->RefCount, 1);
+
+    // Written headerless, the edge flag is set only where the text asks for an edge.
+    Parse("a<FONT BORDER=3>b</FONT><FONT BORDER=0>c</FONT>");
+    TGxWord old(services);
+    Load(old, Stored(engine, 0));
+    EXPECT_EQ(GlyphListing(old), "0\t1\ta\tscolor=#000000 border=0 shadow=0\n"
+                                 "1\t1\tb\tscolor=#000000 border=1 shadow=0\n"
+                                 "2\t1\tc\tscolor=#000000 border=0 shadow=0\n");
 }
 
 TEST_F(StoredTextTest, TextsAppendedToAnEngineUseTheDecorationBase) {

@@ -1,5 +1,5 @@
-// The game sources shown in docs/ build as written: every fenced block marked "rvp" (a project) or
-// "rvs" (a page) is read out of the markdown here, so the documents cannot drift from the builder.
+// The game sources shown in docs/ build as written: every fenced block marked "rvp" (a project), "rvs"
+// (a page) or "rvm" (a frame list) is read out of the markdown here, so the documents cannot drift from the builder.
 // Blocks marked "game=NAME FILE" together form a whole game, which is built with --werror and played.
 #include <gtest/gtest.h>
 
@@ -9,6 +9,8 @@
 #include <sstream>
 #include <sys/wait.h>
 
+#include "graphics/filmmanager.hpp"
+#include "tools/filmsource.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/projectsource.hpp"
 #include "tools/sourcetext.hpp"
@@ -74,8 +76,18 @@ TEST(Docs, EveryGameSourceBlockBuilds) {
             for (Block& b : FencedBlocks(entry.path())) blocks.push_back(std::move(b));
 
     std::map<std::string, std::vector<const Block*>> games;
-    int pages = 0, projects = 0;
+    int pages = 0, projects = 0, films = 0;
     for (const Block& b : blocks) {
+        if (b.language == "rvm") {
+            try {
+                TFilmManager film;
+                BuildFilmSource(b.text, b.where, film);
+                ++films;
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << b.where << ": " << e.what() << "\n" << b.text;
+            }
+            continue;
+        }
         if (b.language != "rvs" && b.language != "rvp") continue;
         if (!b.game.empty()) {
             EXPECT_FALSE(b.file.empty()) << b.where << ": a block of a game names its file";
@@ -97,11 +109,13 @@ TEST(Docs, EveryGameSourceBlockBuilds) {
     }
     EXPECT_GE(pages, 4);
     EXPECT_GE(projects, 1);
+    EXPECT_GE(films, 2);
 
     // What the documents say the games leave behind.
     const std::map<std::string, std::map<std::string, std::string>> expected = {
         {"calls", {{"sum", "9"}, {"label", "big: 9"}}},
         {"first", {{"visits", "1"}}},
+        {"boxes", {{"ticks", "3"}, {"arrived", "200"}, {"clicks", "0"}}},
     };
     EXPECT_EQ(games.size(), expected.size());
     for (const auto& [name, files] : games) {

@@ -1,0 +1,67 @@
+#include "objects/factory.hpp"
+
+#include <array>
+
+#include "objects/box.hpp"
+#include "objects/cabinet.hpp"
+#include "objects/propmotion.hpp"
+#include "objects/standin.hpp"
+#include "objects/timer.hpp"
+
+namespace ruvo {
+
+namespace {
+
+template <class T>
+std::unique_ptr<TRuvoObject> Make(TRuvoBaseList& world, uint8_t) {
+    return std::make_unique<T>(&world);
+}
+
+// Classes built on the common part of a control or a component until their own behaviour exists.
+std::unique_ptr<TRuvoObject> Control(TRuvoBaseList& world, uint8_t code) {
+    return std::make_unique<TRuvoStandInControl>(&world, code);
+}
+std::unique_ptr<TRuvoObject> Component(TRuvoBaseList& world, uint8_t code) {
+    return std::make_unique<TRuvoStandInComponent>(&world, code);
+}
+
+constexpr TObjectClass kClasses[] = {
+    {2, "TRuvoBox", Make<TRuvoBox>},
+    {3, "TRuvoButton", Control},
+    {4, "TRuvoCinema", Control},
+    {5, "TRuvoEdit", Control},
+    {6, "TRuvoFire", Control},
+    {7, "TRuvoHttp", Component},
+    {8, "TRuvoImages", Control},
+    {9, "TRuvoLabel", Control},
+    {11, "TRuvoMemo", Control},
+    {12, "TRuvoMenu", Control},
+    {13, "TRuvoMes", Control},
+    {14, "TRuvoParticle", Control},
+    {15, "TRuvoTimer", Make<TRuvoTimer>},
+    {16, "TRuvoVideo", Control},
+    {17, "TRuvoSound", Component},
+    {18, "TRuvoMapImage", Control},
+    {19, "TRuvoWave", Control},
+    {20, "TRuvoTile", Control},
+    {21, "TRuvoSlider", Control},
+    {22, "TRuvoScrollbar", Control},
+    {23, "TRuvoGauge", Control},
+    {24, "TRuvoCGLabel", Control},
+    {25, "TRuvoPrevMenu", Control},
+    {26, "TRuvoPropMotion", Make<TRuvoPropMotion>},
+    {27, "TRuvoCabinet", Make<TRuvoCabinet>},
+};
+
+} // namespace
+
+const TObjectClass* ObjectClassOf(int code) noexcept {
+    static const std::array<const TObjectClass*, 128> byCode = [] {
+        std::array<const TObjectClass*, 128> t{};
+        for (const TObjectClass& c : kClasses) t[c.code] = &c;
+        return t;
+    }();
+    return byCode[static_cast<size_t>(code & 0x7F)];
+}
+
+} // namespace ruvo

@@ -1,0 +1,73 @@
+#include "objects/objectdump.hpp"
+
+#include <cstdio>
+
+#include "archive/sjis.hpp"
+#include "objects/box.hpp"
+#include "objects/screen.hpp"
+#include "objects/world.hpp"
+
+namespace ruvo {
+
+namespace {
+
+// A name in double quotes: UTF-8, with control bytes, quotes and backslashes escaped.
+std::string Quoted(const std::string& sjisName) {
+    std::string out = "\"";
+    for (const char ch : SjisToUtf8Lossy(sjisName)) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else {
+            if (c == '"' || c == '\\') out += '\\';
+            out += ch;
+        }
+    }
+    return out + "\"";
+}
+
+std::string Colour(int32_t c) {
+    char text[16];
+    if (c >= 0) std::snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(c));
+    else std::snprintf(text, sizeof text, "%d", c);
+    return text;
+}
+
+void Control(std::string& out, const TRuvoControl& c, int depth) {
+    out += std::string(2 * static_cast<size_t>(depth), ' ') + Quoted(c.Name) + " type=" + std::to_string(c.GetCompoType()) +
+           " left=" + std::to_string(c.Left) + " top=" + std::to_string(c.Top) + " width=" + std::to_string(c.Width) +
+           " height=" + std::to_string(c.Height) + " priority=" + std::to_string(c.Priority) +
+           " visible=" + (c.OwnVisible ? "1" : "0");
+    if (const auto* box = dynamic_cast<const TRuvoBox*>(&c))
+        out += " color=" + Colour(box->Color) + " alpha=" + std::to_string(box->Alpha);
+    out += '\n';
+    for (const TRuvoControl* child : c.Children())
+        if (!child->PendingDelete) Control(out, *child, depth + 1);
+}
+
+} // namespace
+
+std::string DumpObjects(TRuvoBaseList& world) {
+    std::string out;
+    for (int i = 0; i < 2; ++i) {
+        const TRuvoBase& s = world.Screen(i);
+        out += "screen " + std::to_string(i) + (i == world.ActiveIndex() ? " front" : " back") +
+               " width=" + std::to_string(s.Width) + " height=" + std::to_string(s.Height) +
+               " color=" + Colour(s.Color) + " visible=" + (s.OwnVisible ? "1" : "0") + '\n';
+        for (const TRuvoControl* child : s.Children())
+            if (!child->PendingDelete) Control(out, *child, 1);
+    }
+    out += "without parent\n";
+    for (const TRuvoObject* o : world.Objects())
+        if (const TRuvoControl* c = o->AsControl(); c && !c->Parent() && !c->PendingDelete) Control(out, *c, 1);
+    out += "components\n";
+    for (const TRuvoObject* o : world.Objects())
+        if (!o->AsControl() && !o->PendingDelete)
+            out += "  " + Quoted(o->Name) + " type=" + std::to_string(o->GetCompoType()) +
+                   " priority=" + std::to_string(o->Priority) + '\n';
+    return out;
+}
+
+} // namespace ruvo

@@ -1,0 +1,209 @@
+#pragma once
+// The display world: the two screens, the registry of every object (which owns them, names them and
+// finds them), the objects' script events, the mouse and the keyboard routed to objects, the key focus,
+// the per-frame update, painting into the composition surface, and the world's persisted form. It takes
+// the window's input between frames (TInputSink) and is reached by the commands through the run context.
+//
+// A frame: ProcessInput before the script runs, Update after it, Paint on drawing frames, then the
+// presenter takes the active screen's dirty rectangles.
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "archive/serializer.hpp"
+#include "graphics/dibx.hpp"
+#include "objects/inputsink.hpp"
+#include "objects/keyboard.hpp"
+#include "objects/registry.hpp"
+#include "objects/timerlist.hpp"
+
+namespace ruvo {
+
+class TParamCollection;
+class TPlayerServices;
+class TRuvoBase;
+class TRuvoControl;
+class TStream;
+
+class TRuvoBaseList final : public TObjectRegistry, public TInputSink {
+public:
+    // The world's size before the project sets it (and after a reset).
+    static constexpr int32_t kInitialSize = 8;
+
+    // services: the clock, the pointer and the cursor; vars: what objects read of the variables (the
+    // default cursor file).
+    TRuvoBaseList(TPlayerServices& services, const TParamCollection& vars);
+    ~TRuvoBaseList() override;
+    TRuvoBaseList(const TRuvoBaseList&) = delete;
+    TRuvoBaseList& operator=(const TRuvoBaseList&) = delete;
+
+    TPlayerServices& Services() const noexcept { return services_; }
+
+    // ---- screens and surfaces
+    // 0x01 "BASE0" and 0x01 "BASE1".
+    static const std::string& ScreenName(int index);
+    TRuvoBase& Screen(int index) const { return *screens_.at(static_cast<size_t>(index)); }
+    int ActiveIndex() const noexcept { return active_; }
+    TRuvoBase& ActiveScreen() const { return Screen(active_); }
+    TRuvoBase& BackScreen() const { return Screen(1 - active_); }
+    // Makes screen index (0 or 1) the front one; both are repainted whole when it changes or when
+    // force is set. The key focus is searched again when it is not on the new front screen.
+    void SetActive(int index, bool force = false);
+    bool InTransition() const noexcept { return inTransition_; }
+    int32_t Width() const noexcept { return width_; }
+    int32_t Height() const noexcept { return height_; }
+    // The largest world: a side of at most kMaxSide pixels and at most kMaxPixels in all (each of the
+    // three surfaces holds 4 bytes a pixel).
+    static constexpr int32_t kMaxSide = 16384;
+    static constexpr int64_t kMaxPixels = int64_t{4096} * 4096;
+    // The composition surface and both screens take the size, brought within the limits (each side at
+    // least 1; a height that would pass kMaxPixels is cut).
+    void SetSize(int32_t width, int32_t height);
+    // What the presenter shows: the front screen's picture.
+    TDIBX& Surface() noexcept { return surface_; }
+    // The surface a screen draws into: the composition surface for the front screen, else its own.
+    TCustomDIBX* SurfaceOf(const TRuvoBase& screen);
+
+    // ---- the registry
+    TRuvoObject* Lookup(TObjectId id) const override;
+    // "" and 0x01 "BASE0": the front screen; 0x01 and 0x01 "BASE1": the back screen; otherwise the
+    // first registered object of that name (case-sensitive).
+    TRuvoObject* FindObject(std::string_view name) const override;
+    // "": the front screen, 0x01: the back one, 0x01 "BASE0" and 0x01 "BASE1": screens 0 and 1; otherwise
+    // the first registered control of that name.
+    TRuvoControl* FindParent(std::string_view name) const;
+    // A new object of the class of a type code (taken modulo 128; factory.hpp), named and registered;
+    // null for a code without a class.
+    TRuvoObject* CreateByType(int code);
+    // Registers a new object made by the caller: it receives its id and, unless its class says
+    // otherwise, an automatic name.
+    TRuvoObject& Adopt(std::unique_ptr<TRuvoObject> object);
+    // Every registered object, in registration order (screens are not registered).
+    const std::vector<TRuvoObject*>& Objects() const noexcept { return registry_; }
+    bool IsRegistered(const TRuvoObject* object) const;
+    // Names of the registered objects of a type code (0: all) whose parent is `parent` (when byParent;
+    // null: the objects without one), in registration order.
+    std::vector<std::string> ListNames(int typeCode, bool byParent, const TRuvoControl* parent) const;
+
+    // ---- names
+    // Gives an object a name as it is, for loading and for the renaming rules.
+    void AssignName(TRuvoObject& object, std::string name);
+    // "object0", "object1", ...: the first that no registered object bears.
+    std::string AutomaticName();
+    // The name a control gives way with when another takes its name N: N's numbered form "base_n"
+    // with the first count from n (from N's own suffix above 1, else 2) that nobody bears.
+    std::string NameGivenWay(const std::string& name) const;
+
+    // ---- lifetime
+    // The object loses its name at once and is destroyed at the end of the next update; screens stay.
+    void ScheduleDelete(TRuvoObject& object);
+    // Destroys the object (and a control's children) now; its area is repainted. Screens stay.
+    void Destroy(TRuvoObject& object);
+    // Every object and both screens are freed and made again, at the same size; the events, the
+    // deletions and the focus are forgotten.
+    void Reset();
+
+    // ---- script events
+    TTimerList& Events() noexcept { return events_; }
+    // Queues the sender's handler of the event code: nothing when the handler is empty or the sender is
+    // closing, nor with duplicateTest when an entry of the sender and code is queued or running.
+    bool Queue(TRuvoObject& sender, uint8_t code, std::vector<std::string> parameters, bool duplicateTest);
+    // Whether events of the code are queued only once per sender (all but the button releases, the
+    // pointer's entering and leaving, and the focus changes).
+    static bool TestsDuplicates(uint8_t code) noexcept;
+
+    // ---- the key focus
+    TRuvoControl* Focus() const;
+    // Raises PR_ONFOCUSOUT on the old focus and PR_ONFOCUSIN on the new one.
+    void SetFocus(TRuvoControl* control);
+    // The focus is found again at the start of the next frame (the last control of the front screen
+    // that can take it).
+    void RequestFocusSearch() noexcept { focusSearch_ = true; }
+    TKeyboard& Keys() noexcept { return keys_; }
+    const TKeyboard& Keys() const noexcept { return keys_; }
+
+    // ---- the mouse, from the window
+    void SetPointer(int x, int y);
+    // 0 left, 1 right: held on both screens, a press on the front one.
+    void ButtonDown(int button);
+    void ButtonsUp();
+    void TurnWheel(bool down);
+    // Menus and map images that may take a right click as a cancel, in the order they were added.
+    void AddRightClickTarget(const TRuvoControl& control);
+    void RemoveRightClickTarget(const TRuvoControl& control);
+
+    // ---- the frame
+    void ProcessInput();
+    void Update();
+    void Paint();
+    // The front screen's dirty rectangles, for the presenter; the list is left empty.
+    std::vector<TRect> TakeDirtyRects();
+
+    // ---- the persisted form (a saved game's world section)
+    // The newest form, or the form of an older version (fields it did not have left out).
+    void SaveToStream(TStream& stream, int32_t version = kSaveVersion);
+    // Replaces the world by the one in the stream (saved-game version `version`). A damaged record
+    // raises "セーブデータが壊れています" with its place, and the running world stays as it was.
+    void LoadFromStream(TStream& stream, int32_t version);
+    // Loading the children of a control goes a level deeper; past kMaxObjectNesting the record is damaged.
+    class TNestingScope;
+
+    // TInputSink
+    void MouseDown(bool left, int x, int y) override;
+    void MouseUp() override;
+    void MouseMove(int x, int y) override;
+    void Wheel(int delta) override;
+    void KeyDown(int key, bool repeat) override;
+    void KeyUp(int key) override;
+    void ReleaseAll() override;
+
+private:
+    void MakeScreens();
+    void FreeEverything();
+    void Register(TRuvoObject& object);
+    void Unregister(TRuvoObject& object);
+    void DestroyObject(TRuvoObject& object, bool repaint);
+    void IndexName(TRuvoObject& object, bool add);
+    void RouteMouse(TRuvoBase& screen);
+    void ShowCursorOf(TRuvoBase& screen, const TRuvoControl& target);
+    void PaintScreen(TRuvoBase& screen);
+    void Sync(TSerializer& s);
+    void SyncEvents(TSerializer& s);
+
+    friend class TRuvoControl;  // destroys its children and forgets the focus through the world
+
+    TPlayerServices& services_;
+    const TParamCollection& vars_;
+    std::array<std::unique_ptr<TRuvoBase>, 2> screens_;
+    int32_t width_ = kInitialSize, height_ = kInitialSize;
+    TDIBX surface_;
+    bool inTransition_ = false;
+    int active_ = 0;
+    TTimerList events_;
+    std::vector<TRuvoObject*> registry_;  // ascending ids: registration order
+    std::unordered_map<TObjectId, std::unique_ptr<TRuvoObject>> owned_;
+    std::unordered_multimap<std::string, TRuvoObject*> byName_;
+    int autoNameHint_ = 0;  // no counter below it is free
+    std::vector<TObjectId> deleteList_;
+    std::vector<TObjectId> rightClickList_;
+    TKeyboard keys_;
+    TObjectId focus_ = 0;
+    bool focusSearch_ = false;
+    int loadDepth_ = 0;
+};
+
+class TRuvoBaseList::TNestingScope {
+public:
+    explicit TNestingScope(TRuvoBaseList& world);
+    ~TNestingScope() { --world_.loadDepth_; }
+    TNestingScope(const TNestingScope&) = delete;
+    TNestingScope& operator=(const TNestingScope&) = delete;
+
+private:
+    TRuvoBaseList& world_;
+};
+
+} // namespace ruvo
