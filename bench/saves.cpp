@@ -69,7 +69,7 @@ private:
     fs::path folder_;
     BenchServices services_;
     TDeletionList deletions_;
-    TVrFileManager files_{deletions_, std::make_unique<NoDiscs>()};
+    TVrFileManager files_{deletions_, std::make_unique<NoDiscs>(), fs::path()};
     TParamCollection vars_;
     TSysFuncMan funcs_{vars_};
     TRunContext context_{services_, vars_, funcs_};

@@ -33,12 +33,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ruvoplay: the settings dialog is not available in this build\n");
         return 1;
     }
-    // One player per game: a second start on the same folder ends quietly.
+    const std::string platformName = options->platform.empty() ? ruvo::platform::DefaultPlatformName() : options->platform;
+    const bool headlessRun = platformName == "headless";
+    // One player per game: a second start on the same folder ends, with a line on stderr so that a
+    // headless run does not look like one that wrote nothing.
     std::error_code ec;
     const std::filesystem::path instanceFolder =
         options->gameFolders.empty() ? playerFolder : std::filesystem::weakly_canonical(options->gameFolders.front(), ec);
     const ruvo::TInstanceLock lock(ruvo::InstanceName(instanceFolder.string()));
-    if (lock.OtherInstanceRunning()) return 0;
+    if (!lock.Problem().empty())
+        std::fprintf(stderr, "ruvoplay: running without the one-player-per-game lock: %s\n", lock.Problem().c_str());
+    if (lock.OtherInstanceRunning()) {
+        std::fprintf(stderr, "ruvoplay: another player is running %s; this one ends\n", instanceFolder.c_str());
+        return headlessRun ? 1 : 0;
+    }
 
     try {
         ruvo::platform::HeadlessOptions headless;
@@ -52,8 +60,7 @@ int main(int argc, char** argv) {
             text << in.rdbuf();
             headless.inputScript = text.str();
         }
-        const std::string name = options->platform.empty() ? ruvo::platform::DefaultPlatformName() : options->platform;
-        auto platform = ruvo::platform::CreatePlatform(name, headless);
+        auto platform = ruvo::platform::CreatePlatform(platformName, headless);
         ruvo::TPlayer player(*options, *platform, playerFile);
         return player.Run();
     } catch (const std::exception& e) {

@@ -104,7 +104,11 @@ void TPlayer::StartUp() {
         trace_ = NamesStandardOutput(options_.traceFile) ? stdout : std::fopen(options_.traceFile.c_str(), "wb");
         if (!trace_) throw std::runtime_error("cannot write the trace file " + options_.traceFile.string());
     }
-    runtime_ = std::make_unique<TRuntime>(TRuntimeSetup{options_.gameFolders, playerFile_, options_.saveDir, {}},
+    runFolder_ = std::make_unique<TRunFolder>();
+    if (!runFolder_->Problem().empty())
+        std::fprintf(stderr, "ruvoplay: %s; archive entries cannot be copied to files\n", runFolder_->Problem().c_str());
+    runtime_ = std::make_unique<TRuntime>(TRuntimeSetup{options_.gameFolders, playerFile_, options_.saveDir, {},
+                                                        runFolder_->Path()},
                                           static_cast<TPlayerServices&>(*this), static_cast<TLocatePrompts&>(*this),
                                           deletions_);
     BindPlayerState();
@@ -170,6 +174,7 @@ void TPlayer::ShutDown() {
         std::fclose(trace_);
         trace_ = nullptr;
     }
+    runFolder_.reset();
 }
 
 // ---- the frame loop

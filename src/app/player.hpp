@@ -15,6 +15,7 @@
 #include "app/options.hpp"
 #include "archive/deletionlist.hpp"
 #include "archive/discs.hpp"
+#include "archive/runfolder.hpp"
 #include "graphics/dibx.hpp"
 #include "platform/platform.hpp"
 #include "script/services.hpp"
@@ -101,6 +102,7 @@ private:
     std::FILE* trace_ = nullptr;
     TDeletionList deletions_;
     std::unique_ptr<TStopSignals> stopSignals_;
+    std::unique_ptr<TRunFolder> runFolder_;  // temporary copies; outlives the file manager and its deletions
     std::unique_ptr<TRuntime> runtime_;
 };
 

@@ -40,7 +40,7 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
       services_(services),
       prompts_(prompts),
       deletions_(deletions) {
-    files_ = std::make_unique<TVrFileManager>(deletions_, std::make_unique<TMountTableDiscRoots>());
+    files_ = std::make_unique<TVrFileManager>(deletions_, std::make_unique<TMountTableDiscRoots>(), setup_.tempFolder);
     files_->AddArchive({});  // the memory-file collection comes first
     RegisterDataSources();
     vars_ = std::make_unique<TParamCollection>();

@@ -37,6 +37,7 @@ struct TRuntimeSetup {
     std::filesystem::path playerFile;      // the executable, which may carry the game appended to it
     std::filesystem::path saveDir;         // --save-dir: where "save.dat" is kept (empty: the usual place)
     TScriptLimits limits;
+    std::filesystem::path tempFolder;      // the run's own folder for temporary copies; empty: none are made
 };
 
 class TRuntime {

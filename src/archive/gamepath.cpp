@@ -9,13 +9,27 @@ namespace ruvo {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+ERuvoError BadName(std::string_view name, const char* why) {
+    return std::move(ERuvoError(SysMessage("%s:ファイルがありません", {std::string(name)})).AddContext(why));
+}
+
+} // namespace
+
+bool HasControlBytes(std::string_view name) noexcept {
+    for (const char c : name)
+        if (static_cast<uint8_t>(c) < 0x20) return true;
+    return false;
+}
+
 std::vector<std::string> SplitGamePath(std::string_view name) {
+    // A NUL would cut the name short on the way to the file system, so two names could meet in one file.
+    if (HasControlBytes(name)) throw BadName(name, "a game file name may not hold control bytes");
     std::vector<std::string> parts;
     std::string current;
     auto flush = [&] {
-        if (current == "..")
-            throw std::move(ERuvoError(SysMessage("%s:ファイルがありません", {std::string(name)}))
-                                .AddContext("a game file name may not leave the game's folder"));
+        if (current == "..") throw BadName(name, "a game file name may not leave the game's folder");
         if (!current.empty() && current != ".") parts.push_back(current);
         current.clear();
     };
@@ -24,8 +38,7 @@ std::vector<std::string> SplitGamePath(std::string_view name) {
         if (n == 1 && (name[i] == '\\' || name[i] == '/')) {
             flush();
         } else if (n == 1 && name[i] == ':') {
-            throw std::move(ERuvoError(SysMessage("%s:ファイルがありません", {std::string(name)}))
-                                .AddContext("drive and device names are not game file names"));
+            throw BadName(name, "drive and device names are not game file names");
         } else {
             current.append(name.substr(i, n));
         }
@@ -42,6 +55,34 @@ std::string ExtensionOf(std::string_view name) {
         if (name[i] == '\\' || name[i] == '/') dot = std::string_view::npos;
     }
     return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
+}
+
+std::optional<std::string> NewGameNameFault(std::string_view name) {
+    if (name.empty()) return "the name is empty";
+    if (HasControlBytes(name)) return "the name holds control bytes";
+    size_t partStart = 0;
+    for (size_t i = 0; i <= name.size();) {
+        const bool end = i == name.size();
+        const size_t n = end ? 1 : CharLength(name, i);
+        if (end || (n == 1 && (name[i] == '\\' || name[i] == '/'))) {
+            const std::string_view part = name.substr(partStart, i - partStart);
+            if (part.empty()) return "the name has an empty part";
+            if (part == "." || part == "..") return "the name has a \"" + std::string(part) + "\" part";
+            partStart = i + 1;
+        } else if (n == 1 && name[i] == ':') {
+            return "the name holds a drive or device prefix";
+        }
+        i += n;
+    }
+    return std::nullopt;
+}
+
+fs::path PathUnder(const fs::path& dir, std::string_view name) {
+    const std::vector<std::string> parts = SplitGamePath(name);
+    if (parts.empty()) throw BadName(name, "the name has no file part");
+    fs::path path = dir;
+    for (const std::string& part : parts) path /= SjisToUtf8Lossy(part);
+    return path;
 }
 
 std::string JoinGamePath(std::string_view folder, std::string_view name) {

@@ -11,12 +11,24 @@
 namespace ruvo {
 
 // Splits a game name at "\" and "/" into its parts, dropping empty and "." parts. A leading separator
-// means the game's root. Throws ERuvoError for names that would leave the root: ".." parts and drive
-// or device prefixes ("C:").
+// means the game's root. Throws ERuvoError for names that would leave the root (".." parts, drive or
+// device prefixes such as "C:") and for names with control bytes, which no file name may carry.
 std::vector<std::string> SplitGamePath(std::string_view sjisName);
 
 // Extension of a game name with its dot ("bg\\a.png" -> ".png"), "" when its last part has none.
 std::string ExtensionOf(std::string_view sjisName);
+
+// Why a name may not be stored as a new game file, or nothing when it may. Names made by the builder
+// and the packer have only non-empty parts other than "." and "..", no drive or device prefix and no
+// control bytes, so that each extracts to a file of its own inside the target folder.
+std::optional<std::string> NewGameNameFault(std::string_view sjisName);
+
+// True when the name holds a byte below 0x20 (never part of a two-byte character).
+bool HasControlBytes(std::string_view name) noexcept;
+
+// Where the file of a game name goes under dir (parts in UTF-8); throws as SplitGamePath does for names
+// that would leave dir, and for names without a file part.
+std::filesystem::path PathUnder(const std::filesystem::path& dir, std::string_view sjisName);
 
 // Joins folder and name with "\" the way the game data does.
 std::string JoinGamePath(std::string_view folder, std::string_view name);

@@ -244,6 +244,9 @@ fs::path TVrFileManager::GetRealPath(std::string_view name) {
             ++locks_[existing].UseCount;
             return locks_[existing].Path;
         }
+        // Without a folder of our own the copy would land wherever the process happens to stand.
+        if (tempFolder_.empty())
+            throw std::move(ERuvoError::FromUtf8("作業用ファイルが作れません").AddContext("there is no temporary folder"));
         for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
             TVrLockData& lock = locks_.NewLock(std::string(name));
             // Created exclusively: a file of that name belongs to someone else and is never overwritten

@@ -83,9 +83,8 @@ private:
 class TVrFileManager {
 public:
     // deletions: the player-wide list of files deleted each frame; discRoots: where discs are mounted;
-    // tempFolder: where temporary copies go; partSize: the part size of split archives (tests use tiny ones).
-    TVrFileManager(TDeletionList& deletions, std::unique_ptr<IDiscRoots> discRoots,
-                   std::filesystem::path tempFolder = std::filesystem::temp_directory_path(),
+    // tempFolder: where temporary copies go (the run's own folder; empty: none can be made); partSize: the part size of split archives (tests use tiny ones).
+    TVrFileManager(TDeletionList& deletions, std::unique_ptr<IDiscRoots> discRoots, std::filesystem::path tempFolder,
                    int64_t partSize = kBigPartSize);
     ~TVrFileManager();
     TVrFileManager(const TVrFileManager&) = delete;

@@ -223,6 +223,10 @@ void TVrFileCollection::ReadDirectoryFrom(TGxBigStream& directory, int64_t base,
         const int64_t perEntry = 4 + offsetWidth + (version >= 101 ? 9 : 0) + (version >= 102 ? 1 : 0);
         if (count < 0 || count > (in.Remaining() - offsetWidth) / perEntry)
             throw Damaged("the entry count " + std::to_string(count) + " does not fit in the directory");
+        // Each entry takes far more memory than its few bytes on disk, and a sparse file holds any count.
+        if (count > kMaxArchiveEntries)
+            throw Damaged("the entry count " + std::to_string(count) + " exceeds the limit of " +
+                          std::to_string(kMaxArchiveEntries));
 
         // Names, unscrambled by one key stream running from name to name.
         TGxRandom names(kArchiveKey);
@@ -233,6 +237,8 @@ void TVrFileCollection::ReadDirectoryFrom(TGxBigStream& directory, int64_t base,
             in.Read(name.data(), length, "a name");
             if (version >= 100)
                 for (char& c : name) c = static_cast<char>(static_cast<uint8_t>(c) ^ (names.Next() & 0xFF));
+            // A NUL would cut the name short on the way to a file, so two entries could meet in one.
+            if (HasControlBytes(name)) throw Damaged("entry " + std::to_string(i) + " has control bytes in its name");
             auto entry = std::make_unique<TVrFile>();
             entry->SetName(std::move(name));
             Add(std::move(entry));
@@ -498,6 +504,11 @@ bool TVrFileCollection::WriteTo(TGxBigStream& output) {
         if (!(*this)[i].IsEndMarker()) entries.push_back(&(*this)[i]);
     const int64_t n = static_cast<int64_t>(entries.size());
     if (n > 0x7FFFFFFF) throw ERuvoError::FromUtf8("書き込みエラー");
+    // Nothing is written that the reader would refuse.
+    for (const TVrFile* e : entries)
+        if (HasControlBytes(e->Name()))
+            throw std::move(ERuvoError::FromUtf8("書き込みエラー")
+                                .AddContext("the name of entry " + std::to_string(e->Index()) + " holds control bytes"));
     const int64_t base = output.GetPosition();
 
     TMemoryStream head;

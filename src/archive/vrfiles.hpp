@@ -27,6 +27,8 @@ class TVrFileCollection;
 constexpr uint32_t kArchiveKey = 0x3C5A91E7;
 // Entries of this size or more are stored as they are.
 constexpr int64_t kDeflateLimit = 0x500000;
+// More entries than any game has files; a directory claiming more is taken as damaged.
+constexpr int32_t kMaxArchiveEntries = 1 << 20;
 // Name of the entry that closes a directory read from a container; it marks the end of the data.
 inline constexpr std::string_view kEndOfArchiveName = "\\EOF\\";
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <libdeflate.h>
+#include <memory>
 #include <new>
 #include <string>
 #include <zlib.h>
@@ -14,8 +15,10 @@ namespace {
 
 constexpr size_t kCrcBlock = 0x100000;
 constexpr size_t kMinGuess = 0x10000;
-// A larger scratch buffer is released after use instead of being kept for the next entry.
-constexpr size_t kKeptScratch = 0x4000000;
+// The scratch buffer grows up to this size; larger contents take the measured path.
+constexpr int64_t kKeptScratch = 0x4000000;
+// Block of output thrown away while measuring a content's size.
+constexpr size_t kSizingBlock = 0x40000;
 
 ERuvoError DamagedData(const std::string& why) {
     return std::move(ERuvoError::FromUtf8("圧縮データが壊れています").AddContext(why));
@@ -64,42 +67,99 @@ void TDeflater::Deflate(const uint8_t* data, size_t size, std::vector<uint8_t>& 
 
 // ---- inflate
 
-TInflater::TInflater() : decompressor_(libdeflate_alloc_decompressor()) {
+namespace {
+
+// The size a zlib stream inflates to, found by decoding it into a small buffer that is thrown away, so
+// that nothing is allocated for a content that turns out to be too large.
+int64_t InflatedSize(const uint8_t* data, size_t size, int64_t limit) {
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) throw std::bad_alloc();
+    std::vector<uint8_t> sink(kSizingBlock);
+    int64_t total = 0;
+    int r = Z_OK;
+    try {
+        while (r != Z_STREAM_END) {
+            if (z.avail_in == 0 && size > 0) {
+                const size_t n = std::min<size_t>(size, 0x40000000);
+                z.next_in = const_cast<Bytef*>(data);
+                z.avail_in = static_cast<uInt>(n);
+                data += n;
+                size -= n;
+            }
+            z.next_out = sink.data();
+            z.avail_out = static_cast<uInt>(sink.size());
+            r = inflate(&z, Z_NO_FLUSH);
+            const int64_t produced = static_cast<int64_t>(sink.size() - z.avail_out);
+            total += produced;
+            if (total > limit) throw DamagedData("the content would exceed " + std::to_string(limit) + " bytes");
+            const bool stalled = r == Z_BUF_ERROR && z.avail_in == 0 && size == 0;
+            if ((r != Z_OK && r != Z_STREAM_END && r != Z_BUF_ERROR) || stalled)
+                throw DamagedData("the zlib stream is damaged or truncated");
+        }
+    } catch (...) {
+        inflateEnd(&z);
+        throw;
+    }
+    inflateEnd(&z);
+    return total;
+}
+
+} // namespace
+
+TInflater::TInflater(int64_t limit)
+    : decompressor_(libdeflate_alloc_decompressor()), limit_(std::max<int64_t>(limit, 0)) {
     if (!decompressor_) throw std::bad_alloc();
 }
 
 TInflater::~TInflater() { libdeflate_free_decompressor(decompressor_); }
 
 void TInflater::Inflate(const uint8_t* data, size_t size, TMemoryStream& out) {
-    // Start with what the scratch buffer already holds, or a few times the stored size.
-    size_t guess = std::max({scratch_.size(), size * 4, kMinGuess});
-    guess = std::min<size_t>(guess, static_cast<size_t>(kMaxInflatedSize));
+    // Fast path: one decode into the scratch buffer, which is kept between entries and grows up to a
+    // ceiling; a guess of a few times the stored size is almost always right.
+    const size_t ceiling = static_cast<size_t>(std::min<int64_t>(kKeptScratch, limit_));
+    size_t guess = std::min(std::max({scratchSize_, size * 4, kMinGuess}), ceiling);
     for (;;) {
-        if (scratch_.size() < guess) scratch_.resize(guess);
+        if (scratchSize_ < guess) {
+            scratch_.reset();  // never two buffers at once
+            scratch_ = std::make_unique_for_overwrite<uint8_t[]>(guess);
+            scratchSize_ = guess;
+        }
         size_t actual = 0;
         const libdeflate_result r =
-            libdeflate_zlib_decompress(decompressor_, data, size, scratch_.data(), scratch_.size(), &actual);
+            libdeflate_zlib_decompress(decompressor_, data, size, scratch_.get(), scratchSize_, &actual);
         if (r == LIBDEFLATE_SUCCESS) {
             out.SetSize(0);
             out.SetPosition(0);
-            out.Write(scratch_.data(), static_cast<int64_t>(actual));
+            out.Write(scratch_.get(), static_cast<int64_t>(actual));
             out.SetPosition(0);
-            break;
+            return;
         }
-        if (r != LIBDEFLATE_INSUFFICIENT_SPACE) {
-            scratch_.clear();
+        if (r != LIBDEFLATE_INSUFFICIENT_SPACE)
             throw DamagedData("the zlib stream of " + std::to_string(size) + " bytes is damaged or truncated");
-        }
-        if (scratch_.size() >= static_cast<size_t>(kMaxInflatedSize)) {
-            scratch_.clear();
-            throw DamagedData("the content would exceed " + std::to_string(kMaxInflatedSize) + " bytes");
-        }
-        guess = std::min<size_t>(scratch_.size() * 4, static_cast<size_t>(kMaxInflatedSize));
+        if (scratchSize_ >= ceiling) break;
+        guess = std::min(scratchSize_ * 4, ceiling);
     }
-    if (scratch_.size() > kKeptScratch) {
-        scratch_.clear();
-        scratch_.shrink_to_fit();
+    if (static_cast<int64_t>(ceiling) >= limit_)
+        throw DamagedData("the content would exceed " + std::to_string(limit_) + " bytes");
+
+    // A large content: its size is measured first, then it is decoded straight into the stream, so the
+    // peak memory stays near the content's size and a content past the limit allocates nothing.
+    scratch_.reset();
+    scratchSize_ = 0;
+    const int64_t contentSize = InflatedSize(data, size, limit_);
+    std::vector<uint8_t> input;
+    if (data >= out.Memory() && data < out.Memory() + out.Size()) {
+        input.assign(data, data + size);  // the stream's own bytes are the input: it is about to be replaced
+        data = input.data();
     }
+    out.Clear();
+    out.SetSize(contentSize);
+    if (libdeflate_zlib_decompress(decompressor_, data, size, out.Data(), static_cast<size_t>(contentSize), nullptr) !=
+        LIBDEFLATE_SUCCESS) {
+        out.Clear();
+        throw DamagedData("the zlib stream of " + std::to_string(size) + " bytes is damaged");
+    }
+    out.SetPosition(0);
 }
 
 void TInflater::InflateInPlace(TMemoryStream& stream) {

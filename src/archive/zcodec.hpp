@@ -2,6 +2,7 @@
 // The zlib streams of archive entries and picture planes: CRC-32, deflate and whole-buffer inflate.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "archive/streams.hpp"
@@ -37,22 +38,26 @@ private:
 
 // Decodes whole zlib streams. The content size is not stored with an entry, so the decoder guesses and
 // retries with a larger buffer; the buffer is kept between calls, so that after the first few entries
-// the guess is almost always right.
+// the guess is almost always right. Contents larger than that buffer may grow are measured before they
+// are decoded, and a content past the limit is refused before any memory is given to it.
 class TInflater {
 public:
-    TInflater();
+    explicit TInflater(int64_t limit = kMaxInflatedSize);
     ~TInflater();
     TInflater(const TInflater&) = delete;
     TInflater& operator=(const TInflater&) = delete;
 
-    // Replaces the content of out by the decoded data. Throws ERuvoError for damaged or truncated data.
+    // Replaces the content of out by the decoded data. Throws ERuvoError for damaged or truncated data
+    // and for a content larger than the limit.
     void Inflate(const uint8_t* data, size_t size, TMemoryStream& out);
     // Decodes the zlib stream that a memory stream holds, replacing it by the content.
     void InflateInPlace(TMemoryStream& stream);
 
 private:
     libdeflate_decompressor* decompressor_;
-    std::vector<uint8_t> scratch_;
+    int64_t limit_;
+    std::unique_ptr<uint8_t[]> scratch_;  // not zero-filled: only what the decoder writes is touched
+    size_t scratchSize_ = 0;
 };
 
 } // namespace ruvo

@@ -20,7 +20,7 @@ public:
 } // namespace
 
 TOfflineGame::TOfflineGame(const fs::path& gameFolder, TSavedWorld* world)
-    : files_(deletions_, std::make_unique<TNoDiscs>()),
+    : files_(deletions_, std::make_unique<TNoDiscs>(), fs::path()),  // pages are read into memory
       funcs_(vars_),
       context_{services_, vars_, funcs_},
       world_(world),

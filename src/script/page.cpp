@@ -57,14 +57,13 @@ void TPage::LoadFromStream(std::string_view name, TStream& s) {
             BadPage("mask table of " + std::to_string(maskCount) + " × " + std::to_string(maskSize) +
                     " bytes does not fit the page");
         StoredMaskCount = std::min(maskCount, kMaskCount);
-        for (int32_t i = 0; i < maskCount; ++i) {
-            int32_t kept = 0;
-            if (i < kMaskCount) {
-                kept = std::min(maskSize, kMaskBytes);
-                s.ReadBuffer(PropertyMasks[i].data(), kept);
-            }
+        const int32_t kept = std::min(maskSize, kMaskBytes);
+        for (int32_t i = 0; i < StoredMaskCount; ++i) {
+            s.ReadBuffer(PropertyMasks[i].data(), kept);
             s.Seek(maskSize - kept, SeekOrigin::Current);
         }
+        // Masks of codes that do not exist are skipped at once: a count of 2^31 with a size of 0 is no work.
+        s.Seek(int64_t{maskCount - StoredMaskCount} * maskSize, SeekOrigin::Current);
 
         int32_t count = ReadInt(s);
         if (count < 0 || count > s.Remaining() / kSmallestCommand)

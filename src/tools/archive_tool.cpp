@@ -76,15 +76,6 @@ int List(const std::string& path) {
     return 0;
 }
 
-// Where an entry goes under dir; throws for names that would leave it.
-fs::path TargetPath(const fs::path& dir, const std::string& name) {
-    const std::vector<std::string> parts = SplitGamePath(name);
-    if (parts.empty()) throw std::runtime_error("the entry has no file name");
-    fs::path path = dir;
-    for (const std::string& part : parts) path /= SjisToUtf8Lossy(part);
-    return path;
-}
-
 void WriteBytes(std::FILE* f, TMemoryStream& content, const std::string& where) {
     const size_t n = static_cast<size_t>(content.Size());
     if (n > 0 && std::fwrite(content.Memory(), 1, n, f) != n) throw std::runtime_error("cannot write " + where);
@@ -123,7 +114,7 @@ int Extract(const std::string& path, const std::vector<std::string>& names, cons
     for (const TVrFile* e : chosen) {
         const std::string shown = SjisToUtf8Lossy(e->Name());
         try {
-            const fs::path target = TargetPath(dir, e->Name());
+            const fs::path target = PathUnder(dir, e->Name());
             archive.ReadEntry(*e, content);
             fs::create_directories(target.parent_path());
             std::FILE* f = std::fopen(target.c_str(), "wb");
@@ -172,6 +163,11 @@ std::vector<std::pair<std::string, fs::path>> PackedFiles(const fs::path& dir, c
         if (!fresh) {
             problems.push_back(relative.string() + " and " + first->second.string() +
                                ": the archive's names ignore case, so one would hide the other");
+            continue;
+        }
+        // Names the extractor could not give back as a file of their own are refused, not stored.
+        if (auto fault = NewGameNameFault(name)) {
+            problems.push_back(relative.string() + ": cannot be an entry (" + *fault + ")");
             continue;
         }
         files.emplace_back(std::move(name), it->path());

@@ -9,6 +9,7 @@
 
 #include "archive/bigstreams.hpp"
 #include "archive/errors.hpp"
+#include "archive/gamepath.hpp"
 #include "archive/installset.hpp"
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
@@ -48,6 +49,10 @@ struct GameFiles {
     std::map<std::string, std::string> lowerNames;  // lower-case name → the source it came from
 
     void Add(const std::string& name, std::string content, const std::string& from) {
+        // A source file's name can hold "\" on Linux, so "x\..\..\evil" would name a file outside
+        // the game: every name is checked before it goes anywhere.
+        if (auto fault = NewGameNameFault(name))
+            throw std::runtime_error(from + ": cannot be a game file (" + *fault + ")");
         auto [it, fresh] = lowerNames.emplace(LowerSjis(name), from);
         if (!fresh) throw std::runtime_error(from + " and " + it->second + " give the same game file " + SjisToUtf8Lossy(name));
         entries.emplace(name, std::move(content));
@@ -140,9 +145,7 @@ GameFiles Collect(const fs::path& src, TProjectFile& project, std::vector<TBuild
 
 void WriteLoose(const GameFiles& files, const fs::path& out) {
     for (const auto& [name, content] : files.entries) {
-        std::string relative = SjisToUtf8(name);
-        std::replace(relative.begin(), relative.end(), '\\', '/');
-        fs::path path = out / relative;
+        const fs::path path = PathUnder(out, name);
         fs::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
     }

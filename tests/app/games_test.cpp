@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/instance.hpp"
 #include "graphics/pngfile.hpp"
 #include "support/tempdir.hpp"
 
@@ -46,13 +47,13 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    RunResult Play(const std::string& options = "", const std::string& input = "") {
+    RunResult Play(const std::string& options = "", const std::string& input = "", const std::string& environment = "") {
         const std::string game = (dir / "game").string();
         EXPECT_EQ(Shell(std::string(RUVO_TOOL_PATH) + " build " + (dir / "src").string() + " -o " + game +
                         " > " + (dir / "build.log").string() + " 2>&1"),
                     0)
             << ReadFile(dir / "build.log");
-        std::string command = std::string(RUVO_PLAYER_PATH) + " --headless --frames 2000 --trace " +
+        std::string command = environment + " " + std::string(RUVO_PLAYER_PATH) + " --headless --frames 2000 --trace " +
                               (dir / "trace.txt").string() + " --dump-vars " + (dir / "vars.txt").string() + " " +
                               options;
         if (!input.empty()) {
@@ -291,6 +292,46 @@ TEST_F(Games, ARunawayScriptEndsTheRunNamingThePageAndLine) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.errors.find("ruvoplay: deep.rsb(2): 呼び出しが深すぎます（10000段を超えました）"), std::string::npos) << r.errors;
     EXPECT_EQ(r.vars.at("depth"), "10000");  // the variables are still written
+}
+
+TEST_F(Games, AHeadlessRunOnAGameAlreadyPlayingSaysSoAndFails) {
+    Project();
+    Source("main.rvs", "VarNew \"ran\", int, 1, 0\n");
+    const std::filesystem::path locks = dir / "locks";
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string savedValue = saved ? saved : "";
+    ::setenv("XDG_RUNTIME_DIR", locks.c_str(), 1);
+
+    const RunResult alone = Play("--frames 1");
+    EXPECT_EQ(alone.exitCode, 0) << alone.errors;
+    EXPECT_EQ(alone.vars.count("ran"), 1u);
+    EXPECT_TRUE(std::filesystem::is_empty(locks)) << "the lock file stays after the run";
+    {
+        const TInstanceLock playing(InstanceName(std::filesystem::weakly_canonical(dir / "game").string()), locks);
+        ASSERT_TRUE(playing.Held()) << playing.Problem();
+        std::filesystem::remove(dir / "vars.txt");
+        const RunResult second = Play("--frames 1");
+        EXPECT_EQ(second.exitCode, 1);
+        EXPECT_NE(second.errors.find("another player is running"), std::string::npos) << second.errors;
+        EXPECT_TRUE(second.vars.empty());
+    }
+    if (saved) ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
+    else ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST_F(Games, ThePlayersTemporaryFolderGoesWithItAndTakesLeftoversOfCrashedRuns) {
+    Project();
+    Source("main.rvs", "Wait\n");
+    const std::filesystem::path tmp = dir / "tmp";
+    const std::filesystem::path crashed = tmp / ("ruvoplay-" + std::to_string(::geteuid()) + "-run-dead00");
+    WriteFile(crashed / "run.lock", "");
+    WriteFile(crashed / "~rv00000000.wmv", "left by a crash");
+    std::filesystem::permissions(crashed, std::filesystem::perms::owner_all);
+    const RunResult r = Play("--frames 2", "", "TMPDIR=" + tmp.string());
+    EXPECT_EQ(r.exitCode, 0) << r.errors;
+    // What may stay is the folder of instance locks, when there is no runtime folder.
+    for (const auto& entry : std::filesystem::directory_iterator(tmp))
+        EXPECT_EQ(entry.path().filename().string().find("-run-"), std::string::npos) << entry.path();
 }
 
 TEST_F(Games, BadCommandLinesAreUsageErrors) {

@@ -156,6 +156,19 @@ TEST(ArchiveTool, ExtractNeverWritesOutsideItsFolder) {
     EXPECT_EQ(one.out, "SAME.TXT");
 }
 
+TEST(ArchiveTool, PackRefusesNamesThatWouldNotExtractToTheirOwnFile) {
+    for (const char* name : {"a\x01" "b.txt", "..\\evil.txt", "x\\..\\..\\evil.txt"}) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        WriteFile(dir / "src" / "fine.txt", "fine");
+        WriteFile(dir / "src" / name, "bad");
+        const ToolRun run = Tool(dir, {"archive", "pack", (dir / "src").string(), "-o", (dir / "out.dat").string()});
+        EXPECT_EQ(run.code, 1);
+        EXPECT_NE(run.err.find("cannot be an entry"), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(dir / "out.dat"));
+    }
+}
+
 TEST(ArchiveTool, VerifyReportsDamage) {
     TempDir dir;
     MakeSource(dir / "src");

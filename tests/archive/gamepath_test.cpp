@@ -15,12 +15,43 @@ TEST(GamePath, SplitRefusesNamesThatLeaveTheGameFolder) {
     EXPECT_EQ(SplitGamePath("\\a//b\\.\\c"), (std::vector<std::string>{"a", "b", "c"}));
     // 表 (0x95 0x5C) ends in the separator's byte but is one character.
     EXPECT_EQ(SplitGamePath("\x95\x5c\\x"), (std::vector<std::string>{"\x95\x5c", "x"}));
-    for (const char* bad : {"..\\secret", "a\\..\\..\\b", "C:\\Windows\\x", "a/../../etc/passwd", "..", "con:"})
+    for (const char* bad : {"..\\secret", "a\\..\\..\\b", "C:\\Windows\\x", "a/../../etc/passwd", "..", "con:",
+                            "a\tb", "\x1f"})
         EXPECT_THROW(SplitGamePath(bad), ERuvoError) << bad;
+    EXPECT_THROW(SplitGamePath(std::string("a\0b", 3)), ERuvoError);
     EXPECT_EQ(JoinGamePath("save", "a.dat"), "save\\a.dat");
     EXPECT_EQ(JoinGamePath("save\\", "a.dat"), "save\\a.dat");
     EXPECT_EQ(JoinGamePath("\x95\x5c", "a"), "\x95\x5c\\a");
     EXPECT_EQ(JoinGamePath("", "a"), "a");
+}
+
+TEST(GamePath, NewNamesMustExtractToAFileOfTheirOwn) {
+    for (const char* good : {"a.txt", "bg\\title.png", "sub/x.rsb", "\x95\x5c\\x", "a..b", ".hidden"})
+        EXPECT_EQ(NewGameNameFault(good), std::nullopt) << good;
+    const struct {
+        std::string name;
+        const char* fault;
+    } bad[] = {
+        {"x\\..\\..\\..\\evil.txt", "\"..\" part"},
+        {"..", "\"..\" part"},
+        {"a\\.\\b", "\".\" part"},
+        {"", "empty"},
+        {"\\rooted", "empty part"},
+        {"a\\\\b", "empty part"},
+        {"a\\", "empty part"},
+        {"C:\\evil", "drive"},
+        {"a\tb", "control bytes"},
+        {std::string("a\0b", 3), "control bytes"},
+    };
+    for (const auto& k : bad) {
+        const auto fault = NewGameNameFault(k.name);
+        ASSERT_TRUE(fault) << k.name;
+        EXPECT_NE(fault->find(k.fault), std::string::npos) << k.name << ": " << *fault;
+    }
+    // The folder where a name lands is always below the one given.
+    EXPECT_EQ(PathUnder("/out", "bg\\\x89\xe6.png"), std::filesystem::path("/out/bg/画.png"));
+    for (const char* escape : {"..\\x", "a\\..\\..\\x", "\\", "C:x"})
+        EXPECT_THROW(PathUnder("/out", escape), ERuvoError) << escape;
 }
 
 TEST(GamePath, FindsFilesWhateverTheCaseAndTheEncodingOnDisk) {

@@ -184,6 +184,22 @@ TEST_F(VrFileManagerTest, TemporaryCopiesAreSharedNamedAndDeletedAtTheEnd) {
     EXPECT_TRUE(fs::exists(dir_ / "tmp" / "~rv00000002.wav"));
 }
 
+TEST_F(VrFileManagerTest, WithoutATemporaryFolderNoCopyIsMadeAnywhere) {
+    WriteArchive(dir_ / "a.dat", {{"movie\\op.wmv", "video"}});
+    TVrFileManager manager(deletions_, nullptr, fs::path());
+    manager.AddArchive(dir_ / "a.dat");
+    const fs::path before = fs::current_path();
+    fs::current_path(dir_.Path());
+    try {
+        manager.GetRealPath("movie\\op.wmv");
+        ADD_FAILURE() << "no exception";
+    } catch (const ERuvoError& e) {
+        EXPECT_EQ(e.Message(), SysMessage("作業用ファイルが作れません"));
+    }
+    fs::current_path(before);
+    EXPECT_FALSE(fs::exists(dir_ / "~rv00000000.wmv"));
+}
+
 TEST_F(VrFileManagerTest, ArchivesAreRegisteredInOrderAndFoldersOnce) {
     WriteArchive(dir_ / "a.dat", {{"x.txt", "from a"}});
     WriteArchive(dir_ / "b.dat", {{"x.txt", "from b"}, {"y.txt", "only b"}});

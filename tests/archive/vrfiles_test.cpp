@@ -350,6 +350,13 @@ TEST(VrFileRead, HostileDirectoriesFailCleanly) {
         {"trailer past the archive start", "p.exe", WithTrailer(AsBytes("MZ"), 0x80000000u), "outside the file"},
         {"too short for a trailer", "p.exe", AsBytes("MZ"), "too short"},
         {"truncated tables", "a.dat", Bytes(kV102.begin(), kV102.begin() + 80), "does not fit"},
+        // A NUL cuts a name short, so "a\0x" and "a\0y" would extract over each other.
+        {"a NUL in a name", "a.dat",
+         {0x01, 0, 0, 0, 0x03, 0, 0, 0, 'a', 0, 'x', 0x13, 0, 0, 0, 0x13, 0, 0, 0}, "control bytes in its name"},
+        {"a scrambled name that unscrambles to a line feed", "a.dat",
+         {'v', 'f', 0x64, 0, 0, 0, 0x01, 0, 0, 0, 0x01, 0, 0, 0, 0x0A ^ 0xE7,  // "\n" ^ E7
+          0x17 ^ 0xE7, 0x91, 0x5A, 0x3C, 0x17 ^ 0x6A, 0x6B, 0x1F, 0x6A},           // offsets 23, 23
+         "control bytes in its name"},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
@@ -366,6 +373,23 @@ TEST(VrFileRead, HostileDirectoriesFailCleanly) {
         }
         EXPECT_EQ(c.Count(), 0);
     }
+}
+
+TEST(VrFileRead, AHugeCountInASparseFileIsRefusedBeforeAnyEntryIsMade) {
+    // A version-0 directory needs only 8 bytes per entry, and a sparse file holds them for free.
+    TempDir dir;
+    const int32_t count = kMaxArchiveEntries + 1;
+    WriteBytes(dir / "sparse.dat", {static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8),
+                                    static_cast<uint8_t>(count >> 16), static_cast<uint8_t>(count >> 24)});
+    std::filesystem::resize_file(dir / "sparse.dat", 4 + int64_t{count} * 8 + 4);
+    TVrFileCollection c;
+    try {
+        c.Open(dir / "sparse.dat");
+        FAIL() << "no exception";
+    } catch (const ERuvoError& e) {
+        EXPECT_NE(std::string(e.what()).find("exceeds the limit"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(c.Count(), 0);
 }
 
 TEST(VrFileRead, EveryTruncationOfAnArchiveFailsCleanly) {
@@ -475,6 +499,21 @@ TEST(VrFileWrite, MemoryEntriesRoundTrip) {
         EXPECT_EQ(Content(back, e.Name()), items[i].content);
         EXPECT_EQ(e.Crc, ZlibCrc(items[i].crcOfContent ? items[i].content : Stored(back, e.Name())));
     }
+}
+
+TEST(VrFileWrite, NamesTheReaderWouldRefuseAreNeverWritten) {
+    TempDir dir;
+    TVrFileCollection c;
+    c.AddMemoryFile("fine.txt");
+    c.AddMemoryFile(std::string("a\0b", 3));
+    TGxBigFileStream out(dir / "out.dat", bigmode::Create);
+    try {
+        c.WriteTo(out);
+        FAIL() << "no exception";
+    } catch (const ERuvoError& e) {
+        EXPECT_NE(std::string(e.what()).find("control bytes"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(out.GetSize(), 0);
 }
 
 std::string LayeredImageHeader(const char* version, uint8_t compressionMode) {

@@ -98,7 +98,7 @@ protected:
     std::vector<std::string> trace;     // UTF-8
     std::vector<std::string> warnings;  // UTF-8
     TDeletionList deletions;
-    TVrFileManager files{deletions, std::make_unique<NoDiscs>()};
+    TVrFileManager files{deletions, std::make_unique<NoDiscs>(), std::filesystem::path()};  // no temporary copies
     TParamCollection vars;
     TSysFuncMan funcs{vars};
     TRuvoBaseList world{static_cast<TPlayerServices&>(*this), vars};

@@ -204,6 +204,34 @@ TEST(PageMasks, ExtraMasksAndBytesAreSkippedShortOnesZeroFilled) {
     EXPECT_EQ(Save(page).size(), narrow.b.size() + 2 * (21 - 3));
 }
 
+// A memory stream that counts the calls made on it.
+class CountingStream final : public TMemoryStream {
+public:
+    using TMemoryStream::TMemoryStream;
+    int64_t Read(void* buffer, int64_t count) override {
+        ++calls;
+        return TMemoryStream::Read(buffer, count);
+    }
+    int64_t Seek(int64_t offset, SeekOrigin origin) override {
+        ++calls;
+        return TMemoryStream::Seek(offset, origin);
+    }
+    long long calls = 0;
+};
+
+TEST(PageMasks, AHugeCountOfEmptyMasksCostsNoMoreThanTheMasksKept) {
+    // 2^31 - 1 masks of 0 bytes fit any page; reading them one by one would take 2^31 steps.
+    Bytes page;
+    page.i32(110).u8(1).i32(0x7FFFFFFF).i32(0).i32(1).u8(3).base().str("end");
+    std::vector<uint8_t> bytes(page.b.begin(), page.b.end());
+    CountingStream s(std::move(bytes));
+    TPage loaded;
+    loaded.LoadFromStream("p.rsb", s);
+    EXPECT_EQ(loaded.FindLabel("end"), 0);
+    EXPECT_EQ(loaded.StoredMaskCount, 61);
+    EXPECT_LT(s.calls, 4 * 61 + 100);
+}
+
 TEST(PageVersions, NewerPagesLoadEmptyOlderAskForARebuild) {
     TPage page;
     Load(page, Bytes().i32(111).u8(1).raw("anything"));

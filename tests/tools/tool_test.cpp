@@ -96,6 +96,26 @@ TEST(BuildTool, ExecutableCarriesTheArchiveAndTrailer) {
     EXPECT_TRUE((fs::status(dir / "out" / "player").permissions() & fs::perms::owner_exec) != fs::perms::none);
 }
 
+TEST(BuildTool, ASourceNameNeverLeadsOutsideTheOutputFolder) {
+    // On Linux "\\" is an ordinary byte of a file name, but it separates the parts of a game name.
+    TempDir dir;
+    WriteFile(dir / "src" / "project.rvp", "start = \"main.rsb\"\n");
+    WriteFile(dir / "src" / "main.rvs", "Calc a = 1\n");
+    for (const char* name : {"x\\..\\..\\..\\evil.txt", "C:\\evil.txt", "bell\a.txt"}) {
+        SCOPED_TRACE(name);
+        WriteFile(dir / "src" / name, "payload");
+        for (const char* mode : {" --loose", ""}) {
+            ToolRun run = Tool("build " + Q(dir / "src") + " -o " + Q(dir / "a" / "b" / "out") + mode);
+            EXPECT_EQ(run.code, 1) << run.out;
+            EXPECT_NE(run.out.find("cannot be a game file"), std::string::npos) << run.out;
+        }
+        fs::remove(dir / "src" / name);
+        for (const auto& entry : fs::recursive_directory_iterator(dir.Path()))
+            if (entry.path().parent_path() != dir / "src")
+                EXPECT_EQ(entry.path().filename().string().find("evil"), std::string::npos) << entry.path();
+    }
+}
+
 TEST(BuildTool, MistakesAreReportedNotCrashedOn) {
     TempDir dir;
     WriteFile(dir / "src" / "project.rvp", "start = \"main.rsb\"\n");

@@ -1,0 +1,304 @@
+// Writes the seed inputs of the fuzz targets into fuzz/corpus/NAME/ with the project's own builder and
+// writers, so the seeds follow the formats as they change (make fuzz-seeds). Older archive versions and
+// bitmap depths the writers do not make are hand-built as the tests build them.
+//   make_fuzz_seeds SOURCE_DIR
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <unistd.h>
+
+#include "archive/bigstreams.hpp"
+#include "archive/installset.hpp"
+#include "archive/sjis.hpp"
+#include "archive/vrfiles.hpp"
+#include "graphics/bmpfile.hpp"
+#include "params/exprbuild.hpp"
+#include "params/varset.hpp"
+#include "script/project.hpp"
+#include "tools/commands.hpp"
+#include "tools/pagesource.hpp"
+#include "tools/projectsource.hpp"
+
+#include "fuzz_support.hpp"
+
+using namespace ruvo;
+namespace fs = std::filesystem;
+
+namespace {
+
+using fuzz::Bytes;
+
+fs::path gCorpus;
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Seed(const std::string& target, const std::string& name, const std::string& bytes) {
+    const fs::path folder = gCorpus / target;
+    fs::create_directories(folder);
+    std::ofstream(folder / ("seed-" + name), std::ios::binary) << bytes;
+}
+
+std::string I32(int32_t v) {
+    std::string s(4, '\0');
+    for (int i = 0; i < 4; ++i) s[size_t(i)] = char(uint32_t(v) >> (8 * i));
+    return s;
+}
+
+std::string Str(const std::string& s) { return I32(int32_t(s.size())) + s; }
+
+// Pages of the demo and of the every-command game, keyed by their seed name.
+std::map<std::string, std::unique_ptr<TPage>> Pages(const fs::path& source) {
+    std::map<std::string, std::unique_ptr<TPage>> pages;
+    for (const char* game : {"examples/demo", "tests/tools/allcodes"}) {
+        for (const auto& entry : fs::recursive_directory_iterator(source / game)) {
+            if (entry.path().extension() != ".rvs") continue;
+            std::vector<tools::TLabelRef> labels;  // left unresolved: a seed needs no real targets
+            const std::string name = fs::relative(entry.path(), source / game).replace_extension("").string();
+            std::string seed = fs::path(game).filename().string() + "-" + name;
+            for (char& c : seed)
+                if (c == '/') c = '-';
+            pages[seed] = tools::BuildPageSource(ReadText(entry.path()), entry.path().string(), name + ".rsb", &labels);
+        }
+    }
+    return pages;
+}
+
+std::string PageBytes(TPage& page) {
+    TMemoryStream s;
+    page.SaveToStream(s);
+    return Bytes(s);
+}
+
+void PageSeeds(const std::map<std::string, std::unique_ptr<TPage>>& pages) {
+    for (const auto& [name, page] : pages) Seed("page", name, PageBytes(*page));
+    // Every version the reader takes, on the page with every command.
+    TPage& all = *pages.at("allcodes-main");
+    for (int32_t version = kPageMinVersion; version <= kPageMaxVersion; ++version) {
+        all.Version = version;
+        Seed("page", "allcodes-main-v" + std::to_string(version), PageBytes(all));
+    }
+    all.Version = kPageMaxVersion;
+}
+
+void ProjectSeeds(const fs::path& source) {
+    for (const char* game : {"examples/demo", "tests/tools/allcodes"}) {
+        const fs::path file = source / game / "project.rvp";
+        TProjectFile project = tools::BuildProjectSource(ReadText(file), file.string());
+        for (int32_t version : {103, 104, 106, 109, 110}) {
+            project.Version = version;
+            TMemoryStream s;
+            project.SaveToStream(s);
+            Seed("project", fs::path(game).filename().string() + "-v" + std::to_string(version), Bytes(s));
+        }
+    }
+}
+
+// An archive of memory entries: deflated, raw (5 MiB would be too large for a seed, so one is marked
+// raw by rewriting), empty, and in a subfolder.
+std::string SmallArchive() {
+    TVrFileCollection archive;
+    const std::map<std::string, std::string> entries = {
+        {"ruvo.rpb", "project"}, {"bg\\title.txt", std::string(300, 'a') + "title"}, {"empty", ""},
+        {Utf8ToSjis("画像\\背景.txt"), "japanese"}};
+    for (const auto& [name, content] : entries) {
+        TVrFile& entry = archive.AddMemoryFile(name);
+        entry.Data->Write(content.data(), int64_t(content.size()));
+        entry.CrcOfContent = name == "empty";
+    }
+    TGxBigMemoryStream out;
+    archive.WriteTo(out);
+    return Bytes(out.Memory());
+}
+
+// Archives of the versions the writer no longer makes (the fixtures of the archive tests).
+const std::map<std::string, std::string> kOldArchives = {
+    {"v0", std::string("\x01\x00\x00\x00\x05\x00\x00\x00" "a.txt" "\x15\x00\x00\x00\x22\x00\x00\x00"
+                       "\x78\x01\xCB\x48\xCD\xC9\xC9\x07\x00\x06\x2C\x02\x15", 34)},
+    {"v100", std::string("vf\x64\x00\x00\x00\x02\x00\x00\x00\x02\x00\x00\x00\x86\x08\x01\x00\x00\x00\x9A"
+                         "\xC6\x91\x5A\x3C\x44\x6B\x1F\x6A\xBB\xAA\xF7\x4E"
+                         "\x78\x01\xCB\x48\xCD\xC9\xC9\x07\x00\x06\x2C\x02\x15"
+                         "\x78\x01\xCB\xC8\x54\x28\xC9\x48\x2D\x4A\x55\xC8\x40\x67\x00\x00\x7D\x1E\x09\x5C", 66)},
+    {"v101", std::string("vf\x65\x00\x00\x00\x01\x00\x00\x00\x05\x00\x00\x00\x93\x44\x8D\xBC\xCF"
+                         "\xCB\x91\x5A\x3C\x00\x00\x00\x00\x5A\x6B\x1F\x6A\x00\x00\x00\x00\x01"
+                         "\x78\x56\x34\x12\x0F\x24\x8B\x88RAW!", 48)},
+};
+
+void ArchiveSeeds(const std::string& game) {
+    Seed("archive", "demo-game.dat", game);
+    Seed("archive", "small", SmallArchive());
+    for (const auto& [version, bytes] : kOldArchives) Seed("archive", version, bytes);
+
+    // The containers: a kind byte, two bytes of directory length (".ext" only), then the container.
+    const std::string archive = SmallArchive();
+    const std::string exe = "MZ" + std::string(62, '\0');
+    Seed("archive_container", "exe", std::string("\0\0\0", 3) + exe + archive + I32(int32_t(exe.size())) + "rv");
+    TGxBigMemoryStream in;
+    in.Write(archive.data(), int64_t(archive.size()));
+    in.SetPosition(0);
+    TVrFileCollection read;
+    read.ReadDirectory(in);
+    const size_t directory = size_t(read[0].Offset);
+    Seed("archive_container", "ext",
+         std::string(1, '\1') + char(directory & 0xFF) + char(directory >> 8) + archive.substr(0, directory) + archive);
+    Seed("archive_container", "parts", std::string("\2\0\0", 3) + archive);
+    Seed("archive_container", "resource", std::string("\3\0\0", 3) + archive);
+    for (const auto& [version, bytes] : kOldArchives)
+        Seed("archive_container", "parts-" + version, std::string("\2\0\0", 3) + bytes);
+}
+
+const char* const kExpressions[] = {
+    "1 + 2 * 3", "a = (a + 1) % 7", "s = \"abc\" ++ IntToStr(a)", "a = a << 2 | 255 & 15 ^ 3 >> 1",
+    "s = \"he\\\"llo\\n\"", "a = Length(s)", "a = 1 <> 2", "a = (3 >= 2) == (1 < 0)",
+    "s = Calc(\"1 + 1\")", "a = Random(10)", "y[2, 3] = 5", "x = -a + 1.25",
+    "s = \"\x82\xa0\x82\xa2\" ++ s", "a = Int(\"12\") * -(3 - a) / 2",
+};
+
+void ExpressionSeeds() {
+    int n = 0;
+    for (const char* text : kExpressions) {
+        const std::string sjis = text;
+        Seed("exprtext", std::to_string(n), sjis);
+        try {
+            TBuildRuvoParser compiled;
+            compiled.Compile(sjis);
+            TMemoryStream s;
+            compiled.WriteTo(s);
+            Seed("expression", std::to_string(n), Bytes(s));
+        } catch (const ERuvoError& e) {
+            std::fprintf(stderr, "expression %s: %s (text seed only)\n", text, e.what());
+        }
+        ++n;
+    }
+}
+
+void InstallSetSeeds() {
+    TRuvoInstallSet record;
+    record.Title = Utf8ToSjis("ゲーム");
+    record.Groups17 = {{1, 2, 3, 4}, {5, 6, 7, 8}};
+    record.CreatedFiles = {"save\\a.dat", "shot.bmp"};
+    record.InstalledWhole = true;
+    record.Texts25 = {"x", "y"};
+    record.Text26 = "z";
+    for (int version : {0, 99, 100, 101, 102, 103, 104, 105, 106, 107}) {
+        record.Version = version;
+        TMemoryStream s;
+        record.SaveToStream(s);
+        Seed("installset", "v" + std::to_string(version), Bytes(s));
+    }
+}
+
+void VarsetSeeds() {
+    TParamCollection vars;
+    vars.Declare("i", 1, TVarScope::Global).Value().SetInt(42);
+    vars.Declare("f", 2, TVarScope::Global).Value().SetStr("2.5");
+    vars.Declare("b", 3, TVarScope::Global).Value().SetInt(1);
+    vars.Declare("s", 4, TVarScope::Global).Value().SetStr(Utf8ToSjis("文字"));
+    TParamCollectionItem& array = vars.Declare("arr", 1, TVarScope::Global);
+    array.Value().SetCount(5);
+    array.Value().SetIntAt(3, 7);
+    vars.Declare("kept", 4, TVarScope::Status).Value().SetStr("status");
+    TParamCollectionItem& ref = vars.AddNamed("r", 0);
+    auto& var = static_cast<TParamVar&>(ref.Value());
+    var.SetReferencedName("arr");
+    var.Bind(&array, 3);
+    vars.SetSelStr("choice");
+    TMemoryStream status;
+    vars.SaveStatus(status);
+    Seed("varset", "status", std::string(1, '\0') + Bytes(status));
+    TMemoryStream game;
+    vars.SaveGame(game);
+    for (int version : {107, 112, 113, 120, 121, 134})
+        Seed("varset", "game-v" + std::to_string(version), std::string(1, char(1 + 2 * (version - 107))) + Bytes(game));
+}
+
+// The interpreter stopped at each command of the every-command page that keeps a state, in a call.
+void CallManSeeds(TPage& page) {
+    const std::string pageBytes = PageBytes(page);
+    fuzz::TInterpreter rig(pageBytes);
+    TCallMan& interpreter = rig.interpreter;
+    interpreter.CurrentPage = interpreter.GetPage("main.rsb");
+    interpreter.Args = {"1", "two"};
+    TStack& frame = interpreter.Stack.Push();
+    frame.PageName = "main.rsb";
+    frame.Index = 3;
+    frame.Args = {"x"};
+    frame.ResultVar = "s";
+    frame.Result = NewParam(4);
+    auto stateAt = [&](int index, bool started) {
+        interpreter.Index = index;
+        interpreter.Started = started;
+        TMemoryStream state;
+        interpreter.SaveTo(state);
+        return Bytes(state);
+    };
+    const std::string level = I32(TCallMan::kLevelSavedFrom);
+    Seed("callman", "not-started", Str(pageBytes) + level + stateAt(0, false));
+    // A seed at every command that keeps a state of its own while it runs.
+    for (int i = 0; i < page.Count(); ++i) {
+        const std::string state = stateAt(i, true);
+        if (state.size() > stateAt(i, false).size()) Seed("callman", "at-" + std::to_string(i), Str(pageBytes) + level + state);
+    }
+}
+
+// Bitmaps: 24-bit files from the writer, the other depths hand-built.
+std::string BitmapFile(int width, int height, int bits, const std::string& extra, const std::string& pixels,
+                       uint32_t compression = 0) {
+    const uint32_t offset = uint32_t(14 + 40 + extra.size());
+    std::string header = "BM" + I32(int32_t(offset + pixels.size())) + I32(0) + I32(int32_t(offset));
+    header += I32(40) + I32(width) + I32(height) + std::string("\1\0", 2) + char(bits) + '\0' + I32(int32_t(compression)) +
+              I32(int32_t(pixels.size())) + I32(2835) + I32(2835) + I32(0) + I32(0);
+    return header + extra + pixels;
+}
+
+void BitmapSeeds() {
+    for (auto [w, h] : {std::pair{1, 1}, std::pair{3, 2}}) {
+        std::vector<uint32_t> colours(size_t(w * h));
+        for (size_t i = 0; i < colours.size(); ++i) colours[i] = uint32_t(0x102030 * (i + 1));
+        TMemoryStream s;
+        WriteBitmap24(s, w, h, colours);
+        Seed("bitmap", "24-" + std::to_string(w) + "x" + std::to_string(h), Bytes(s));
+    }
+    const std::string palette2 = std::string("\0\0\0\0\xFF\xFF\xFF\0", 8);
+    Seed("bitmap", "1bit", BitmapFile(9, 2, 1, palette2, std::string("\xAA\x80\0\0\x55\0\0\0", 8)));
+    Seed("bitmap", "4bit", BitmapFile(3, 1, 4, palette2 + std::string(56, '\x40'), std::string("\x01\x20\0\0", 4)));
+    Seed("bitmap", "8bit-top-down", BitmapFile(2, -2, 8, palette2, std::string("\0\1\0\0\1\0\0\0", 8)));
+    Seed("bitmap", "16bit", BitmapFile(2, 1, 16, "", std::string("\x1F\0\xE0\x03", 4)));
+    Seed("bitmap", "16bit-fields", BitmapFile(2, 1, 16, I32(0xF800) + I32(0x07E0) + I32(0x001F),
+                                              std::string("\x1F\0\xE0\x07", 4), 3));
+    Seed("bitmap", "32bit-fields", BitmapFile(1, 1, 32, I32(0xFF0000) + I32(0xFF00) + I32(0xFF),
+                                              std::string("\x10\x20\x30\0", 4), 3));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_fuzz_seeds SOURCE_DIR\n");
+        return 2;
+    }
+    const fs::path source = argv[1];
+    gCorpus = source / "fuzz" / "corpus";
+    try {
+        auto pages = Pages(source);
+        PageSeeds(pages);
+        ProjectSeeds(source);
+        const fs::path built = fs::temp_directory_path() / ("ruvo-fuzz-seeds-" + std::to_string(::getpid()));
+        fs::remove_all(built);
+        if (tools::RunBuild({(source / "examples" / "demo").string(), "-o", built.string()}) != 0) return 1;
+        ArchiveSeeds(ReadText(built / "game.dat"));
+        fs::remove_all(built);
+        ExpressionSeeds();
+        InstallSetSeeds();
+        VarsetSeeds();
+        CallManSeeds(*pages.at("allcodes-main"));
+        BitmapSeeds();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
