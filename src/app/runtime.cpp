@@ -9,6 +9,7 @@
 #include "graphics/imagesettings.hpp"
 #include "objects/history.hpp"
 #include "objects/readmarks.hpp"
+#include "objects/savedworld.hpp"
 #include "objects/world.hpp"
 #include "objects/worldbindings.hpp"
 #include "params/datatables.hpp"
@@ -49,11 +50,12 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
     world_ = std::make_unique<TRuvoBaseList>(services_, *vars_);
     worldBindings_ = std::make_unique<TWorldBindings>(*world_, vars_->SystemVars(), *funcs_);
     context_->World = world_.get();
+    savedWorld_ = std::make_unique<TSavedWorld>(*world_);
     CreateCompanions();
     project_ = std::make_unique<TProject>(*context_, *files_, setup_.limits);
     const fs::path gameFolder = setup_.gameFolders.empty() ? playerFolder_ : fs::path(setup_.gameFolders.front());
     saves_ = std::make_unique<TSavedGames>(TSaveSetup{gameFolder, setup_.saveDir, DefaultDataHome()}, *project_,
-                                           TGameParts{*context_, nullptr, *history_, *project_->CallMan, *vars_, *tables_},
+                                           TGameParts{*context_, *savedWorld_, *history_, *project_->CallMan, *vars_, *tables_},
                                            TStatusParts{*vars_, *readMarks_, *imageSettings_, *tables_});
 }
 
@@ -61,6 +63,7 @@ TRuntime::~TRuntime() {
     CloseProject();
     FreeCompanions();
     context_->World = nullptr;
+    savedWorld_.reset();
     worldBindings_.reset();
     world_.reset();
     funcs_.reset();

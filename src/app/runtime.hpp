@@ -26,6 +26,7 @@ class TRuvoBaseList;
 class TRuvoNewHistory;
 class TRuvoReadList;
 class TSavedGames;
+class TSavedWorld;
 class TSysFuncMan;
 struct TLayeredImageSettings;
 class TVrFileManager;
@@ -101,6 +102,7 @@ private:
     std::unique_ptr<TRunContext> context_;
     std::unique_ptr<TRuvoBaseList> world_;
     std::unique_ptr<TWorldBindings> worldBindings_;
+    std::unique_ptr<TSavedWorld> savedWorld_;  // the world's section of saved games
     std::unique_ptr<TRuvoNewHistory> history_;
     std::unique_ptr<TRuvoReadList> readMarks_;
     std::unique_ptr<TLayeredImageSettings> imageSettings_;

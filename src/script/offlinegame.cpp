@@ -19,11 +19,10 @@ public:
 
 } // namespace
 
-TOfflineGame::TOfflineGame(const fs::path& gameFolder, TSavedWorld* world)
+TOfflineGame::TOfflineGame(const fs::path& gameFolder)
     : files_(deletions_, std::make_unique<TNoDiscs>(), fs::path()),  // pages are read into memory
       funcs_(vars_),
-      context_{services_, vars_, funcs_},
-      world_(world),
+      context_{services_, vars_, funcs_, nullptr, nullptr, &world_},
       interpreter_(context_, [this](const std::string& name) { return OpenPage(name); }) {
     files_.AddArchive({});
     if (gameFolder.empty()) return;

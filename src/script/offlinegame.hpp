@@ -13,6 +13,8 @@
 #include "graphics/imagesettings.hpp"
 #include "objects/history.hpp"
 #include "objects/readmarks.hpp"
+#include "objects/savedworld.hpp"
+#include "objects/world.hpp"
 #include "params/datatables.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
@@ -24,16 +26,13 @@
 
 namespace ruvo {
 
-class TSavedWorld;
-
 class TOfflineGame final {
 public:
-    // gameFolder: where the pages are (loose, or in its "game.dat"); empty: nowhere. world: what reads
-    // the world's section (null: the entries hold none).
-    explicit TOfflineGame(const std::filesystem::path& gameFolder = {}, TSavedWorld* world = nullptr);
+    // gameFolder: where the pages are (loose, or in its "game.dat"); empty: nowhere.
+    explicit TOfflineGame(const std::filesystem::path& gameFolder = {});
     ~TOfflineGame();
 
-    TGameParts Parts() { return TGameParts{context_, world_, history_, interpreter_, vars_, tables_}; }
+    TGameParts Parts() { return TGameParts{context_, savedWorld_, history_, interpreter_, vars_, tables_}; }
     TStatusParts StatusParts() { return TStatusParts{vars_, readMarks_, imageSettings_, tables_}; }
     TParamCollection& Vars() noexcept { return vars_; }
     // Whether the page was asked for and read as empty, not being in the game folder.
@@ -48,8 +47,9 @@ private:
     std::vector<std::string> missing_;
     TParamCollection vars_;
     TSysFuncMan funcs_;
+    TRuvoBaseList world_{services_, vars_};
+    TSavedWorld savedWorld_{world_};
     TRunContext context_;
-    TSavedWorld* world_;
     TRuvoNewHistory history_;
     TCallMan interpreter_;
     TRuvoReadList readMarks_;

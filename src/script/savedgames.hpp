@@ -38,8 +38,6 @@ public:
     // data) and before the project's variables are defined: the location, the titles, the status data
     // (a damaged status is ignored).
     void Open(const TProjectFile& project);
-    // The display world's section; null while there is no world (the section is then left out).
-    void SetWorld(TSavedWorld* world) noexcept { game_.World = world; }
 
     // The frame step's part: a requested load first, then the save requested before it. True when a
     // load was requested (the frame is then not drawn).

@@ -55,7 +55,7 @@ void WriteGameEntry(TStream& out, const TSaveRequest& request, const TGameParts&
     WriteStr(out, request.Title);
     WriteStr(out, request.ResumePage);
     WriteInt(out, request.ResumeIndex);
-    if (parts.World) Section("display world", [&] { parts.World->Save(out); });
+    Section("display world", [&] { parts.World.Save(out); });
     TSerializer s = TSerializer::Writer(out, kSaveVersion);
     parts.History.Sync(s);
     parts.Interpreter.SaveTo(out);
@@ -66,7 +66,7 @@ void WriteGameEntry(TStream& out, const TSaveRequest& request, const TGameParts&
 TLoadedGame::TLoadedGame(TStream& in, const TGameParts& running) {
     Section("header", [&] { Header = ReadGameHeader(in); });
     const int32_t version = Header.Version;
-    if (running.World) Section("display world", [&] { World = running.World->Load(in, version); });
+    Section("display world", [&] { World = running.World.Load(in, version); });
     Section("message history", [&] {
         // Older games lack the capacity and the format: those of the running game stay.
         History.Capacity = running.History.Capacity;
@@ -79,7 +79,7 @@ TLoadedGame::TLoadedGame(TStream& in, const TGameParts& running) {
         TRunContext& context = running.Context;
         interpreterContext_ = std::make_unique<TRunContext>(TRunContext{context.Services, *interpreterVars_, context.Funcs});
         interpreterContext_->Project = context.Project;
-        interpreterContext_->World = World ? &World->World() : nullptr;
+        interpreterContext_->World = &World->World();
         interpreter_ = std::make_unique<TCallMan>(*interpreterContext_, running.Interpreter.Opener(), running.Interpreter.Limits());
         interpreter_->LoadFrom(in, version);
         PushResumePage();
@@ -105,7 +105,7 @@ void TLoadedGame::PushResumePage() {
 }
 
 void TLoadedGame::Commit(const TGameParts& running) {
-    if (World) World->Commit();
+    World->Commit();
     running.History = std::move(History);
     // Before the variables: the pages the running interpreter lets go take their own variables with them.
     running.Interpreter.TakeOver(*interpreter_);

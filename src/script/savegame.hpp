@@ -30,7 +30,7 @@ constexpr int32_t kGameWithoutTables = 122;
 // The running game's parts, in the order of their sections.
 struct TGameParts {
     TRunContext& Context;  // the interpreter's run context (its services, functions and project)
-    TSavedWorld* World;    // null while there is no display world: its section is then left out
+    const TSavedWorld& World;
     TRuvoNewHistory& History;
     TCallMan& Interpreter;
     TParamCollection& Vars;
@@ -75,7 +75,7 @@ public:
     void Commit(const TGameParts& running);
 
     TGameHeader Header;
-    std::unique_ptr<TLoadedWorld> World;  // null when the running game has no world
+    std::unique_ptr<TLoadedWorld> World;
     TRuvoNewHistory History;
     TCallMan& Interpreter() const noexcept { return *interpreter_; }
     TGameVariables Variables;

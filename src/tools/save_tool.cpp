@@ -8,14 +8,14 @@
 
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
+#include "objects/objectdump.hpp"
 #include "objects/savedworld.hpp"
+#include "objects/timerlist.hpp"
 #include "objects/world.hpp"
 #include "params/valuetext.hpp"
-#include "params/varset.hpp"
 #include "params/vardump.hpp"
 #include "script/callman.hpp"
 #include "script/offlinegame.hpp"
-#include "script/quietservices.hpp"
 #include "script/runcontext.hpp"
 #include "script/savefile.hpp"
 #include "script/savegame.hpp"
@@ -28,10 +28,6 @@ namespace ruvo::tools {
 namespace fs = std::filesystem;
 
 namespace {
-
-// The display world's section in the `--dump-objects` form. None until the display world is
-// connected: the player then saves no world section, and none is read here.
-const TWorldSectionDumper kWorldDumper = nullptr;
 
 void OpenSaveFile(TSaveArchive& archive, const std::string& path) {
     std::error_code ec;
@@ -78,30 +74,6 @@ int List(const std::string& path) {
 
 // ---- a saved game read without a running game
 
-// A world of its own for the interpreter's section to find its senders in.
-class TNamesOnlyWorld final : public TLoadedWorld {
-public:
-    TRuvoBaseList& World() override { return world_; }
-    void Commit() override {}
-
-    std::string Dump;  // the world section as the world's dumper showed it
-
-private:
-    TQuietServices services_;
-    TParamCollection vars_;
-    TRuvoBaseList world_{services_, vars_};
-};
-
-class TDumpedWorld final : public TSavedWorld {
-public:
-    void Save(TStream&) override {}
-    std::unique_ptr<TLoadedWorld> Load(TStream& in, int32_t version) override {
-        auto world = std::make_unique<TNamesOnlyWorld>();
-        if (kWorldDumper) world->Dump = kWorldDumper(in, version);
-        return world;
-    }
-};
-
 std::string Flag(bool on) { return on ? "1" : "0"; }
 
 std::string ArgsText(const std::vector<std::string>& args) {
@@ -127,6 +99,19 @@ std::string DumpInterpreter(TCallMan& cm, const TOfflineGame& game) {
                " state=" + std::to_string(f.State ? f.State->Size() : 0) + " bytes";
         if (f.Result) out += " value=" + ValueTextUtf8(*f.Result);
         out += "\n";
+    }
+    return out;
+}
+
+// The objects as --dump-objects shows them, then the queued events.
+std::string DumpWorld(TRuvoBaseList& world) {
+    std::string out = "[world]\n" + DumpObjects(world) + "[events]\n";
+    const TTimerList& events = world.Events();
+    for (int i = 0; i < events.Count(); ++i) {
+        const TTimerData& e = events[i];
+        out += "event\t" + std::to_string(i) + "\thandler=" + TextLineUtf8(e.Handler) + " sender=" +
+               TextLineUtf8(world.NameOf(e.Sender)) + " code=" + std::to_string(e.Code) +
+               " state=" + std::to_string(e.State) + " params=" + ArgsText(e.Parameters) + "\n";
     }
     return out;
 }
@@ -183,8 +168,7 @@ std::string DumpTables(const std::vector<std::unique_ptr<TDBTable>>& tables, con
 }
 
 std::string DumpGameEntry(TMemoryStream& entry, int32_t slot, const fs::path& gameFolder) {
-    TDumpedWorld savedWorld;
-    TOfflineGame game(gameFolder, &savedWorld);
+    TOfflineGame game(gameFolder);
     TGameParts parts = game.Parts();
     TLoadedGame loaded(entry, parts);
     std::string out = "slot\t" + std::to_string(slot) + "\nversion\t" + std::to_string(loaded.Header.Version) +
@@ -193,9 +177,7 @@ std::string DumpGameEntry(TMemoryStream& entry, int32_t slot, const fs::path& ga
     if (!loaded.Header.ResumePage.empty())
         out += "(the interpreter below runs the resume page first, as after loading)\n";
     out += DumpInterpreter(loaded.Interpreter(), game);
-    out += "[world]\n";
-    const std::string& world = static_cast<TNamesOnlyWorld&>(*loaded.World).Dump;
-    out += kWorldDumper ? world : "(this player saves no display world yet)\n";
+    out += DumpWorld(loaded.World->World());
     out += DumpHistory(loaded.History);
     const TKeptValues kept = loaded.Variables.Kept;
     const std::optional<TDBSection> tables = std::move(loaded.Tables);

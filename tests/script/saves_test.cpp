@@ -22,78 +22,6 @@ namespace fs = std::filesystem;
 
 const std::string kUnusable = "このセーブデータは使用できません\r\n終了してください";
 
-// A display world of named objects and queued events, saved as a small record of its own: the names,
-// then the events with their senders by name. A read world runs once it is committed.
-class FakeSavedWorld final : public TSavedWorld {
-public:
-    explicit FakeSavedWorld(TRunContext& context) : context_(context), running_(MakeWorld()) {
-        context_.World = running_.get();
-    }
-    TRuvoBaseList& Running() { return *running_; }
-    TRuvoObject& Add(const std::string& name) {
-        names_.push_back(name);
-        return AddTo(*running_, name);
-    }
-
-    void Save(TStream& out) override {
-        WriteInt(out, static_cast<int32_t>(names_.size()));
-        for (const std::string& n : names_) WriteStr(out, n);
-        TTimerList& events = running_->Events();
-        WriteInt(out, events.Count());
-        for (int i = 0; i < events.Count(); ++i) {
-            WriteStr(out, events[i].Handler);
-            WriteStr(out, running_->NameOf(events[i].Sender));
-            WriteByte(out, events[i].Code);
-            WriteInt(out, events[i].State);
-        }
-    }
-
-    class Loaded final : public TLoadedWorld {
-    public:
-        Loaded(FakeSavedWorld& owner) : owner_(owner), world_(owner.MakeWorld()) {}
-        TRuvoBaseList& World() override { return *world_; }
-        void Commit() override {
-            owner_.running_ = std::move(world_);
-            owner_.names_ = std::move(names_);
-            owner_.context_.World = owner_.running_.get();
-        }
-        FakeSavedWorld& owner_;
-        std::unique_ptr<TRuvoBaseList> world_;
-        std::vector<std::string> names_;
-    };
-
-    std::unique_ptr<TLoadedWorld> Load(TStream& in, int32_t) override {
-        auto loaded = std::make_unique<Loaded>(*this);
-        TSerializer s = TSerializer::Reader(in, kSaveVersion);
-        int32_t n = 0;
-        s.Count(n, 4);
-        for (int32_t i = 0; i < n; ++i) {
-            loaded->names_.push_back(ReadStr(in));
-            AddTo(*loaded->world_, loaded->names_.back());
-        }
-        s.Count(n, 13);
-        for (int32_t i = 0; i < n; ++i) {
-            std::string handler = ReadStr(in);
-            const TRuvoObject* sender = loaded->world_->FindObject(ReadStr(in));
-            const uint8_t code = ReadByte(in);
-            loaded->world_->Events().Queue(sender ? sender->Id() : 0, handler, {}, code).State = ReadInt(in);
-        }
-        return loaded;
-    }
-
-private:
-    std::unique_ptr<TRuvoBaseList> MakeWorld() { return std::make_unique<TRuvoBaseList>(context_.Services, context_.Vars); }
-    static TRuvoObject& AddTo(TRuvoBaseList& world, const std::string& name) {
-        TRuvoObject& o = world.Adopt(std::make_unique<TRuvoStandInComponent>(&world, 7));
-        o.SetName(name);
-        return o;
-    }
-
-    TRunContext& context_;
-    std::unique_ptr<TRuvoBaseList> running_;
-    std::vector<std::string> names_;
-};
-
 class Saves : public InterpreterFixture {
 protected:
     Saves() {
@@ -103,7 +31,7 @@ protected:
         saves.Open(project.Settings);
     }
 
-    TGameParts Parts() { return TGameParts{context, &worldSaver, history, cm, vars, tables}; }
+    TGameParts Parts() { return TGameParts{context, worldSaver, history, cm, vars, tables}; }
     TStatusParts StatusParts() { return TStatusParts{vars, readMarks, images, tables}; }
 
     // Frames as the player runs them: the script step, then the requested load and save.
@@ -126,7 +54,7 @@ protected:
         WriteStr(out, Utf8ToSjis(title));
         WriteStr(out, "");
         WriteInt(out, 0);
-        worldSaver.Save(out);
+        world.SaveToStream(out, version);
         TSerializer s = TSerializer::Writer(out, version);
         history.Sync(s);
         cm.Sync(s);
@@ -162,11 +90,11 @@ protected:
         tables.Tables.push_back(std::make_unique<TDBTable>());
         tables.Tables.back()->Name = "Items";
         tables.Active = 0;
-        TRuvoObject& button = worldSaver.Add("btn");
+        TRuvoObject& button = Add("btn");
         Start();
         clock += 16;
         cm.RunFrame();  // up to the GameSave in sub.rsb
-        worldSaver.Running().Events().Queue(button.Id(), "click.rsb", {}, 36);
+        world.Events().Queue(button.Id(), "click.rsb", {}, 36);
         ASSERT_FALSE(saves.ProcessPending());
     }
 
@@ -175,7 +103,7 @@ protected:
     TRuvoReadList readMarks;
     TLayeredImageSettings images;
     TDBManager tables;
-    FakeSavedWorld worldSaver{context};
+    TSavedWorld worldSaver{world};
     TSavedGames saves{TSaveSetup{dir.Path(), {}, dir / "data"}, project, Parts(), StatusParts()};
 };
 
@@ -190,7 +118,7 @@ TEST_F(Saves, ALoadedGameGoesOnWhereItWasSavedWithEverySection) {
     vars.Find("st")->Value().SetInt(8);
     history.Entries.clear();
     tables.Tables.clear();
-    worldSaver.Running().Events().Clear();
+    world.Events().Clear();
     saves.LoadGame(1);
     EXPECT_TRUE(warnings.empty());
     EXPECT_EQ(cm.CurrentPage->FileName, "sub.rsb");
@@ -203,7 +131,7 @@ TEST_F(Saves, ALoadedGameGoesOnWhereItWasSavedWithEverySection) {
     EXPECT_EQ(history.Entries[0].CommandIndex, 3);
     ASSERT_EQ(tables.Tables.size(), 1u);
     EXPECT_EQ(tables.Active, 0);
-    ASSERT_EQ(worldSaver.Running().Events().Count(), 1);
+    ASSERT_EQ(world.Events().Count(), 1);
     EXPECT_EQ(vars.Find("who"), nullptr);  // made after the save
     RunFrames(3);
     EXPECT_EQ(Var("who"), "btn");  // the event's sender, found by name in the loaded world
@@ -218,7 +146,7 @@ TEST_F(Saves, ALoadAndASaveInOneFrameLoadFirstThenSaveTheLoadedGame) {
          "Calc g = 500\n"
          "GameSave 2, \"\", 0, \"two\"\n"
          "GameLoad 1\n");
-    worldSaver.Running().Events().Queue(worldSaver.Running().FindObject("btn")->Id(), "both.rsb", {}, 36);
+    world.Events().Queue(world.FindObject("btn")->Id(), "both.rsb", {}, 36);
     EXPECT_EQ(RunFrames(1), 1);
     EXPECT_EQ(Var("g"), "1");  // slot 1's game
     EXPECT_EQ(saves.TitleOf(2), "two");

@@ -21,13 +21,15 @@ std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
 
 class SaveTool : public ::testing::Test {
 protected:
-    // A game that saves slot 2 inside a call, with an argument, a local and a resume page, then ends.
+    // A game that shows a box and saves slot 2 inside a call, with an argument, a local and a resume page,
+    // then ends.
     void SetUp() override {
         WriteFile(dir / "src" / "project.rvp",
                   "title = \"セーブ\"\nscreen = 320, 240\nstart = \"main.rsb\"\nvar int seen = 0\n");
         WriteFile(dir / "src" / "resume.rvs", "Calc seen = 1\n*back\nCalc seen = 2\n");
         WriteFile(dir / "src" / "main.rvs",
                   "VarNew \"name\", str, \"あい\\n\", 0\n"
+                  "BoxNew PR_NAME = \"lid\", PR_WIDTH = 4, PR_HEIGHT = 5, PR_COLOR = $010203\n"
                   "Call \"sub.rsb\", 0, \"\", TRUE, [\"arg\"]\n"
                   "Terminate\n");
         WriteFile(dir / "src" / "sub.rvs",
@@ -55,9 +57,11 @@ TEST_F(SaveTool, DumpsASavedGameAndTheStatusData) {
     ASSERT_EQ(r.code, 0) << r.out;
     for (const char* line : {"slot\t2\n", "version\t134\n", "title\t二番\n", "resume\tresume.rsb\t1\n",
                              "[interpreter]\npage\tresume.rsb\nindex\t1\n",
-                             "frame\t0\tpage=main.rsb index=2 started=0 cont=1 result= sender= args=[] state=0 bytes value=0\n",
+                             "frame\t0\tpage=main.rsb index=3 started=0 cont=1 result= sender= args=[] state=0 bytes value=0\n",
                              "frame\t1\tpage=sub.rsb index=2 started=0 cont=0 result= sender= args=[arg] state=0 bytes\n",
-                             "[history]\nmode\told\ncount\t0\n", "[variables]\nloc=3\nname=あい\\r\\n\n", "@TextDelay=50\n",
+                             "[world]\nscreen 0 front width=320 height=240 color=0x000000 visible=1\n"
+                             "  \"lid\" type=2 left=0 top=0 width=4 height=5 priority=0 visible=1 color=0x010203 alpha=255\n",
+                             "[events]\n[history]\nmode\told\ncount\t0\n", "[variables]\nloc=3\nname=あい\\r\\n\n", "@TextDelay=50\n",
                              "[tables]\n"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
     r = RunRuvotool("save dump " + Q(save) + " status -o " + Q(dir / "status.txt"));
