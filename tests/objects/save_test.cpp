@@ -179,6 +179,24 @@ TEST_F(Save, AChainAsDeepAsAllowedLoads) {
     EXPECT_NE(static_cast<TRuvoControl*>(Find("b999"))->GetBase(), nullptr);
 }
 
+TEST_F(Save, ACabinetComesBackHoldingWhatItHeld) {
+    auto& cabinet = static_cast<TRuvoCabinet&>(*world.CreateByType(27));
+    cabinet.SetName("cab");
+    cabinet.SetParent(&world.Screen(1));
+    Box("kept", 3, 4, 5, 6, &Box("inner", 1, 1, 9, 9, &cabinet));
+    Box("outside", 0, 0, 2, 2);
+    const std::string dump = DumpObjects(world);
+    const std::string bytes = Saved();
+    world.Reset();
+    Load(bytes, kSaveVersion);
+    EXPECT_EQ(DumpObjects(world), dump);
+    EXPECT_EQ(Saved(), bytes);
+    ASSERT_NE(Find("cab"), nullptr);
+    EXPECT_EQ(Find("cab")->GetCompoType(), 27);
+    EXPECT_TRUE(Find("kept")->InsideCabinet());
+    EXPECT_FALSE(Find("outside")->InsideCabinet());
+}
+
 // A saved game's world is read beside the running one, which then takes it over: the ids the read
 // world issued stay valid, none of them is one the running world gave out before, and the objects
 // belong to the running world from then on.
