@@ -16,6 +16,7 @@
 #include "objects/control.hpp"
 #include "objects/readmarks.hpp"
 #include "objects/savedworld.hpp"
+#include "objects/screen.hpp"
 #include "objects/world.hpp"
 #include "params/datatables.hpp"
 #include "params/sysfuncs.hpp"
@@ -117,14 +118,22 @@ void BM_SaveGame(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveGame)->Arg(0)->Arg(10)->Arg(25)->Arg(50)->Unit(benchmark::kMillisecond);
 
-// Arg: the variables of the saved game, which has a tenth as many objects; the file holds that one slot.
+// Args: the variables and the objects of the saved game; the file holds that one slot.
 void BM_LoadGame(benchmark::State& state) {
-    BenchGame game(static_cast<int>(state.range(0)), static_cast<int>(state.range(0)) / 10);
+    BenchGame game(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     game.Saves().SaveGame(TSaveRequest{1, "slot", "", 0});
     for (auto _ : state) game.Saves().LoadGame(1);
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(fs::file_size(game.SaveFile())));
     state.counters["file bytes"] = static_cast<double>(fs::file_size(game.SaveFile()));
 }
-BENCHMARK(BM_LoadGame)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadGame)
+    ->Args({2500, 250})
+    ->Args({5000, 500})
+    ->Args({10000, 1000})
+    ->Args({10000, 0})
+    ->Args({5000, 0})
+    ->Args({0, 1000})
+    ->Args({0, 500})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
