@@ -1,6 +1,7 @@
 // The display world on an 800 x 600 32-bit screen, each figure set against a cache-hot memcpy of one
 // frame measured in the same run (counter "x_memcpy": time per operation / time per memcpy), and the
-// repaint of a moved box against a full repaint of the same scene (counter "x_full").
+// repaint of a moved box against a full repaint of the same scene (counter "x_full"). The frames of a
+// screen transition: a frame while a fade or blinds run, and the frame a transition starts in.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -28,9 +29,9 @@ struct TBenchWorld {
     TRuvoBaseList world{services, vars};
     TBenchWorld() { world.SetSize(kW, kH); }
 
-    TRuvoBox& Box(int left, int top, int width, int height, int32_t colour, int alpha) {
+    TRuvoBox& Box(int left, int top, int width, int height, int32_t colour, int alpha, bool back = false) {
         auto& b = static_cast<TRuvoBox&>(*world.CreateByType(2));
-        b.SetParent(&world.ActiveScreen());
+        b.SetParent(back ? &world.BackScreen() : &world.ActiveScreen());
         b.SetBounds(left, top, width, height);
         SetProperty(b, PR_COLOR, colour);
         SetProperty(b, PR_ALPHA, alpha);
@@ -60,19 +61,9 @@ struct TBenchWorld {
 
 using bench::BestNs;
 
-double MemcpyNs() {
-    static const double ns = bench::MemcpyNs(size_t(kW) * kH * 4);
-    return ns;
-}
-
 template <class Fn>
 double Run(benchmark::State& state, Fn fn) {
-    double best = 1e30;
-    for (auto _ : state) best = std::min(best, BestNs(fn, 1));
-    state.counters["best_ms"] = best / 1e6;
-    state.counters["memcpy_ms"] = MemcpyNs() / 1e6;
-    state.counters["x_memcpy"] = best / MemcpyNs();
-    return best;
+    return bench::ReportAgainstMemcpy(state, size_t(kW) * kH * 4, fn);
 }
 
 // Painting the whole scene.
@@ -110,8 +101,46 @@ void BM_MovedBoxFrame(benchmark::State& state) {
     state.counters["x_full"] = best / full;
 }
 
+// The scene on the front screen, another picture on the back screen, and a transition of the type
+// between them, started with the frame it begins in.
+void StartTransition(TBenchWorld& w, int type) {
+    w.Scene();
+    w.Box(0, 0, kW, kH, 0x2040A0, 255, true);
+    w.Box(100, 100, 300, 200, 0xFFFFFF, 192, true);
+    w.Frame();
+    w.world.SetActive(w.world.ActiveIndex(), TWipeSettings{.Type = type, .Duration = 1000},
+                      [](int32_t n) { return n / 2; }, true, 0);
+    w.Frame();
+}
+
+// A frame while a transition runs and nothing on the screens changes: its step at a new time.
+void BM_TransitionFrame(benchmark::State& state) {
+    TBenchWorld w;
+    StartTransition(w, int(state.range(0)));
+    int32_t t = 0;
+    Run(state, [&] {
+        t = (t + 37) % 1000;
+        w.world.SetTransitionElapsed(t);
+        w.Frame();
+    });
+}
+
+// The frame a transition starts in: the front picture kept, the transition prepared, both screens
+// painted whole into their own surfaces, the first step.
+void BM_TransitionStart(benchmark::State& state) {
+    TBenchWorld w;
+    StartTransition(w, 1);
+    Run(state, [&] {
+        w.world.SetActive(w.world.ActiveIndex(), TWipeSettings{.Type = 1, .Duration = 1000},
+                          [](int32_t n) { return n / 2; }, true, 0);
+        w.Frame();
+    });
+}
+
 } // namespace
 
+BENCHMARK(BM_TransitionFrame)->Arg(1)->Arg(2)->ArgName("type")->Iterations(300);
+BENCHMARK(BM_TransitionStart)->Iterations(100);
 BENCHMARK(BM_FullRepaint)->Iterations(200);
 BENCHMARK(BM_IdleFrame)->Iterations(500);
 BENCHMARK(BM_MovedBoxFrame)->Iterations(500);

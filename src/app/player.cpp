@@ -11,6 +11,7 @@
 #include "app/stopsignals.hpp"
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
+#include "graphics/picturecache.hpp"
 #include "graphics/pngfile.hpp"
 #include "objects/objectdump.hpp"
 #include "objects/world.hpp"
@@ -326,6 +327,26 @@ bool TPlayer::Quit() {
 
 bool TPlayer::DumpVariables(const fs::path& path) const {
     return WriteOutput(path, FormatVariableDump(runtime_->Vars()));
+}
+
+void TPlayer::ShowCursorFile(const std::string& file) {
+    std::shared_ptr<const TPicture> picture;
+    if (!file.empty() && runtime_) {
+        try {
+            picture = runtime_->Pictures().Acquire(file);
+        } catch (const ERuvoError& e) {
+            std::fprintf(stderr, "ruvoplay: cursor %s: %s\n", SjisToUtf8Lossy(file).c_str(), e.what());
+        }
+    }
+    if (!picture || !picture->Found || picture->Frames.empty()) {
+        platform_.SetCursorPicture(nullptr, 0, 0);
+        return;
+    }
+    const TPictureFrame& frame = picture->Frames.front();
+    const std::vector<uint32_t> pixels = frame.Argb();
+    const platform::PictureView view{reinterpret_cast<const uint8_t*>(pixels.data()), frame.Colour->Width(),
+                                     frame.Colour->Height(), std::ptrdiff_t(frame.Colour->Width()) * 4};
+    platform_.SetCursorPicture(&view, picture->HotSpotX, picture->HotSpotY);
 }
 
 bool TPlayer::SaveScreenshot(const fs::path& path) {

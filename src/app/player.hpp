@@ -74,8 +74,9 @@ private:
     IDiscPrompt& DiscPrompt() override { return *this; }
     void SetTitle(const std::string& sjisTitle) override;
     void MovePointer(int x, int y) override { platform_.WarpPointer(x, y); }
-    // Cursor files are not loaded yet: every request shows the standard arrow.
-    void ShowCursorFile(const std::string&) override { platform_.SetCursorPicture(nullptr, 0, 0); }
+    // The cursor file's first picture through the game's files, or the standard arrow for "" and for a
+    // file that cannot be shown.
+    void ShowCursorFile(const std::string& file) override;
 
     // IDiscPrompt
     bool OkCancel(const std::string& caption, const std::string& text) override;

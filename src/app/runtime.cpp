@@ -4,15 +4,18 @@
 #include <system_error>
 
 #include "app/locatedata.hpp"
+#include "app/savescreen.hpp"
 #include "archive/errors.hpp"
 #include "archive/vrfilemanager.hpp"
 #include "graphics/imagesettings.hpp"
+#include "graphics/picturecache.hpp"
 #include "objects/history.hpp"
 #include "objects/readmarks.hpp"
 #include "objects/savedworld.hpp"
 #include "objects/world.hpp"
 #include "objects/worldbindings.hpp"
 #include "params/datatables.hpp"
+#include "params/expr.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 #include "script/gameproject.hpp"
@@ -47,8 +50,16 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
     vars_ = std::make_unique<TParamCollection>();
     funcs_ = std::make_unique<TSysFuncMan>(*vars_);
     context_ = std::make_unique<TRunContext>(TRunContext{services_, *vars_, *funcs_});
+    pictures_ = std::make_unique<TPictureCache>(*files_, 32);
+    context_->Pictures = pictures_.get();
     world_ = std::make_unique<TRuvoBaseList>(services_, *vars_);
+    world_->SetPictures(pictures_.get());
+    world_->SetEvaluator([this](TRuvoParser& e) {
+        e.Evaluate(*vars_, *funcs_);
+        return e.Result() ? e.Result()->AsInt() : 0;
+    });
     worldBindings_ = std::make_unique<TWorldBindings>(*world_, vars_->SystemVars(), *funcs_);
+    RegisterSaveScreen(*funcs_, *world_, *files_, *pictures_);
     context_->World = world_.get();
     savedWorld_ = std::make_unique<TSavedWorld>(*world_);
     CreateCompanions();
@@ -64,8 +75,11 @@ TRuntime::~TRuntime() {
     FreeCompanions();
     context_->World = nullptr;
     savedWorld_.reset();
+    funcs_->Unregister(sfSaveScreen);
     worldBindings_.reset();
     world_.reset();
+    context_->Pictures = nullptr;
+    pictures_.reset();
     funcs_.reset();
     vars_.reset();
     files_.reset();
@@ -148,6 +162,7 @@ void TRuntime::Start() {
                        [this] { saves_->Open(project_->Settings); });
     });
     world_->SetSize(project_->Settings.ScreenWidth, project_->Settings.ScreenHeight);
+    pictures_->SetKey(static_cast<uint32_t>(project_->Settings.ImageKey));
 }
 
 void TRuntime::RunScript() {

@@ -1,8 +1,8 @@
 #pragma once
 // The game's player-wide objects: the virtual file manager with the game's data sources, the variables,
-// the system functions, the display world (which takes the window's input), the message history, the
-// read marks, the layered-image settings, the data tables, the project with its interpreter and the
-// saved games; later the picture cache and the media. They are created in the start-up order and freed
+// the system functions, the picture cache, the display world (which takes the window's input), the
+// message history, the read marks, the layered-image settings, the data tables, the project with its
+// interpreter and the saved games; later the media. They are created in the start-up order and freed
 // in the shut-down order, and the run context that the commands reach them through is kept up to date as
 // they come and go. The player (player.hpp) keeps the platform, the window, the clock and the frame
 // loop, and drives the runtime frame by frame.
@@ -20,6 +20,7 @@ class TDeletionList;
 class TInputSink;
 class TLocatePrompts;
 class TParamCollection;
+class TPictureCache;
 class TPlayerServices;
 class TProject;
 class TRuvoBaseList;
@@ -44,14 +45,14 @@ struct TRuntimeSetup {
 class TRuntime {
 public:
     // Creates, in order: the virtual file manager with the memory-file collection and the game's data
-    // sources, the variables, the system functions, the display world, the message history, the read
+    // sources, the variables, the system functions, the picture cache, the display world, the message history, the read
     // marks, the layered-image settings, the data tables, the project (not read yet) and the saved games.
     // Throws ERuvoError for data sources that cannot be used (a game folder that does not exist, a
     // damaged archive).
     TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompts& prompts, TDeletionList& deletions);
     // Frees what is left in the shut-down order: the project (running its exit page and writing the
     // status data), the data tables, the layered-image settings, the read marks, the history, the display
-    // world, the system functions, the variables, then the virtual file manager.
+    // world, the picture cache, the system functions, the variables, then the virtual file manager.
     ~TRuntime();
     TRuntime(const TRuntime&) = delete;
     TRuntime& operator=(const TRuntime&) = delete;
@@ -79,6 +80,7 @@ public:
     TSysFuncMan& Funcs() const noexcept { return *funcs_; }
     TProject* Project() const noexcept { return project_.get(); }
     TRuvoBaseList& World() const noexcept { return *world_; }
+    TPictureCache& Pictures() const noexcept { return *pictures_; }
     TSavedGames* Saves() const noexcept { return saves_.get(); }
     TRuvoNewHistory& History() const noexcept { return *history_; }
     TRuvoReadList& ReadMarks() const noexcept { return *readMarks_; }
@@ -100,6 +102,7 @@ private:
     std::unique_ptr<TParamCollection> vars_;
     std::unique_ptr<TSysFuncMan> funcs_;
     std::unique_ptr<TRunContext> context_;
+    std::unique_ptr<TPictureCache> pictures_;
     std::unique_ptr<TRuvoBaseList> world_;
     std::unique_ptr<TWorldBindings> worldBindings_;
     std::unique_ptr<TSavedWorld> savedWorld_;  // the world's section of saved games

@@ -19,6 +19,7 @@ const TFilmSourceRect::TNames kTileSourceNames{"tile_src_start_x", "tile_src_sta
 
 int32_t Fixed256(double factor) noexcept {
     const double v = std::round(factor * 256);
+    if (std::isnan(v)) return 0;  // a damaged file's factor draws nothing rather than anything
     return int32_t(std::clamp(v, double(std::numeric_limits<int32_t>::min()), double(std::numeric_limits<int32_t>::max())));
 }
 

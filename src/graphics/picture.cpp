@@ -66,6 +66,20 @@ std::unique_ptr<TDIBX> TPictureFrame::ColourSurface() const {
 
 std::unique_ptr<TDIBX> TPictureFrame::MaskSurface() const { return Mask ? std::make_unique<TDIBX>(Mask) : nullptr; }
 
+std::vector<uint32_t> TPictureFrame::Argb() const {
+    const int32_t w = Colour->Width(), h = Colour->Height();
+    std::vector<uint32_t> out;
+    out.reserve(size_t(w) * size_t(h));
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            const uint32_t p = StoragePixel(*Colour, x, y);
+            const uint32_t c = ColourOfPixel(*Colour, p);
+            const uint32_t a = Mask ? StoragePixel(*Mask, x, y) : TransparentColor >= 0 && p == uint32_t(TransparentColor) ? 0 : 255;
+            out.push_back(a << 24 | uint32_t(ColorRed(c)) << 16 | uint32_t(ColorGreen(c)) << 8 | ColorBlue(c));
+        }
+    return out;
+}
+
 int64_t TPicture::PixelBytes() const noexcept {
     int64_t bytes = 0;
     for (const TPictureFrame& f : Frames)

@@ -39,6 +39,9 @@ struct TPictureFrame {
     std::unique_ptr<TDIBX> ColourSurface() const;
     // The mask as a surface over the shared bytes; null without a mask.
     std::unique_ptr<TDIBX> MaskSurface() const;
+    // The frame as 0xAARRGGBB pixels, top row first: opacity from the mask, else 0 on the transparent
+    // colour and 255 elsewhere (what a cursor shows).
+    std::vector<uint32_t> Argb() const;
 };
 
 struct TPicture {

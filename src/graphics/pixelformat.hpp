@@ -15,8 +15,11 @@ struct TRect {
     constexpr bool operator==(const TRect&) const = default;
 };
 
+// The far edges saturate, so sizes read from damaged files cannot wrap around.
 constexpr TRect Bounds(int32_t x, int32_t y, int32_t width, int32_t height) noexcept {
-    return TRect{x, y, x + width, y + height};
+    constexpr int64_t lo = INT32_MIN, hi = INT32_MAX;
+    return TRect{x, y, int32_t(std::clamp<int64_t>(int64_t(x) + width, lo, hi)),
+                 int32_t(std::clamp<int64_t>(int64_t(y) + height, lo, hi))};
 }
 
 constexpr TRect Intersect(const TRect& a, const TRect& b) noexcept {

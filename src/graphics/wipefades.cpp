@@ -77,7 +77,9 @@ void BoxBlur(TCustomDIBX& surface, int32_t r) {
         }
     };
     const std::pair<uint32_t, int> channels[] = {{f.RMask, f.RShift}, {f.GMask, f.GShift}, {f.BMask, f.BShift}};
-    for (const auto& [mask, shift] : channels) {
+    for (const auto& channel : channels) {
+        const uint32_t mask = channel.first;
+        const int shift = channel.second;
         for (int32_t y = 0; y < h; ++y) {
             uint32_t* row = &pixels[size_t(y) * w];
             uint32_t* to = &across[size_t(y) * w];

@@ -166,7 +166,7 @@ bool TRuvoControl::OnActiveScreen() const {
 int64_t TRuvoControl::ScreenPosition(bool vertical) const {
     const int64_t z = vertical ? ZoomY() : ZoomX();
     const int64_t pos = vertical ? Top : Left, offset = vertical ? OffsetY : OffsetX;
-    const int64_t size = vertical ? Height : Width, plus = vertical ? PlusY : PlusX;
+    const int64_t plus = vertical ? PlusY : PlusX;
     const bool flip = vertical ? FlipV() : FlipH();
     const TRuvoControl* p = parent_;
     const int64_t parentPos = p ? (vertical ? p->ScreenTop() : p->ScreenLeft()) : 0;
@@ -190,11 +190,16 @@ int64_t TRuvoControl::ScreenPosition(bool vertical) const {
             }
         }
     }
-    int64_t pivot;
-    if (!flip) pivot = z == 256 ? offset : z * offset / 256;
-    else pivot = z == 256 ? size - offset - 1 : size - z * offset / 256 - 1;
+    const int64_t pivot = PivotTerm(vertical);
     const int64_t x = motion_ ? (vertical ? MotionY : MotionX) : PosZoomed ? z * pos / 256 : pos;
     return p ? x + parentPos - parentScroll - pivot + plus : x - pivot + plus;
+}
+
+int64_t TRuvoControl::PivotTerm(bool vertical) const {
+    const int64_t z = vertical ? ZoomY() : ZoomX();
+    const int64_t offset = vertical ? OffsetY : OffsetX, size = vertical ? Height : Width;
+    if (!(vertical ? FlipV() : FlipH())) return z == 256 ? offset : z * offset / 256;
+    return z == 256 ? size - offset - 1 : size - z * offset / 256 - 1;
 }
 
 int32_t TRuvoControl::ScreenLeft() const { return Saturate(ScreenPosition(false)); }
@@ -273,7 +278,7 @@ TCustomDIBX* TRuvoControl::GetSurface() const {
 void TRuvoControl::Invalidate() {
     TRuvoBase* base = GetBase();
     if (!base || !GetVisible()) return;
-    TRect r = ScreenRect();
+    TRect r = PaintedRect();
     if (parent_) r = Intersect(r, parent_->ScreenRect());
     if (r.IsEmpty()) return;
     if (const TRect clip = ScreenClip(); !clip.IsEmpty()) {

@@ -88,6 +88,12 @@ public:
     int32_t ScreenLeft() const;
     int32_t ScreenTop() const;
     TRect ScreenRect() const;
+    // The pivot's distance from the drawn rectangle's left (top) edge on the screen: the offset scaled by
+    // the zoom, measured from the far edge under a flip.
+    int64_t PivotTerm(bool vertical) const;
+    // What painting the control may touch: its screen rectangle, or more for a rotated image (what
+    // Invalidate repaints).
+    virtual TRect PaintedRect() const { return ScreenRect(); }
     // The clip rectangle on the screen; empty when no clip is set (ClipWidth or ClipHeight below 1).
     TRect ScreenClip() const;
     void SetLeft(int32_t v);
@@ -172,8 +178,12 @@ public:
     bool HandleKey = false;
     std::array<std::string, kKeyHandlerIds.size()> KeyHandlers;
 
+protected:
+    // ScreenLeft (ScreenTop when vertical), before it is brought within 32 bits; tiles place themselves
+    // their own way.
+    virtual int64_t ScreenPosition(bool vertical) const;
+
 private:
-    int64_t ScreenPosition(bool vertical) const;
     // The index of the topmost visible child that covers r with opaque pixels.
     std::optional<size_t> TopmostCover(const TRect& r) const;
     void AddChild(TRuvoControl* child);

@@ -4,8 +4,10 @@
 
 #include "objects/box.hpp"
 #include "objects/cabinet.hpp"
+#include "objects/images.hpp"
 #include "objects/propmotion.hpp"
 #include "objects/standin.hpp"
+#include "objects/tile.hpp"
 #include "objects/timer.hpp"
 
 namespace ruvo {
@@ -32,7 +34,7 @@ constexpr TObjectClass kClasses[] = {
     {5, "TRuvoEdit", Control},
     {6, "TRuvoFire", Control},
     {7, "TRuvoHttp", Component},
-    {8, "TRuvoImages", Control},
+    {8, "TRuvoImages", Make<TRuvoImages>},
     {9, "TRuvoLabel", Control},
     {11, "TRuvoMemo", Control},
     {12, "TRuvoMenu", Control},
@@ -43,7 +45,7 @@ constexpr TObjectClass kClasses[] = {
     {17, "TRuvoSound", Component},
     {18, "TRuvoMapImage", Control},
     {19, "TRuvoWave", Control},
-    {20, "TRuvoTile", Control},
+    {20, "TRuvoTile", Make<TRuvoTile>},
     {21, "TRuvoSlider", Control},
     {22, "TRuvoScrollbar", Control},
     {23, "TRuvoGauge", Control},

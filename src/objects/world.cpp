@@ -63,6 +63,7 @@ void TRuvoBaseList::MakeScreens() {
 // Registered objects first (a control takes its children with it), then the screens with whatever is
 // left on them.
 void TRuvoBaseList::FreeEverything() {
+    EndTransition();  // it works on the screens' surfaces
     while (!registry_.empty()) DestroyObject(*registry_.back(), false);
     for (auto& screen : screens_) screen.reset();
     events_.Clear();
@@ -77,7 +78,6 @@ void TRuvoBaseList::Reset() {
     const int32_t w = width_, h = height_;
     FreeEverything();
     active_ = 0;
-    inTransition_ = false;
     MakeScreens();
     SetSize(kInitialSize, kInitialSize);
     SetSize(w, h);
@@ -99,15 +99,47 @@ TCustomDIBX* TRuvoBaseList::SurfaceOf(const TRuvoBase& screen) {
     return &const_cast<TRuvoBase&>(screen).PrivateSurface();
 }
 
-void TRuvoBaseList::SetActive(int index, bool force) {
+void TRuvoBaseList::SetActive(int index, bool force) { SetActive(index, TWipeSettings{}, {}, force, 0); }
+
+void TRuvoBaseList::SetActive(int index, const TWipeSettings& transition, const TRandomFunction& random, bool force,
+                              int32_t elapsed) {
     index = index != 0 ? 1 : 0;
     const bool changed = index != active_;
+    // Where the new front screen's picture is now: the composition surface if it was shown directly.
+    const bool drewIntoComposition = !changed && !inTransition_;
     active_ = index;
-    // The new front screen draws into the composition surface now: everything is painted there anew.
-    if (changed || force)
+    const bool typed = transition.Type != 0;
+    // Without a type the switch is immediate: a running transition ends and the new front screen is
+    // painted into the composition surface anew.
+    if (force || (typed && !transition_) || (!typed && (changed || transition_))) {
+        EndTransition();
         for (auto& screen : screens_) screen->AddWhole();
+        if (typed) {
+            TRuvoBase& front = ActiveScreen();
+            if (drewIntoComposition) front.PrivateSurface().Assign(surface_);
+            transition_ = StartWipe(transition, {surface_, front.PrivateSurface(), BackScreen().PrivateSurface()},
+                                    random)
+                              .Wipe;
+        }
+    }
     const TRuvoControl* focus = Focus();
     if (!focus || !focus->OnActiveScreen()) RequestFocusSearch();
+    // A type that makes no transition (unknown, or surfaces it cannot use) changes the picture at once
+    // rather than leaving the composition surface unpainted.
+    inTransition_ = transition_ != nullptr;
+    if (transition_) transition_->Elapsed = elapsed;
+}
+
+void TRuvoBaseList::EndTransition() {
+    transition_.reset();
+    transitionRect_ = {};
+    inTransition_ = false;
+}
+
+int32_t TRuvoBaseList::TransitionDuration() const noexcept { return transition_ ? transition_->Duration : 0; }
+
+void TRuvoBaseList::SetTransitionElapsed(int32_t ms) noexcept {
+    if (transition_) transition_->Elapsed = ms;
 }
 
 // ---- the registry
@@ -342,13 +374,28 @@ void TRuvoBaseList::PaintScreen(TRuvoBase& screen) {
 }
 
 void TRuvoBaseList::Paint() {
+    transitionRect_ = {};
     PaintScreen(Screen(0));
     PaintScreen(Screen(1));
     // The back screen's picture is complete in its own surface; nobody presents its rectangles.
     BackScreen().Dirty().Clear();
+    if (!transition_) return;
+    // Both pictures are complete in the screens' own surfaces; the transition composes the screen.
+    ActiveScreen().Dirty().Clear();
+    if (transition_->Step()) {
+        // Finished (or its surfaces changed size) while nobody has ended it yet: the new picture stays.
+        surface_.Assign(BackScreen().PrivateSurface());
+        transitionRect_ = TRect{0, 0, width_, height_};
+    } else {
+        transitionRect_ = transition_->ChangedRect();
+    }
 }
 
-std::vector<TRect> TRuvoBaseList::TakeDirtyRects() { return ActiveScreen().Dirty().Take(); }
+std::vector<TRect> TRuvoBaseList::TakeDirtyRects() {
+    std::vector<TRect> rects = ActiveScreen().Dirty().Take();
+    if (!transitionRect_.IsEmpty()) rects.push_back(transitionRect_);
+    return rects;
+}
 
 TRuvoBaseList::TNestingScope::TNestingScope(TRuvoBaseList& world) : world_(world) {
     // The screens' children are the first level.

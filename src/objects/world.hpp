@@ -7,6 +7,7 @@
 // A frame: ProcessInput before the script runs, Update after it, Paint on drawing frames, then the
 // presenter takes the active screen's dirty rectangles.
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 
 #include "archive/serializer.hpp"
 #include "graphics/dibx.hpp"
+#include "graphics/wipes.hpp"
 #include "objects/inputsink.hpp"
 #include "objects/keyboard.hpp"
 #include "objects/registry.hpp"
@@ -23,9 +25,11 @@
 namespace ruvo {
 
 class TParamCollection;
+class TPictureCache;
 class TPlayerServices;
 class TRuvoBase;
 class TRuvoControl;
+class TRuvoParser;
 class TStream;
 
 class TRuvoBaseList final : public TObjectRegistry, public TInputSink {
@@ -41,6 +45,14 @@ public:
     TRuvoBaseList& operator=(const TRuvoBaseList&) = delete;
 
     TPlayerServices& Services() const noexcept { return services_; }
+    // Where image objects take their pictures from; null until the runtime sets it (nothing is shown).
+    TPictureCache* Pictures() const noexcept { return pictures_; }
+    void SetPictures(TPictureCache* pictures) noexcept { pictures_ = pictures; }
+    // Evaluates an expression an object keeps for later (an animation's last-frame wait) as an integer,
+    // with the game's variables and functions; 0 until the runtime says how.
+    using TIntEvaluator = std::function<int32_t(TRuvoParser&)>;
+    void SetEvaluator(TIntEvaluator evaluate) { evaluate_ = std::move(evaluate); }
+    int32_t EvaluateInt(TRuvoParser& expression) const { return evaluate_ ? evaluate_(expression) : 0; }
 
     // ---- screens and surfaces
     // 0x01 "BASE0" and 0x01 "BASE1".
@@ -49,10 +61,24 @@ public:
     int ActiveIndex() const noexcept { return active_; }
     TRuvoBase& ActiveScreen() const { return Screen(active_); }
     TRuvoBase& BackScreen() const { return Screen(1 - active_); }
-    // Makes screen index (0 or 1) the front one; both are repainted whole when it changes or when
-    // force is set. The key focus is searched again when it is not on the new front screen.
+    // Makes screen index (0 or 1) the front one without a transition, ending one that runs; both are
+    // repainted whole when the front changes, a transition ends or force is set. The key focus is
+    // searched again when it is not on the new front screen.
     void SetActive(int index, bool force = false);
+    // The same through a transition of transition.Type (0: none, as above): with force, or when none
+    // runs yet, the front screen's picture is kept in its private surface and the transition is made
+    // from it to the back screen's over the composition surface; a running one is kept otherwise.
+    // random: the player's general random source. The transition is then at `elapsed` ms. A type
+    // without a transition, or surfaces it cannot work on, change the picture at once.
+    void SetActive(int index, const TWipeSettings& transition, const TRandomFunction& random, bool force,
+                   int32_t elapsed);
+    // A transition is being shown: both screens draw into their private surfaces meanwhile.
     bool InTransition() const noexcept { return inTransition_; }
+    // The running transition's duration in ms; 0 when none runs.
+    int32_t TransitionDuration() const noexcept;
+    void SetTransitionElapsed(int32_t ms) noexcept;
+    // What the transition drew in the last Paint; empty when it drew nothing.
+    TRect TransitionRect() const noexcept { return transitionRect_; }
     int32_t Width() const noexcept { return width_; }
     int32_t Height() const noexcept { return height_; }
     // The largest world: a side of at most kMaxSide pixels and at most kMaxPixels in all (each of the
@@ -139,7 +165,8 @@ public:
     void ProcessInput();
     void Update();
     void Paint();
-    // The front screen's dirty rectangles, for the presenter; the list is left empty.
+    // What the presenter shows anew: the front screen's dirty rectangles (the list is left empty), or
+    // during a transition what it drew.
     std::vector<TRect> TakeDirtyRects();
 
     // ---- the persisted form (a saved game's world section)
@@ -181,15 +208,20 @@ private:
     void PaintScreen(TRuvoBase& screen);
     void Sync(TSerializer& s);
     void SyncEvents(TSerializer& s);
+    void EndTransition();
 
     friend class TRuvoControl;  // destroys its children and forgets the focus through the world
 
     TPlayerServices& services_;
     const TParamCollection& vars_;
+    TPictureCache* pictures_ = nullptr;
+    TIntEvaluator evaluate_;
     std::array<std::unique_ptr<TRuvoBase>, 2> screens_;
     int32_t width_ = kInitialSize, height_ = kInitialSize;
     TDIBX surface_;
     bool inTransition_ = false;
+    std::unique_ptr<TCustomWipe> transition_;
+    TRect transitionRect_{};
     int active_ = 0;
     TTimerList events_;
     std::vector<TRuvoObject*> registry_;  // ascending ids: registration order

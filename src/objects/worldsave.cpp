@@ -27,6 +27,9 @@ void TRuvoBaseList::SaveToStream(TStream& stream, int32_t version) {
 
 std::unique_ptr<TRuvoBaseList> TRuvoBaseList::ReadSaved(TStream& stream, int32_t version) const {
     std::unique_ptr<TRuvoBaseList> loaded(new TRuvoBaseList(services_, vars_, LastIssued()));
+    // Its objects take their pictures and evaluate their expressions as this world's do.
+    loaded->pictures_ = pictures_;
+    loaded->evaluate_ = evaluate_;
     TSerializer s = TSerializer::Reader(stream, version);
     loaded->Sync(s);
     return loaded;

@@ -294,7 +294,7 @@ void TParamCollection::WriteList(TSerializer& s, const std::vector<TParamCollect
     }
 }
 
-TVariableRecords TParamCollection::ReadList(TSerializer& s) {
+TVariableRecords TParamCollection::ReadList(TSerializer& s, bool statusList) {
     int32_t n = 0;
     s.Count(n, kMinRecordSize);
     TVariableRecords records;
@@ -306,7 +306,10 @@ TVariableRecords TParamCollection::ReadList(TSerializer& s) {
             if (!value) throw ERuvoError(SysMessage("変数の型[%s]が不正です", {std::to_string(type)}));
             auto item = std::make_unique<TParamCollectionItem>(std::move(value));
             item->Sync(s);
-            if (!item->Name().empty()) records.push_back(std::move(item));  // a nameless record is dropped
+            // Read and dropped: records without a name, and records of the other list, which only damaged
+            // data holds (the writers never put them there, and keeping one would change which list it is
+            // written to next time).
+            if (!item->Name().empty() && (item->status != 0) == statusList) records.push_back(std::move(item));
         });
     }
     return records;
@@ -335,7 +338,7 @@ void TParamCollection::SyncGame(TSerializer& s) {
 }
 
 TGameVariables TParamCollection::ReadGame(TSerializer& s) const {
-    TGameVariables game{ReadList(s), kept_};
+    TGameVariables game{ReadList(s, false), kept_};
     game.Kept.Sync(s);
     return game;
 }
@@ -368,7 +371,7 @@ void TParamCollection::LoadStatus(TStream& stream) { ApplyStatus(ReadStatus(stre
 
 TVariableRecords TParamCollection::ReadStatus(TStream& stream) const {
     TSerializer s = TSerializer::Reader(stream, kSaveVersion);
-    return ReadList(s);
+    return ReadList(s, true);
 }
 
 void TParamCollection::ApplyStatus(TVariableRecords records) { InsertRecords(std::move(records)); }

@@ -163,7 +163,7 @@ public:
 private:
     TParamCollectionItem& Insert(std::unique_ptr<TParamCollectionItem> item);
     void WriteList(TSerializer& s, const std::vector<TParamCollectionItem*>& records) const;
-    static TVariableRecords ReadList(TSerializer& s);
+    static TVariableRecords ReadList(TSerializer& s, bool statusList);
     // Adds read records in order, binding each reference to the variable its name finds at that point.
     void InsertRecords(TVariableRecords records);
     void DeleteWhere(const std::function<bool(const TParamCollectionItem&)>& pred);

@@ -153,6 +153,16 @@ void THeadlessPlatform::WarpPointer(int x, int y) {
     warps_.push_back(e);
 }
 
+void THeadlessPlatform::SetCursorPicture(const PictureView* picture, int hotX, int hotY) {
+    arrowCursor_ = picture == nullptr;
+    cursor_ = {};
+    if (!picture) return;
+    cursor_ = {picture->width, picture->height, hotX, hotY, {}};
+    cursor_.pixels.reserve(static_cast<size_t>(picture->width) * static_cast<size_t>(picture->height));
+    for (int y = 0; y < picture->height; ++y)
+        for (int x = 0; x < picture->width; ++x) cursor_.pixels.push_back(picture->Pixel(x, y));
+}
+
 MessageAnswer THeadlessPlatform::ShowMessage(std::string_view textUtf8, std::string_view captionUtf8,
                                              MessageButtons buttons, MessageIcon) {
     const std::string box = std::string(captionUtf8) + "\n" + std::string(textUtf8);

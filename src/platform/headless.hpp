@@ -55,7 +55,7 @@ public:
     }
     bool PollEvent(PlatformEvent& event) override;
     void WarpPointer(int x, int y) override;
-    void SetCursorPicture(const PictureView* picture, int, int) override { arrowCursor_ = picture == nullptr; }
+    void SetCursorPicture(const PictureView* picture, int hotX, int hotY) override;
     MessageAnswer ShowMessage(std::string_view textUtf8, std::string_view captionUtf8, MessageButtons buttons,
                               MessageIcon icon) override;
     void OpenUrl(std::string_view url) override;
@@ -68,6 +68,13 @@ public:
     int PictureHeight() const noexcept { return height_; }
     // Whether the last cursor asked for was the standard arrow.
     bool ArrowCursor() const noexcept { return arrowCursor_; }
+    // The last cursor picture asked for (0xAARRGGBB, top row first), its size and hot spot; empty for
+    // the arrow.
+    struct CursorShape {
+        int width = 0, height = 0, hotX = 0, hotY = 0;
+        std::vector<uint32_t> pixels;
+    };
+    const CursorShape& Cursor() const noexcept { return cursor_; }
 
 private:
     InputScript script_;
@@ -80,6 +87,7 @@ private:
     int width_ = 0, height_ = 0;
     std::vector<uint32_t> picture_;
     bool arrowCursor_ = true;
+    CursorShape cursor_;
     // The same box asked again and again within a frame means nobody will ever answer it.
     std::string lastBox_;
     int lastBoxFrame_ = -1;

@@ -93,6 +93,7 @@ public:
     // Moves the system pointer to a game pixel; a MouseMove event to that point follows.
     virtual void WarpPointer(int x, int y) = 0;
     // The pointer's shape over the game: a picture with its hot spot, or the standard arrow for null.
+    // A cursor picture's pixels carry their opacity in the top byte (0xAARRGGBB, 255 opaque).
     virtual void SetCursorPicture(const PictureView* picture, int hotX, int hotY) = 0;
     virtual MessageAnswer ShowMessage(std::string_view textUtf8, std::string_view captionUtf8, MessageButtons buttons,
                                       MessageIcon icon) = 0;

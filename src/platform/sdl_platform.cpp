@@ -162,12 +162,12 @@ public:
     void SetCursorPicture(const PictureView* picture, int hotX, int hotY) override {
         SDL_Cursor* cursor = nullptr;
         if (picture && picture->width > 0 && picture->height > 0) {
-            // A copy with an alpha channel: the picture's pixels are opaque.
+            // A copy: the picture's rows may run bottom-up.
             SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, picture->width, picture->height, 32, SDL_PIXELFORMAT_ARGB8888);
             if (s) {
                 for (int y = 0; y < picture->height; ++y)
                     for (int x = 0; x < picture->width; ++x)
-                        static_cast<uint32_t*>(s->pixels)[y * (s->pitch / 4) + x] = 0xFF000000u | picture->Pixel(x, y);
+                        static_cast<uint32_t*>(s->pixels)[y * (s->pitch / 4) + x] = picture->Pixel(x, y);
                 cursor = SDL_CreateColorCursor(s, hotX, hotY);
                 SDL_FreeSurface(s);
             }

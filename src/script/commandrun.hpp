@@ -54,6 +54,10 @@ void ExecMenuClose(TCommand&, TRunContext&);
 void ExecSaveCabinet(TCommand&, TRunContext&);
 void ExecLoadCabinet(TCommand&, TRunContext&);
 
+// run_flip.cpp: switching the screens through a transition, carrying objects over.
+void BeginFlip(TCommand&, TRunContext&);
+void ExecFlip(TCommand&, TRunContext&);
+
 // run_saves.cpp: requests for the frame loop to save or load a game.
 void ExecGameSave(TCommand&, TRunContext&);
 void ExecGameLoad(TCommand&, TRunContext&);

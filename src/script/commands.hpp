@@ -14,6 +14,7 @@ namespace ruvo {
 
 class TPage;
 class TSerializer;
+struct TRunContext;
 class TStream;
 
 class TCommand {
@@ -34,7 +35,8 @@ public:
     // write and read nothing.
     virtual void SaveState(TStream&) {}
     virtual void LoadState(TStream&) {}
-    virtual void Abort() {}
+    // Ends a running command at once, when a reset leaves it (everything: the whole game is cleared).
+    virtual void Abort(TRunContext&, bool /*everything*/) {}
     virtual bool Yields() const { return false; }
 
     // The base record, then the class's fields; the page's version decides the guarded ones.
@@ -357,13 +359,23 @@ public:
         v.Expr("blocks", BlocksEventsExpr, 107);
     }
     bool BlocksEvents() const override { return BlocksEventsState; }
+    // An event handler flipping hands the frame back while the flip takes time.
+    bool Yields() const override { return LastDuration > 0; }
+    // Shows the new screen at once; when the old screen is cleared in a reset of everything, its
+    // cabinets go too (run_flip.cpp).
+    void Abort(TRunContext& context, bool everything) override;
     void SyncState(TSerializer& s) override;
     TExpression Type, Duration, Reverse, CarryMode;
     TExprList NameLists;
     TExpression ClearOld, Param1, Param2, Text, BlocksEventsExpr;
-    // Running state: blocks events, clear the old layer when done.
+    // Running state kept in the state record: blocks events, clear the old layer when done.
     bool BlocksEventsState = false;
     bool ClearOldState = false;
+    // Running state of this run only. Phase: 0 the frame it began in, 1 the transition's first frame,
+    // 2 the transition runs (from StartTime), 3 no transition (finishes when next run).
+    int Phase = 0;
+    int32_t StartTime = 0;
+    int32_t LastDuration = 0;  // the duration expression's last value (0 when it gave none)
 };
 
 class TComTextIns : public TComObjectWait {

@@ -1,8 +1,9 @@
 #pragma once
 // The one table of command codes. A row tells everything known of a code: its name (as the dump and the
 // builder write it), its record class (commands.hpp), its Begin and Execute behaviours (commandrun.hpp,
-// one file per family: run_flow, run_vars, run_reset, run_saves, run_objects), whether a source line that does not
-// say has its continue flag on (Cont) or ends the frame (EndsFrame), and the field values the builder
+// one file per family: run_flow, run_vars, run_reset, run_saves, run_objects, run_flip), whether a
+// source line that does not say has its continue flag on (Cont) or ends the frame (EndsFrame), and the
+// field values the builder
 // gives a line that leaves them out (TrueCondition: an empty condition would never act). The factory,
 // the name lookups, the interpreter and the tools all expand this table, so they cannot drift apart.
 // Commands whose effects come with later subsystems step over themselves (StepOver) until then.
@@ -20,7 +21,7 @@
     X(10, MesNew, TComMesNew, NoBegin, ExecCreateObject, Cont, NoDefaults)             \
     X(11, Timer, TComTimer, NoBegin, ExecCreateObject, Cont, NoDefaults)               \
     X(12, Movie, TComMovie, NoBegin, ExecCreateObject, Cont, NoDefaults)               \
-    X(13, Flip, TComFlip, NoBegin, StepOver, EndsFrame, NoDefaults)                    \
+    X(13, Flip, TComFlip, BeginFlip, ExecFlip, EndsFrame, NoDefaults)                  \
     X(14, Calc, TComCalc, NoBegin, ExecCalc, Cont, NoDefaults)                         \
     X(15, VarNew, TComVarNew, NoBegin, ExecVarNew, Cont, NoDefaults)                   \
     X(16, VarDel, TComVarDel, NoBegin, ExecVarDel, Cont, NoDefaults)                   \

@@ -57,6 +57,8 @@ public:
     // Runs the exit page for one frame when the project was loaded; once.
     void RunExitPage();
     bool FileAvailable(std::string_view name);
+    // The game's files, for what the script names (pictures, sounds).
+    TVrFileManager& Files() const noexcept { return files_; }
     // Whether the project file was read and the start page found.
     bool Loaded() const noexcept { return loaded_; }
 

@@ -11,6 +11,18 @@
 
 namespace ruvo {
 
+namespace {
+
+// Ends the command a main-flow frame was running, which the reset leaves for good (only a flip acts:
+// the screens would otherwise stay in its transition). everything: the whole game is being cleared.
+void AbortFrameCommand(TCallMan& cm, const TStack& f, TRunContext& ctx, bool everything) {
+    if (f.Sender || !f.Started || f.PageName.empty()) return;
+    TPage* page = cm.GetPage(f.PageName);
+    if (f.Index >= 0 && f.Index < page->Count()) page->Items(f.Index)->Abort(ctx, everything);
+}
+
+} // namespace
+
 void ExecPCReset(TCommand& c, TRunContext& ctx) {
     auto& command = static_cast<TComPCReset&>(c);
     TCallMan& cm = *ctx.Interpreter;
@@ -20,10 +32,7 @@ void ExecPCReset(TCommand& c, TRunContext& ctx) {
     if (command.ClearAll) {
         for (int i = stack.Count() - 1; i >= 0; --i) {
             ctx.Vars.DeleteFrame(i);
-            TStack& f = stack[i];
-            if (f.Sender || !f.Started || f.PageName.empty()) continue;
-            TPage* page = cm.GetPage(f.PageName);
-            if (f.Index >= 0 && f.Index < page->Count()) page->Items(f.Index)->Abort();
+            AbortFrameCommand(cm, stack[i], ctx, true);
         }
         cm.ResetTo(command.PageName);
         cm.Index = command.Index;
@@ -41,6 +50,7 @@ void ExecPCReset(TCommand& c, TRunContext& ctx) {
     if (target >= 0) {
         ctx.Vars.DeleteFrame(target);
         TStack& f = stack[target];
+        AbortFrameCommand(cm, f, ctx, false);
         f.PageName = command.PageName;
         f.Index = command.Index;
         f.Started = false;

@@ -12,6 +12,7 @@ class TCallMan;
 class TCustomParam;
 class TDBManager;
 class TParamCollection;
+class TPictureCache;
 class TPlayerServices;
 class TProject;
 class TRuvoBaseList;
@@ -27,6 +28,7 @@ struct TRunContext {
     TCallMan* Interpreter = nullptr;  // set by the interpreter while it exists
     TProject* Project = nullptr;      // set by the project while it exists
     TRuvoBaseList* World = nullptr;      // null until the display world exists
+    TPictureCache* Pictures = nullptr;   // the decoded pictures objects share
     TRuvoNewHistory* History = nullptr;  // the message history, set by the runtime while it exists
     TRuvoReadList* ReadMarks = nullptr;  // the read marks, likewise
     TDBManager* Tables = nullptr;        // the data tables, likewise

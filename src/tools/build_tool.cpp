@@ -21,6 +21,7 @@
 #include "tools/commands.hpp"
 #include "tools/filmsource.hpp"
 #include "tools/pagesource.hpp"
+#include "tools/picturepack.hpp"
 #include "tools/projectsource.hpp"
 #include "tools/sourcetext.hpp"
 
@@ -34,11 +35,48 @@ constexpr const char* kProjectSource = "project.rvp";
 constexpr const char* kPageSourceExt = ".rvs";
 constexpr const char* kFilmSourceExt = ".rvm";
 constexpr const char* kInstallRecordName = "install.dat";
+// Pictures of the source become layered images: NAME.png also gives the game's NAME.zph, and a folder
+// NAME.zph of PNG pictures one animation, a frame per picture in name order ("02@250.png": 250 ms).
+constexpr const char* kLayeredImageExt = ".zph";
+constexpr int32_t kDefaultFrameDelay = 100;
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error(path.string() + ": cannot be read");
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool IsPng(const fs::path& p) { return LowerAscii(p.extension().string()) == ".png"; }
+
+// A picture inside a folder named like a layered image is a frame of that animation.
+bool IsAnimationFrame(const fs::path& relative) {
+    return IsPng(relative) && relative.has_parent_path() &&
+           LowerAscii(relative.parent_path().extension().string()) == kLayeredImageExt;
+}
+
+// "02@250.png" is shown 250 ms; names without "@" the default.
+int32_t FrameDelayOf(const fs::path& picture) {
+    const std::string stem = picture.stem().string();
+    const size_t at = stem.rfind('@');
+    if (at == std::string::npos) return kDefaultFrameDelay;
+    const std::string digits = stem.substr(at + 1);
+    if (digits.empty() || digits.size() > 6 || digits.find_first_not_of("0123456789") != std::string::npos)
+        throw std::runtime_error(picture.string() + ": \"@" + digits + "\" is not a frame time in ms");
+    return std::max(1, std::stoi(digits));
+}
+
+// The pictures as one layered image; frames of an animation take their times from their names.
+std::string Packed(const std::vector<fs::path>& pictures, uint32_t key, bool animation) {
+    std::vector<TPackInput> inputs;
+    for (const fs::path& p : pictures) {
+        const std::string bytes = ReadText(p);
+        inputs.push_back(TPackInput{p.string(), std::vector<uint8_t>(bytes.begin(), bytes.end()),
+                                    animation ? FrameDelayOf(p) : kDefaultFrameDelay});
+    }
+    TZephWriteOptions options;
+    options.Key = key;
+    const std::vector<uint8_t> bytes = PackPictures(inputs, options);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 std::string Bytes(TMemoryStream& s) { return std::string(reinterpret_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size())); }
@@ -107,10 +145,24 @@ GameFiles Collect(const fs::path& src, TProjectFile& project, std::vector<TBuild
     std::sort(paths.begin(), paths.end());
     std::vector<TBuiltPage> pages;
     std::vector<TLabelRef> labelRefs;
+    std::map<fs::path, std::vector<fs::path>> animations;  // folder (relative) → its pictures, in name order
+    std::vector<TBuildWarning> pictureWarnings;
+    const uint32_t key = static_cast<uint32_t>(project.ImageKey);
     for (const auto& path : paths) {
         fs::path relative = fs::relative(path, src);
         if (relative == kProjectSource) continue;
-        if (path.extension() == kPageSourceExt) {
+        if (IsAnimationFrame(relative)) {
+            animations[relative.parent_path()].push_back(path);
+        } else if (IsPng(relative)) {
+            // Kept as it is too: frame lists and cursors may name the PNG itself.
+            files.Add(EntryStem(relative), ReadText(path), path.string());
+            try {
+                files.Add(EntryStem(relative.parent_path() / relative.stem()) + kLayeredImageExt, Packed({path}, key, false),
+                          path.string());
+            } catch (const ERuvoError& e) {
+                pictureWarnings.push_back({path.string(), 0, std::string("no layered image made of it: ") + e.what()});
+            }
+        } else if (path.extension() == kPageSourceExt) {
             std::string name = EntryStem(relative.parent_path() / relative.stem()) + ".rsb";
             TBuiltPage built;
             built.file = path.string();
@@ -127,6 +179,8 @@ GameFiles Collect(const fs::path& src, TProjectFile& project, std::vector<TBuild
             files.Add(EntryStem(relative), ReadText(path), path.string());
         }
     }
+    for (const auto& [folder, pictures] : animations)
+        files.Add(EntryStem(folder), Packed(pictures, key, true), (src / folder).string());
     ResolveLabels(pages, labelRefs);
     for (auto& built : pages) {
         TMemoryStream bytes;
@@ -140,6 +194,7 @@ GameFiles Collect(const fs::path& src, TProjectFile& project, std::vector<TBuild
         throw std::runtime_error(projectPath.string() + ": the exit page " + SjisToUtf8Lossy(project.ExitPage) +
                                  " is not in the game");
     warnings = CheckGame(pages, project, [&](const std::string& name) { return files.Has(name); });
+    warnings.insert(warnings.end(), pictureWarnings.begin(), pictureWarnings.end());
     return files;
 }
 

@@ -23,6 +23,7 @@
 #include "tools/cli.hpp"
 #include "tools/commands.hpp"
 #include "tools/gamefiles.hpp"
+#include "tools/picturepack.hpp"
 
 namespace ruvo::tools {
 
@@ -142,33 +143,13 @@ void Export(const TInput& in, uint32_t key, const std::string& output, int frame
     WriteOutput(output, EncodePngArgb(Rgba(frames.Frames[size_t(frame)])));
 }
 
-// One frame of the packed picture: its colour at 32 bits, its mask unless every pixel is opaque, its
-// transparent value.
-TZephFrame PackedFrame(const TZephFrame& picture, int32_t delay) {
-    TZephLayer layer;
-    layer.Colour = picture.BitCount() == 32 ? picture.Picture : ConvertBitCount(*picture.Picture, 32);
-    if (picture.Mask && BoundsOfOtherPixels(*picture.Mask, 255) != TRect{})
-        layer.Mask = picture.Mask;
-    layer.MaskUsed = layer.Mask != nullptr;
-    TZephFrame frame;
-    frame.Delay = delay;
-    frame.TransparentValue =
-        picture.TransparentColor < 0 ? -1 : int32_t(ColorToChannels(layer.Colour->Format(), uint32_t(picture.TransparentColor)));
-    frame.Layers.push_back(std::move(layer));
-    return frame;
-}
-
 void Pack(const std::vector<std::string>& inputs, const std::string& output, const TZephWriteOptions& options, int32_t delay) {
-    std::vector<TZephFrame> frames;
+    std::vector<TPackInput> pictures;
     for (const std::string& input : inputs) {
-        const TInput in = ReadInput(input, nullptr);
-        TZephFrameList picture = ReadPicture(in, 0, true);
-        for (const TZephFrame& f : picture.Frames)
-            frames.push_back(PackedFrame(f, delay));
+        TInput in = ReadInput(input, nullptr);
+        pictures.push_back(TPackInput{std::move(in.Name), std::move(in.Bytes), delay});
     }
-    TMemoryStream out;
-    WriteZeph(out, frames, options);
-    WriteOutput(output, out.Bytes());
+    WriteOutput(output, PackPictures(pictures, options));
 }
 
 std::pair<int32_t, int32_t> ParseTile(const std::string& text) {

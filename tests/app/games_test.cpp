@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <fcntl.h>
 #include <cstdlib>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -471,6 +473,228 @@ TEST_F(Games, TheWindowShowsTheSamePictureAsAHeadlessRun) {
                            shot + " " + (dir / "game").string() + " 2> /dev/null");
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(SameAs(shot, BoxScene(), "window"));
+}
+
+// ---- flipping scenes
+
+// The old scene: a red background, a caption strip and a portrait; the new background, blue, is composed
+// on the back screen (named by the byte 0x01).
+constexpr const char* kTwoScenes =
+    "BoxNew PR_NAME = \"bg\", PR_WIDTH = 320, PR_HEIGHT = 240, PR_COLOR = $0000FF\n"
+    "BoxNew PR_NAME = \"mes\", PR_LEFT = 10, PR_TOP = 180, PR_WIDTH = 300, PR_HEIGHT = 50, PR_COLOR = $FFFFFF, PR_PRIORITY = 1\n"
+    "BoxNew PR_NAME = \"chara\", PR_LEFT = 200, PR_TOP = 20, PR_WIDTH = 60, PR_HEIGHT = 100, PR_COLOR = $00FF00, PR_PRIORITY = 1\n"
+    "BoxNew PR_NAME = \"newbg\", PR_PARENT = \"\x01\", PR_WIDTH = 320, PR_HEIGHT = 240, PR_COLOR = $FF0000\n";
+
+// What the screen shows of the scenes: the old one whole, or the new background with the carried boxes.
+TPlainPicture Scene(bool old, bool mes = true, bool chara = true) {
+    TPlainPicture p(320, 240);
+    p.Fill(0, 0, 320, 240, old ? 0x0000FF : 0xFF0000);
+    if (old || mes) p.Fill(10, 180, 310, 230, 0xFFFFFF);
+    if (old || chara) p.Fill(200, 20, 260, 120, 0x00FF00);
+    return p;
+}
+
+// The fade between two pictures at alpha a: each pixel blended by the plain rule.
+TPlainPicture Faded(const TPlainPicture& from, const TPlainPicture& to, int a) {
+    TPlainPicture p = from;
+    for (size_t i = 0; i < p.px.size(); ++i) {
+        const uint32_t d = from.px[i], s = to.px[i];
+        if (d == s) continue;
+        uint32_t out = 0;
+        for (int k : {0, 8, 16}) out |= (((255 - a) * (d >> k & 0xFF) + a * (s >> k & 0xFF)) / 256) << k;
+        p.px[i] = out;
+    }
+    return p;
+}
+
+std::string ObjectLines(const std::string& dump, const std::string& name) {
+    std::string out;
+    for (const std::string& line : Lines(dump))
+        if (line.find("\"" + name + "\"") != std::string::npos) out += line + "\n";
+    return out;
+}
+
+TEST_F(Games, AFlipFadesToTheNewSceneWithTheCarriedObjects) {
+    Project();
+    Source("main.rvs", std::string(kTwoScenes) + "Flip 1, 320, carry: 1, names: [\"mes\"], clear: TRUE\nWait\n");
+    // Frame 0 begins the flip, frame 1 starts its clock: frame k shows 16 × (k − 1) ms of 320.
+    const RunResult r = Play("--frames 30 --dump-objects " + (dir / "objects.txt").string() + " --screenshot-at 0=" +
+                             (dir / "begin.png").string() + " --screenshot-at 6=" + (dir / "quarter.png").string() +
+                             " --screenshot-at 11=" + (dir / "half.png").string() + " --screenshot-at 21=" +
+                             (dir / "end.png").string());
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_TRUE(SameAs(dir / "begin.png", Scene(true), "flip-begin"));  // mes has left, the snapshot stays
+    EXPECT_TRUE(SameAs(dir / "quarter.png", Faded(Scene(true), Scene(false, true, false), 80 * 256 / 320), "flip-quarter"));
+    EXPECT_TRUE(SameAs(dir / "half.png", Faded(Scene(true), Scene(false, true, false), 128), "flip-half"));
+    EXPECT_TRUE(SameAs(dir / "end.png", Scene(false, true, false), "flip-end"));
+    const std::string objects = ReadFile(dir / "objects.txt");
+    EXPECT_NE(objects.find("screen 1 front"), std::string::npos) << objects;
+    EXPECT_EQ(ObjectLines(objects, "bg") + ObjectLines(objects, "chara"), "") << objects;  // the old screen cleared
+    EXPECT_NE(ObjectLines(objects, "mes"), "");
+}
+
+TEST_F(Games, AFlipWithoutTimeCarriesTheListsAtOnce) {
+    Project();
+    // Two lists of lines; "bg chara" is no line of them, so bg stays behind.
+    Source("main.rvs", std::string(kTwoScenes) + "Flip 1, 0, carry: 1, names: [\"mes\\nnobody\", \"bg chara\\nchara\"]\nWait\n");
+    const RunResult r = Play("--frames 3 --dump-objects " + (dir / "objects.txt").string() + " --screenshot-at 0=" +
+                             (dir / "first.png").string());
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_TRUE(SameAs(dir / "first.png", Scene(false), "flip-at-once"));
+    const std::string objects = ReadFile(dir / "objects.txt");
+    EXPECT_EQ(ObjectLines(objects, "bg").substr(0, 6), "  \"bg\"") << objects;  // still on the old screen
+    EXPECT_LT(objects.find("screen 1 front"), objects.find("\"chara\"")) << objects;
+}
+
+TEST_F(Games, AResetDuringAFlipShowsTheNewSceneAtOnce) {
+    Project();
+    Source("main.rvs", std::string(kTwoScenes) +
+                           "BoxNew PR_NAME = \"ticker\", PR_PARENT = \"\x01\", PR_WIDTH = 0, PR_ONIDLE = \"reset.rsb\"\n"
+                           "Flip 1, 5000, carry: 1, names: [\"mes\"], clear: TRUE\nWait\n");
+    Source("reset.rvs", "ObjDel \"ticker\"\nPCReset \"after.rsb\", 0, 1\n");
+    Source("after.rvs", "Wait\n");
+    const RunResult r = Play("--frames 6 --dump-objects " + (dir / "objects.txt").string() + " --screenshot-at 0=" +
+                             (dir / "begin.png").string() + " --screenshot-at 5=" + (dir / "after.png").string());
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_TRUE(SameAs(dir / "begin.png", Scene(true), "reset-begin"));
+    EXPECT_TRUE(SameAs(dir / "after.png", Scene(false, true, false), "reset-after"));
+    const std::string objects = ReadFile(dir / "objects.txt");
+    EXPECT_EQ(ObjectLines(objects, "bg"), "") << objects;
+}
+
+TEST_F(Games, AFlipFollowsTheRulePictureItNames) {
+    // The rule's left half is white, its right half black: halfway through, the halves differ.
+    TPngPicture rule{320, 240, false, {}, -1};
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) rule.argb.push_back(x < 160 ? 0xFFFFFFFF : 0xFF000000);
+    std::filesystem::create_directories(dir / "src");
+    SavePngArgb(rule, (dir / "src" / "rule.png").string());
+    Source("broken.png", "\x89PNG not really");
+    Project();
+    for (const char* name : {"rule.png", "broken.png", "missing.png"}) {
+        SCOPED_TRACE(name);
+        Source("main.rvs", std::string("BoxNew PR_NAME = \"bg\", PR_WIDTH = 320, PR_HEIGHT = 240, PR_COLOR = $0000FF\n"
+                                       "BoxNew PR_NAME = \"newbg\", PR_PARENT = \"\x01\", PR_WIDTH = 320, PR_HEIGHT = 240, "
+                                       "PR_COLOR = $FF0000\n"
+                                       "Flip 19, 320, text: \"") + name + "\"\nWait\n");
+        const RunResult r = Play("--frames 25 --screenshot-at 11=" + (dir / "half.png").string() + " --screenshot-at 24=" +
+                                 (dir / "end.png").string());
+        ASSERT_EQ(r.exitCode, 0) << r.errors;
+        const TPngPicture half = LoadPngFile(dir / "half.png");
+        const uint32_t left = half.argb[120 * 320 + 10], right = half.argb[120 * 320 + 300];
+        int uniform = 0;
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x) uniform += half.argb[size_t(y) * 320 + x] == (x < 160 ? left : right);
+        EXPECT_EQ(uniform, 320 * 240);
+        EXPECT_EQ(left != right, std::string(name) == "rule.png");  // without a usable rule it is all white
+        TPlainPicture blue(320, 240);
+        blue.Fill(0, 0, 320, 240, 0xFF0000);
+        EXPECT_TRUE(SameAs(dir / "end.png", blue, std::string("rule-end-") + name));
+    }
+}
+
+// Pictures of a game's source: PNG files the builder turns into layered images.
+struct TSourcePicture {
+    int width, height;
+    std::function<uint32_t(int x, int y)> argb;  // 0xAARRGGBB
+    void Write(const std::filesystem::path& path) const {
+        TPngPicture png{width, height, true, {}, -1};
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) png.argb.push_back(argb(x, y));
+        const std::vector<uint8_t> bytes = EncodePngArgb(png);
+        WriteFile(path, std::string(bytes.begin(), bytes.end()));
+    }
+    // Drawn at (left, top) through its alpha: opaque pixels copy, clear ones leave what is beneath,
+    // the others mix ((255 − a) × d + a × s) div 256.
+    void DrawOn(TPlainPicture& p, int left, int top) const {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                if (left + x < 0 || top + y < 0 || left + x >= p.width || top + y >= p.height) continue;
+                uint32_t& d = p.px[static_cast<size_t>(top + y) * p.width + left + x];
+                const uint32_t s = argb(x, y) & 0xFFFFFF, a = argb(x, y) >> 24;
+                if (a == 255) d = s;
+                else if (a != 0) {
+                    uint32_t out = 0;
+                    for (int k : {0, 8, 16}) out |= (((255 - a) * (d >> k & 0xFF) + a * (s >> k & 0xFF)) >> 8) << k;
+                    d = out;
+                }
+            }
+    }
+};
+
+const TSourcePicture kBackground{320, 240, [](int x, int y) { return 0xFF000000u | uint32_t(x * 255 / 319) << 16 | uint32_t(y) << 8 | 0x40u; }};
+const TSourcePicture kSprite{64, 48, [](int x, int y) {
+    const double d = std::hypot(x - 31.5, y - 23.5);
+    const uint32_t a = d < 16 ? 255 : d < 23 ? uint32_t(255 - (d - 16) * 36) : 0;
+    return a << 24 | 0xFFE020u;
+}};
+TSourcePicture Flat(uint32_t rgb) { return {24, 16, [rgb](int, int) { return 0xFF000000u | rgb; }}; }
+
+TEST_F(Games, PicturesOfTheSourceAreShownExactly) {
+    // With a key, so that the pictures are stored in its order and read back by it.
+    Project("image_key = 12345\n");
+    kBackground.Write(dir / "src" / "pictures" / "bg.png");
+    kSprite.Write(dir / "src" / "pictures" / "sprite.PNG");
+    Flat(0xFF0000).Write(dir / "src" / "spin.zph" / "0@1000.png");
+    Flat(0x00FF00).Write(dir / "src" / "spin.zph" / "1@1000.png");
+    Flat(0x0000FF).Write(dir / "src" / "spin.zph" / "2@1000.png");
+    Source("main.rvs",
+           "ImgNew PR_NAME = \"bg\", PR_SOURCE = \"pictures\\bg.zph\"\n"
+           "ImgNew PR_NAME = \"sprite\", PR_SOURCE = \"pictures\\sprite.zph\", PR_LEFT = 100, PR_TOP = 80, PR_PRIORITY = 2\n"
+           "ImgNew PR_NAME = \"spin\", PR_SOURCE = \"spin.zph\", PR_LEFT = 280, PR_TOP = 10, PR_PRIORITY = 1, PR_REPEAT = TRUE\n"
+           "ImgNew PR_NAME = \"half\", PR_SOURCE = \"pictures\\sprite.zph\", PR_LEFT = 150, PR_TOP = 190, PR_PRIORITY = 3, "
+           "PR_ALPHA = 128\n"
+           "Wait\n");
+    const RunResult r = Play("--frames 100 --screenshot-at 2=" + (dir / "early.png").string() + " --screenshot-at 90=" +
+                             (dir / "later.png").string());
+    EXPECT_EQ(r.exitCode, 0) << r.errors;
+    for (const auto& [shot, spin] : {std::pair{"early", 0xFF0000u}, std::pair{"later", 0x00FF00u}}) {
+        TPlainPicture want(320, 240);
+        kBackground.DrawOn(want, 0, 0);
+        Flat(spin).DrawOn(want, 280, 10);
+        kSprite.DrawOn(want, 100, 80);
+        // Half opaque: where the sprite is opaque the alpha weighs alone, elsewhere alpha × mask / 256.
+        for (int y = 0; y < kSprite.height; ++y)
+            for (int x = 0; x < kSprite.width; ++x) {
+                if (190 + y >= 240) continue;
+                uint32_t& d = want.px[static_cast<size_t>(190 + y) * 320 + 150 + x];
+                const uint32_t m = kSprite.argb(x, y) >> 24, w = m == 255 ? 128 : (128 * m) >> 8, s = 0xFFE020;
+                if (w == 0) continue;
+                uint32_t out = 0;
+                for (int k : {0, 8, 16}) out |= (((255 - w) * (d >> k & 0xFF) + w * (s >> k & 0xFF)) >> 8) << k;
+                d = out;
+            }
+        EXPECT_TRUE(SameAs(dir / (std::string(shot) + ".png"), want, std::string("pictures-") + shot));
+        // A window shows the same picture (where there is a display to open one on).
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display || std::string(shot) != "later") continue;
+        const std::string window = (dir / "window.png").string();
+        EXPECT_EQ(Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --frames 100 --screenshot-at 90=" +
+                        window + " " + (dir / "game").string() + " 2> /dev/null"),
+                  0);
+        EXPECT_TRUE(SameAs(window, want, "pictures-window"));
+    }
+}
+
+TEST_F(Games, BrokenPicturesOfTheSourceAreNamed) {
+    Project();
+    Source("main.rvs", "Wait\n");
+    const std::string build = std::string(RUVO_TOOL_PATH) + " build " + (dir / "src").string() + " -o " + (dir / "game").string() +
+                              " --loose > " + (dir / "build.log").string() + " 2>&1";
+    // A PNG that is no picture is kept as it is, with a warning that no layered image was made of it.
+    WriteFile(dir / "src" / "bad.png", "\x89PNG but not really");
+    EXPECT_EQ(Shell(build), 0);
+    EXPECT_NE(ReadFile(dir / "build.log").find("bad.png:0: warning: no layered image made of it"), std::string::npos)
+        << ReadFile(dir / "build.log");
+    EXPECT_TRUE(std::filesystem::exists(dir / "game" / "bad.png"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "game" / "bad.zph"));
+    // A broken frame of an animation stops the build, and so does a frame time that is no number.
+    for (const char* frame : {"0.png", "1@soon.png"}) {
+        std::filesystem::remove_all(dir / "src" / "anim.zph");
+        WriteFile(dir / "src" / "anim.zph" / frame, "not a picture");
+        EXPECT_EQ(Shell(build), 1) << frame;
+        EXPECT_NE(ReadFile(dir / "build.log").find(frame), std::string::npos) << ReadFile(dir / "build.log");
+    }
 }
 
 TEST_F(Games, BoxesReactToClicksHoverAndKeysThroughTheirHandlers) {

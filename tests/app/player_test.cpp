@@ -8,6 +8,9 @@
 #include <utility>
 
 #include "app/player.hpp"
+#include "graphics/iconfile.hpp"
+#include "graphics/zephframes.hpp"
+#include "graphics/surfaceops.hpp"
 #include "platform/headless.hpp"
 #include "support/tempdir.hpp"
 #include "tools/commands.hpp"
@@ -109,12 +112,78 @@ TEST_F(Player, OnlyWhatChangedIsPresented) {
     EXPECT_EQ(platform->Picture()[15 * 320 + 15], 0u);
 }
 
-TEST_F(Player, CursorsAreAskedOfThePlatformAndShowTheArrowForNow) {
+TEST_F(Player, CursorFilesTheGameLacksShowTheArrow) {
     Play("BoxNew PR_NAME = \"b\", PR_WIDTH = 20, PR_HEIGHT = 20, PR_CURSOR = \"hand.cur\"\n"
          "Wait\n",
          "3 move 5 5\n5 move 100 100\n", 10);
-    EXPECT_EQ(platform->cursors, (std::vector<bool>{true, true}));  // the hand, then back to the arrow
+    EXPECT_EQ(platform->cursors, (std::vector<bool>{true, true}));  // the missing hand, then the arrow again
     EXPECT_TRUE(platform->ArrowCursor());
+}
+
+TEST_F(Player, CursorFilesOfTheGameBecomeThePointer) {
+    // A 32 × 32 cursor: red, opaque in its left half, pointing at (3, 5).
+    TIconImage image;
+    image.Picture = NewStorage(32, 32, 32);
+    FillStorage(*image.Picture, 0xFF0000);
+    image.Mask = NewStorage(32, 32, 8);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) SetStoragePixel(*image.Mask, x, y, x < 16 ? 255 : 0);
+    image.WithAlpha = true;
+    image.HotSpotX = 3;
+    image.HotSpotY = 5;
+    const std::vector<uint8_t> cur = WriteIcon(std::span(&image, 1), true);
+    WriteFile(dir / "src" / "hand.cur", std::string(cur.begin(), cur.end()));
+    WriteFile(dir / "src" / "broken.cur", "not a cursor");
+    // Over the box its cursor; elsewhere the game's default, then none again; a broken file is the arrow.
+    Play("BoxNew PR_NAME = \"b\", PR_WIDTH = 20, PR_HEIGHT = 20, PR_CURSOR = \"hand.cur\"\n"
+         "BoxNew PR_NAME = \"c\", PR_LEFT = 50, PR_WIDTH = 20, PR_HEIGHT = 20, PR_CURSOR = \"broken.cur\"\n"
+         "Wait\n",
+         "3 move 5 5\n", 10);
+    EXPECT_EQ(platform->cursors, (std::vector<bool>{false}));
+    const auto& shape = platform->Cursor();
+    ASSERT_EQ(shape.width, 32);
+    EXPECT_EQ(shape.hotX, 3);
+    EXPECT_EQ(shape.hotY, 5);
+    EXPECT_EQ(shape.pixels[10 * 32 + 4], 0xFFFF0000u);
+    EXPECT_EQ(shape.pixels[10 * 32 + 20] >> 24, 0u);
+    Play("BoxNew PR_NAME = \"c\", PR_LEFT = 50, PR_WIDTH = 20, PR_HEIGHT = 20, PR_CURSOR = \"broken.cur\"\n"
+         "Wait\n",
+         "3 move 55 5\n", 10);
+    EXPECT_EQ(platform->cursors, (std::vector<bool>{true}));
+}
+
+TEST_F(Player, SaveScreenWritesTheScreenAndTheNextShowReadsIt) {
+    auto vars = Play(
+        "VarNew \"ok\", flag, FALSE, 0\nVarNew \"mem\", flag, FALSE, 0\nVarNew \"bad\", int, 0, 0\n"
+        "BoxNew PR_NAME = \"b\", PR_WIDTH = 320, PR_HEIGHT = 240, PR_COLOR = $0000FF\n"
+        "Wait time: 50\n"
+        "Calc ok = SaveScreen(\"shots\\s.zph\", 160, 120)\n"
+        "Calc mem = SaveScreen(\"mem:a.zph\")\n"
+        "Calc bad = SaveScreen(\"s.png\") + SaveScreen(\"..\\up.zph\") + SaveScreen(\"t.zph\", -5)\n"
+        "ImgNew PR_NAME = \"old\", PR_SOURCE = \"mem:a.zph\", PR_LEFT = 200, PR_PRIORITY = 1\n"
+        "SetProp \"b\", PR_COLOR, $00FF00\n"
+        "Wait time: 50\n"
+        "ObjDel \"old\"\n"
+        "Calc mem = mem & SaveScreen(\"mem:a.zph\")\n"
+        "ImgNew PR_NAME = \"new\", PR_SOURCE = \"mem:a.zph\", PR_LEFT = 100, PR_PRIORITY = 1\n"
+        "SetProp \"b\", PR_COLOR, $000000\n"
+        "Wait time: 50\n"
+        "Terminate\n");
+    EXPECT_EQ(vars["ok"], "TRUE");
+    EXPECT_EQ(vars["mem"], "TRUE");
+    EXPECT_EQ(vars["bad"], "0");
+    // The file: one 24-bit frame of the size asked for, the screen's red.
+    const std::string bytes = ReadFile(dir / "game" / "shots" / "s.zph");
+    TZephFrameList frames;
+    frames.LoadFromBytes(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), false, false);
+    ASSERT_EQ(frames.Frames.size(), 1u);
+    EXPECT_EQ(frames.Frames[0].Width(), 160);
+    EXPECT_EQ(frames.Frames[0].BitCount(), 24);
+    EXPECT_EQ(frames.Frames[0].Picture->Row(60)[3 * 80 + 2], 0xFF);  // red
+    EXPECT_FALSE(std::filesystem::exists(dir / "up.zph"));
+    // The picture saved the second time is the one shown, not the cached first one.
+    EXPECT_EQ(platform->Picture()[10 * 320 + 150], 0x00FF00u);
+    EXPECT_EQ(platform->Picture()[10 * 320 + 50], 0u);
 }
 
 TEST_F(Player, FontListsComeFromThePlatformOnceEach) {

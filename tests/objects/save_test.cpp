@@ -40,7 +40,7 @@ protected:
         SetProperty(child, PR_POSZOOMED, true);
         SetProperty(child, PR_VISIBLE, false);
         Box("back", 9, 9, 9, 9, &world.Screen(1));
-        world.Adopt(std::make_unique<TRuvoStandInControl>(&world, 8)).AsControl()->SetParent(&bg);  // an image
+        world.CreateByType(8)->AsControl()->SetParent(&bg);  // an image
         TRuvoTimer& t = static_cast<TRuvoTimer&>(*world.CreateByType(15));
         t.SetName("tick");
         SetProperty(t, PR_ONNOTIFY, std::string("tick.rsb"));

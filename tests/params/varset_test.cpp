@@ -259,6 +259,31 @@ TEST_F(VarSet, StatusDataHoldsOnlyStatusVariables) {
     EXPECT_EQ(other.Find("st")->status, 1);
 }
 
+TEST_F(VarSet, ARecordInTheOtherListIsDropped) {
+    // Only damaged data holds them; kept, a game record would move to the status data at the next save
+    // (or back), and a reference to it would come back unbound.
+    Declare("game", 1, "1");
+    vars.Declare("st", 4, TVarScope::Status).Value().SetStr("s");
+    TMemoryStream status, game, emptyGame;
+    vars.SaveStatus(status);
+    vars.SaveGame(game);
+    TParamCollection().SaveGame(emptyGame);
+
+    TParamCollection other;
+    game.SetPosition(0);
+    other.LoadStatus(game);  // the game's list, read as status data
+    EXPECT_EQ(other.Find("game"), nullptr);
+
+    // The status list followed by the rest of a game section (what follows an empty list).
+    TMemoryStream mixed;
+    mixed.Write(status.Memory(), status.Size());
+    mixed.Write(static_cast<const uint8_t*>(emptyGame.Memory()) + 4, emptyGame.Size() - 4);
+    mixed.SetPosition(0);
+    other.LoadGame(mixed, 134);
+    EXPECT_EQ(mixed.Remaining(), 0);
+    EXPECT_EQ(other.Find("st"), nullptr);
+}
+
 TEST_F(VarSet, HostileVariableListsThrow) {
     const std::vector<std::vector<uint8_t>> cases = {
         {0xFF, 0xFF, 0xFF, 0x0F},                    // 268 million records in four bytes

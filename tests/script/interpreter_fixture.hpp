@@ -57,6 +57,16 @@ protected:
             cm.RunFrame();
         }
     }
+    // Frames as the player runs them: the world's input, the script, the world's update and painting.
+    void Run(int n) {
+        for (int i = 0; i < n && !terminating; ++i) {
+            clock += 16;
+            world.ProcessInput();
+            cm.RunFrame();
+            world.Update();
+            world.Paint();
+        }
+    }
 
     TCustomParam& Global(const std::string& name, int type) {
         return vars.Declare(Utf8ToSjis(name), type, TVarScope::Global).Value();

@@ -15,15 +15,6 @@ class ObjectCommands : public InterpreterFixture {
 protected:
     TWorldBindings bindings{world, vars.SystemVars(), funcs};
 
-    // Frames as the player runs them: input, script, update.
-    void Run(int n) {
-        for (int i = 0; i < n && !terminating; ++i) {
-            clock += 16;
-            world.ProcessInput();
-            cm.RunFrame();
-            world.Update();
-        }
-    }
     TRuvoBox& BoxNamed(const std::string& name) {
         TRuvoObject* o = world.FindObject(Utf8ToSjis(name));
         EXPECT_NE(o, nullptr) << name;

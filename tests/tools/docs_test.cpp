@@ -116,6 +116,7 @@ TEST(Docs, EveryGameSourceBlockBuilds) {
         {"calls", {{"sum", "9"}, {"label", "big: 9"}}},
         {"first", {{"visits", "1"}}},
         {"boxes", {{"ticks", "3"}, {"arrived", "200"}, {"clicks", "0"}}},
+        {"scenes", {{"flips", "2"}, {"old", "FALSE"}}},
     };
     EXPECT_EQ(games.size(), expected.size());
     for (const auto& [name, files] : games) {

@@ -1,0 +1,265 @@
+#include "objects/customimage.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "archive/serializer.hpp"
+#include "objects/propaccess.hpp"
+
+namespace ruvo {
+
+namespace {
+
+int32_t Saturate(int64_t v) noexcept {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+double AngleRadians(int32_t angle) { return static_cast<double>(angle) * 2.0 * std::numbers::pi / 256.0; }
+
+} // namespace
+
+void DrawPicture(TCustomDIBX& target, int32_t x, int32_t y, TCustomDIBX& picture, const TRect& source,
+                 TCustomDIBX* mask, int32_t alpha, bool flipH, bool flipV) {
+    const bool useKey = picture.TransparentColor != -1;
+    if (mask) {
+        if (alpha == 255) target.DrawMasked(x, y, picture, source, flipH, flipV, *mask);
+        else if (alpha < 255) target.DrawMaskedAlpha(x, y, picture, source, flipH, flipV, *mask, alpha);
+        else target.DrawMaskedAdd(x, y, picture, source, flipH, flipV, *mask, alpha - 256);
+    } else {
+        if (alpha == 255) target.Draw(x, y, picture, source, useKey, flipH, flipV);
+        else if (alpha < 255) target.DrawAlpha(x, y, picture, source, useKey, flipH, flipV, alpha);
+        else target.DrawAdd(x, y, picture, source, useKey, flipH, flipV, alpha - 256);
+    }
+}
+
+TRuvoCustomImage::TRuvoCustomImage(TRuvoBaseList* owner) : TRuvoControl(owner) {}
+
+TCustomDIBX* TRuvoCustomImage::DrawnSurface() const {
+    TDIBX* s = image_ ? image_ : const_cast<TDIBX*>(&own_);
+    return s->IsEmpty() ? nullptr : s;
+}
+
+TCustomDIBX* TRuvoCustomImage::DrawnMask() const { return image_ ? imageMask_ : ownMask_.get(); }
+
+const std::vector<TRect>* TRuvoCustomImage::ContentRects() const {
+    const std::vector<TRect>* rects = image_ ? imageRects_ : &ownRects_;
+    return rects && !rects->empty() ? rects : nullptr;
+}
+
+void TRuvoCustomImage::Borrow(TDIBX* surface, TDIBX* mask, const std::vector<TRect>* rects) {
+    image_ = surface;
+    imageMask_ = surface ? mask : nullptr;
+    imageRects_ = surface ? rects : nullptr;
+}
+
+// ---- size
+
+void TRuvoCustomImage::RecomputeSize() {
+    if (GetMotion()) return;
+    const TCustomDIBX* s = DrawnSurface();
+    const int32_t w = s ? Saturate(int64_t{s->GetWidth()} * ZoomXValue / 256) : 0;
+    const int32_t h = s ? Saturate(int64_t{s->GetHeight()} * ZoomYValue / 256) : 0;
+    if (w == Width && h == Height) return;
+    Invalidate();
+    Width = w;
+    Height = h;
+    Invalidate();
+}
+
+bool TRuvoCustomImage::Update() {
+    if (SizeDirty) {
+        SizeDirty = false;
+        RecomputeSize();
+    }
+    return TRuvoControl::Update();
+}
+
+void TRuvoCustomImage::SetZoom(bool vertical, int32_t zoom) {
+    Invalidate();
+    (vertical ? ZoomYValue : ZoomXValue) = std::max(zoom, 1);
+    SizeDirty = true;
+    for (TRuvoControl* child : Children())
+        if (auto* image = dynamic_cast<TRuvoCustomImage*>(child); image && image->PosZoomed) image->SizeDirty = true;
+}
+
+void TRuvoCustomImage::SetFlip(bool vertical, bool on) {
+    Invalidate();
+    (vertical ? FlipVValue : FlipHValue) = on;
+    RecomputeSize();
+    Invalidate();
+}
+
+void TRuvoCustomImage::SetAlpha(int32_t alpha) {
+    if (alpha == Alpha) return;
+    Alpha = alpha;
+    Invalidate();
+}
+
+void TRuvoCustomImage::SetAngle(int32_t angle) {
+    if (angle == Angle) return;
+    Invalidate();
+    Angle = angle;
+    Invalidate();
+}
+
+// ---- drawing
+
+void TRuvoCustomImage::PivotOnScreen(int64_t& x, int64_t& y) const {
+    x = int64_t{ScreenLeft()} + PivotTerm(false);
+    y = int64_t{ScreenTop()} + PivotTerm(true);
+}
+
+void TRuvoCustomImage::PivotInPicture(const TCustomDIBX& picture, int& x, int& y) const {
+    x = FlipHValue ? picture.GetWidth() - OffsetX - 1 : OffsetX;
+    y = FlipVValue ? picture.GetHeight() - OffsetY - 1 : OffsetY;
+}
+
+TRect TRuvoCustomImage::PaintedRect() const {
+    const TRect own = ScreenRect();
+    const TCustomDIBX* s = DrawnSurface();
+    if (Angle == 0 || !s) return own;
+    // The rotated picture's bounding box, as the rotated draw places it.
+    int64_t cx, cy;
+    PivotOnScreen(cx, cy);
+    int px, py;
+    PivotInPicture(*s, px, py);
+    const double a = AngleRadians(Angle), c = std::cos(a), sn = std::sin(a);
+    const double zx = ZoomXValue / 256.0, zy = ZoomYValue / 256.0;
+    double left = 1e18, top = 1e18, right = -1e18, bottom = -1e18;
+    for (const double u : {0.0, double(s->GetWidth())})
+        for (const double v : {0.0, double(s->GetHeight())}) {
+            const double x = (u - px) * zx, y = (v - py) * zy;
+            const double rx = x * c - y * sn + double(cx), ry = x * sn + y * c + double(cy);
+            left = std::min(left, rx), right = std::max(right, rx);
+            top = std::min(top, ry), bottom = std::max(bottom, ry);
+        }
+    auto clamp = [](double v) { return Saturate(static_cast<int64_t>(std::clamp(v, -2e9, 2e9))); };
+    // A pixel of margin on every side covers the rounding of the draw.
+    const TRect rotated{clamp(std::floor(left)) - 1, clamp(std::floor(top)) - 1, clamp(std::ceil(right)) + 2,
+                        clamp(std::ceil(bottom)) + 2};
+    return TRect{std::min(own.Left, rotated.Left), std::min(own.Top, rotated.Top), std::max(own.Right, rotated.Right),
+                 std::max(own.Bottom, rotated.Bottom)};
+}
+
+bool TRuvoCustomImage::Opaque() const {
+    const TCustomDIBX* s = DrawnSurface();
+    return s && Alpha == 255 && Angle == 0 && !DrawnMask() && s->TransparentColor == -1 && !ContentRects() &&
+           Width == s->GetWidth() && Height == s->GetHeight();
+}
+
+void TRuvoCustomImage::Paint() {
+    TCustomDIBX* target = GetSurface();
+    TCustomDIBX* picture = DrawnSurface();
+    if (target && picture && Alpha >= 1 && Width >= 1 && Height >= 1) {
+        TCustomDIBX* mask = DrawnMask();
+        const TRect whole{0, 0, picture->GetWidth(), picture->GetHeight()};
+        if (Angle != 0) {
+            int64_t cx, cy;
+            PivotOnScreen(cx, cy);
+            int px, py;
+            PivotInPicture(*picture, px, py);
+            if (mask)
+                target->DrawRotateMasked(Saturate(cx), Saturate(cy), ZoomXValue, ZoomYValue, *picture, whole, px, py,
+                                         Angle, FlipHValue, FlipVValue, *mask, Alpha);
+            else
+                target->DrawRotate(Saturate(cx), Saturate(cy), ZoomXValue, ZoomYValue, *picture, whole, px, py, Angle,
+                                   picture->TransparentColor != -1, FlipHValue, FlipVValue, Alpha);
+        } else if (Width == whole.Right && Height == whole.Bottom) {
+            const int32_t left = ScreenLeft(), top = ScreenTop();
+            if (const std::vector<TRect>* rects = ContentRects()) {
+                for (const TRect& r0 : *rects) {
+                    const TRect r = Intersect(r0, whole);
+                    if (r.IsEmpty()) continue;
+                    const int32_t x = FlipHValue ? whole.Right - r.Right : r.Left;
+                    const int32_t y = FlipVValue ? whole.Bottom - r.Bottom : r.Top;
+                    DrawPicture(*target, left + x, top + y, *picture, r, mask, Alpha, FlipHValue, FlipVValue);
+                }
+            } else {
+                DrawPicture(*target, left, top, *picture, whole, mask, Alpha, FlipHValue, FlipVValue);
+            }
+        } else {
+            const TRect to = ScreenRect();
+            const bool add = Alpha > 255;
+            if (mask && add) target->StretchDrawMaskedAdd(to, *picture, whole, FlipHValue, FlipVValue, *mask, Alpha - 256);
+            else if (mask) target->StretchDrawMasked(to, *picture, whole, FlipHValue, FlipVValue, *mask, Alpha);
+            else if (add)
+                target->StretchDrawAdd(to, *picture, whole, picture->TransparentColor != -1, FlipHValue, FlipVValue,
+                                       Alpha - 256);
+            else target->StretchDraw(to, *picture, whole, picture->TransparentColor != -1, FlipHValue, FlipVValue, Alpha);
+        }
+    }
+    PaintChildren();
+}
+
+// ---- hit testing
+
+TRuvoControl* TRuvoCustomImage::HitTest(int32_t x, int32_t y, TMouseMask mask) {
+    if (!GetVisible()) return nullptr;
+    for (auto it = Children().rbegin(); it != Children().rend(); ++it)
+        if (TRuvoControl* hit = (*it)->HitTest(x, y, mask)) return hit;
+    if (!ModeIn(mask)) return nullptr;
+    int64_t px = x, py = y;
+    if (Angle != 0) {
+        int64_t cx, cy;
+        PivotOnScreen(cx, cy);
+        const double t = -AngleRadians(Angle), c = std::cos(t), s = std::sin(t);
+        const double dx = double(x - cx), dy = double(y - cy);
+        px = std::llround(dx * c - dy * s + double(cx));
+        py = std::llround(dx * s + dy * c + double(cy));
+    }
+    const TRect r = ScreenRect();
+    if (px < r.Left || px >= r.Right || py < r.Top || py >= r.Bottom) return nullptr;
+    TCustomDIBX* m = DrawnMask();
+    if (!CaptureMask || !m) return this;
+    int64_t mx = (px - r.Left) * 256 / ZoomXValue, my = (py - r.Top) * 256 / ZoomYValue;
+    if (FlipHValue) mx = m->GetWidth() - mx - 1;
+    if (FlipVValue) my = m->GetHeight() - my - 1;
+    if (mx < 0 || my < 0 || mx >= m->GetWidth() || my >= m->GetHeight()) return nullptr;
+    return m->GetPixel(static_cast<int32_t>(mx), static_cast<int32_t>(my)) > 127 ? this : nullptr;
+}
+
+// ---- properties and the persisted form
+
+const TPropertyMap& TRuvoCustomImage::ClassProperties() {
+    static const TPropertyMap map = [] {
+        using I = TRuvoCustomImage;
+        TPropertyMap m(TRuvoControl::ClassProperties());
+        m.Int<I>(PR_ALPHA, [](I& i) { return i.Alpha; }, [](I& i, int32_t v) { i.SetAlpha(v); });
+        m.Int<I>(PR_ZOOMX, [](I& i) { return i.ZoomXValue; }, [](I& i, int32_t v) { i.SetZoom(false, v); });
+        m.Int<I>(PR_ZOOMY, [](I& i) { return i.ZoomYValue; }, [](I& i, int32_t v) { i.SetZoom(true, v); });
+        m.Int<I>(PR_ANGLE, [](I& i) { return i.Angle; }, [](I& i, int32_t v) { i.SetAngle(v); });
+        m.Flag<I>(PR_FLIPH, [](I& i) { return i.FlipHValue; }, [](I& i, bool v) { i.SetFlip(false, v); });
+        m.Flag<I>(PR_FLIPV, [](I& i) { return i.FlipVValue; }, [](I& i, bool v) { i.SetFlip(true, v); });
+        m.Flag<I>(PR_CAPTUREMASK, [](I& i) { return i.CaptureMask; }, [](I& i, bool v) { i.CaptureMask = v; });
+        m.Int<I>(PR_ORIGWIDTH, [](I& i) {
+            const TCustomDIBX* s = i.DrawnSurface();
+            return s ? s->GetWidth() : 0;
+        });
+        m.Int<I>(PR_ORIGHEIGHT, [](I& i) {
+            const TCustomDIBX* s = i.DrawnSurface();
+            return s ? s->GetHeight() : 0;
+        });
+        return m;
+    }();
+    return map;
+}
+
+void TRuvoCustomImage::Sync(TSerializer& s) {
+    TRuvoControl::Sync(s);
+    s.Int(Alpha);
+    s.Int(ZoomXValue);
+    s.Int(Angle);
+    s.Bool(FlipHValue);
+    s.Bool(FlipVValue);
+    s.Bool(CaptureMask);
+    s.Int(ZoomYValue, 104);
+    if (s.Loading()) {
+        ZoomXValue = std::max(ZoomXValue, 1);
+        ZoomYValue = std::max(ZoomYValue, 1);
+    }
+}
+
+} // namespace ruvo
