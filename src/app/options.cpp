@@ -60,7 +60,7 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
     app.footer(kFooter);
     app.set_version_flag("--version", std::string("ruvoplay ") + RUVO_VERSION);
     bool headless = false, window = false;
-    std::string inputFile, traceFile, dumpVarsFile, screenshotFile, dumpObjectsFile;
+    std::string inputFile, traceFile, dumpVarsFile, screenshotFile, dumpObjectsFile, saveDir;
     std::vector<std::string> shotsAt;
     auto* headlessFlag = app.add_flag("--headless", headless,
                                       "no window: 16 ms per frame; ends when the game's script ends, or after "
@@ -86,6 +86,9 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
                    "at exit, write the display objects, one a line in drawing order (docs/objects-dump.md; - for "
                    "standard output)")
         ->type_name("FILE");
+    app.add_option("--save-dir", saveDir,
+                   "keep the saved games (\"save.dat\") in DIR instead of the game folder or the per-user data folder")
+        ->type_name("DIR");
     app.add_option("GAMEFOLDER", o.gameFolders, "game folders; the first holds loose files and the saved games");
     // A value given twice: the later one counts, so scripts can add to a command line.
     for (CLI::Option* option : app.get_options())
@@ -114,6 +117,7 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
     o.traceFile = traceFile;
     o.dumpVarsFile = dumpVarsFile;
     o.screenshotFile = screenshotFile;
+    o.saveDir = saveDir;
     o.dumpObjectsFile = dumpObjectsFile;
     for (auto it = shotsAt.begin(); it != shotsAt.end(); ++it) {
         const size_t eq = it->find('=');

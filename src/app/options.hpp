@@ -16,6 +16,7 @@ struct TPlayerOptions {
     std::filesystem::path traceFile;       // "-": standard output
     std::filesystem::path dumpVarsFile;    // "-": standard output
     std::filesystem::path screenshotFile;  // the picture at exit, as PNG; "-": standard output
+    std::filesystem::path saveDir;         // where "save.dat" is kept instead of the usual place
     // The game's picture after a frame's painting, as PNG: frames are numbered from 0, as --input does.
     struct TShot {
         long long frame = 0;

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <fstream>
 #include <iostream>
-#include <map>
 #include <system_error>
 #include <unistd.h>
 
@@ -17,7 +16,7 @@
 #include "objects/objectdump.hpp"
 #include "objects/world.hpp"
 #include "params/sysfuncs.hpp"
-#include "params/valuetext.hpp"
+#include "params/vardump.hpp"
 #include "params/varset.hpp"
 #include "script/gameproject.hpp"
 
@@ -109,7 +108,8 @@ void TPlayer::StartUp() {
     runFolder_ = std::make_unique<TRunFolder>();
     if (!runFolder_->Problem().empty())
         std::fprintf(stderr, "ruvoplay: %s; archive entries cannot be copied to files\n", runFolder_->Problem().c_str());
-    runtime_ = std::make_unique<TRuntime>(TRuntimeSetup{options_.gameFolders, playerFile_, {}, runFolder_->Path()},
+    runtime_ = std::make_unique<TRuntime>(TRuntimeSetup{options_.gameFolders, playerFile_, options_.saveDir, {},
+                                                        runFolder_->Path()},
                                           static_cast<TPlayerServices&>(*this), static_cast<TLocatePrompts&>(*this),
                                           deletions_);
     BindPlayerState();
@@ -223,8 +223,11 @@ void TPlayer::FrameStep(long long frame) {
     if (terminating_) return;
     runtime_->UpdateWorld();
     clock_.CountUpdate();
-    runtime_->World().Paint();
-    Present(false);
+    // The frame in which a game is loaded is not drawn.
+    if (!runtime_->ProcessPendingSaves()) {
+        runtime_->World().Paint();
+        Present(false);
+    }
     for (const TPlayerOptions::TShot& shot : options_.screenshotsAt)
         if (shot.frame == frame && !WritePicture(runtime_->World().Surface(), shot.file)) exitCode_ = kPlayerExitUsage;
 }
@@ -323,16 +326,7 @@ bool TPlayer::Quit() {
 // ---- what a run leaves behind for tests and authors
 
 bool TPlayer::DumpVariables(const fs::path& path) const {
-    const TParamCollection& vars = runtime_->Vars();
-    std::map<std::string, std::string> lines;  // sorted by name as shown
-    for (int i = 0; i < vars.Count(); ++i) {
-        const TParamCollectionItem& item = vars[i];
-        if (item.IsSystem() || item.Name().empty() || IsTemporaryName(item.Name())) continue;
-        lines[SjisToUtf8Lossy(item.Name())] = ValueTextUtf8(item.Value());
-    }
-    std::string text;
-    for (const auto& [name, value] : lines) text += name + '=' + value + '\n';
-    return WriteOutput(path, text);
+    return WriteOutput(path, FormatVariableDump(runtime_->Vars()));
 }
 
 void TPlayer::ShowCursorFile(const std::string& file) {

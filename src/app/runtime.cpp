@@ -8,13 +8,19 @@
 #include "app/textsupport.hpp"
 #include "archive/errors.hpp"
 #include "archive/vrfilemanager.hpp"
+#include "graphics/imagesettings.hpp"
 #include "graphics/picturecache.hpp"
+#include "objects/history.hpp"
+#include "objects/readmarks.hpp"
+#include "objects/savedworld.hpp"
 #include "objects/world.hpp"
 #include "objects/worldbindings.hpp"
+#include "params/datatables.hpp"
 #include "params/expr.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 #include "script/gameproject.hpp"
+#include "script/savedgames.hpp"
 #include "script/runcontext.hpp"
 #include "script/services.hpp"
 
@@ -58,12 +64,20 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
     worldBindings_ = std::make_unique<TWorldBindings>(*world_, vars_->SystemVars(), *funcs_);
     RegisterSaveScreen(*funcs_, *world_, *files_, *pictures_);
     context_->World = world_.get();
+    savedWorld_ = std::make_unique<TSavedWorld>(*world_);
+    CreateCompanions();
     project_ = std::make_unique<TProject>(*context_, *files_, setup_.limits);
+    const fs::path gameFolder = setup_.gameFolders.empty() ? playerFolder_ : fs::path(setup_.gameFolders.front());
+    saves_ = std::make_unique<TSavedGames>(TSaveSetup{gameFolder, setup_.saveDir, DefaultDataHome()}, *project_,
+                                           TGameParts{*context_, *savedWorld_, *history_, *project_->CallMan, *vars_, *tables_},
+                                           TStatusParts{*vars_, *readMarks_, *imageSettings_, *tables_});
 }
 
 TRuntime::~TRuntime() {
     CloseProject();
+    FreeCompanions();
     context_->World = nullptr;
+    savedWorld_.reset();
     funcs_->Unregister(sfSaveScreen);
     worldBindings_.reset();
     world_.reset();
@@ -75,7 +89,48 @@ TRuntime::~TRuntime() {
     files_.reset();
 }
 
-void TRuntime::CloseProject() { project_.reset(); }
+// The history, the read marks, the layered-image settings and the data tables, which the saved games
+// and the status data hold; the history and the settings own system variables.
+void TRuntime::CreateCompanions() {
+    history_ = std::make_unique<TRuvoNewHistory>();
+    readMarks_ = std::make_unique<TRuvoReadList>();
+    imageSettings_ = std::make_unique<TLayeredImageSettings>();
+    tables_ = std::make_unique<TDBManager>();
+    TSystemVars& sv = vars_->SystemVars();
+    TRuvoNewHistory& history = *history_;
+    sv.BindInt(TSystemVar::HistoryCount, [&history] { return history.Count(); });
+    sv.BindInt(TSystemVar::HistoryMaxCount, [&history] { return history.Capacity; },
+               [&history](int32_t v) { history.Capacity = v; });
+    TLayeredImageSettings& images = *imageSettings_;
+    // Pictures already on the screens are redrawn with the display world.
+    sv.BindFlag(TSystemVar::CGDither, [&images] { return images.Dither; }, [&images](bool on) { images.Dither = on; });
+    context_->History = history_.get();
+    context_->ReadMarks = readMarks_.get();
+    context_->Tables = tables_.get();
+}
+
+void TRuntime::FreeCompanions() {
+    context_->History = nullptr;
+    context_->ReadMarks = nullptr;
+    context_->Tables = nullptr;
+    TSystemVars& sv = vars_->SystemVars();
+    for (TSystemVar v : {TSystemVar::HistoryCount, TSystemVar::HistoryMaxCount, TSystemVar::CGDither}) sv.Unbind(v);
+    tables_.reset();
+    imageSettings_.reset();
+    readMarks_.reset();
+    history_.reset();
+}
+
+void TRuntime::CloseProject() {
+    if (project_) {
+        project_->RunExitPage();
+        if (project_->Loaded()) saves_->SaveStatus();
+    }
+    saves_.reset();
+    project_.reset();
+}
+
+bool TRuntime::ProcessPendingSaves() { return saves_->ProcessPending(); }
 
 TInputSink& TRuntime::Input() const noexcept { return *world_; }
 
@@ -107,7 +162,8 @@ void TRuntime::Start() {
     const std::string where = installed ? "player folder " + playerFolder_.string()
                                         : "game folder " + setup_.gameFolders.front();
     WithContext([&] { return where; }, [&] {
-        project_->Load(installed ? std::function<bool()>([this] { return LocateData(); }) : nullptr);
+        project_->Load(installed ? std::function<bool()>([this] { return LocateData(); }) : nullptr,
+                       [this] { saves_->Open(project_->Settings); });
     });
     world_->SetSize(project_->Settings.ScreenWidth, project_->Settings.ScreenHeight);
     pictures_->SetKey(static_cast<uint32_t>(project_->Settings.ImageKey));

@@ -1,9 +1,11 @@
 #pragma once
 // The game's player-wide objects: the virtual file manager with the game's data sources, the variables,
-// the system functions, the display world (which takes the window's input) and the project with its
-// interpreter; the picture cache; later the message history, the read marks and the media. They are created in the start-up order and freed in the shut-down order, and the run context
-// that the commands reach them through is kept up to date as they come and go. The player (player.hpp)
-// keeps the platform, the window, the clock and the frame loop, and drives the runtime frame by frame.
+// the system functions, the picture cache, the display world (which takes the window's input), the
+// message history, the read marks, the layered-image settings, the data tables, the project with its
+// interpreter and the saved games; later the media. They are created in the start-up order and freed
+// in the shut-down order, and the run context that the commands reach them through is kept up to date as
+// they come and go. The player (player.hpp) keeps the platform, the window, the clock and the frame
+// loop, and drives the runtime frame by frame.
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -13,6 +15,7 @@
 
 namespace ruvo {
 
+class TDBManager;
 class TDeletionList;
 class TInputSink;
 class TLocatePrompts;
@@ -21,8 +24,13 @@ class TPictureCache;
 class TPlayerServices;
 class TProject;
 class TRuvoBaseList;
+class TRuvoNewHistory;
+class TRuvoReadList;
+class TSavedGames;
+class TSavedWorld;
 class TSysFuncMan;
 class TTextSupport;
+struct TLayeredImageSettings;
 class TVrFileManager;
 class TWorldBindings;
 struct TRunContext;
@@ -30,6 +38,7 @@ struct TRunContext;
 struct TRuntimeSetup {
     std::vector<std::string> gameFolders;  // from the command line; empty: the game is installed beside the player
     std::filesystem::path playerFile;      // the executable, which may carry the game appended to it
+    std::filesystem::path saveDir;         // --save-dir: where "save.dat" is kept (empty: the usual place)
     TScriptLimits limits;
     std::filesystem::path tempFolder;      // the run's own folder for temporary copies; empty: none are made
 };
@@ -37,25 +46,32 @@ struct TRuntimeSetup {
 class TRuntime {
 public:
     // Creates, in order: the virtual file manager with the memory-file collection and the game's data
-    // sources, the variables, the system functions, the display world, and the project (not read yet).
+    // sources, the variables, the system functions, the picture cache, the display world, the message history, the read
+    // marks, the layered-image settings, the data tables, the project (not read yet) and the saved games.
     // Throws ERuvoError for data sources that cannot be used (a game folder that does not exist, a
     // damaged archive).
     TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompts& prompts, TDeletionList& deletions);
-    // Frees what is left in the shut-down order: the project (running its exit page), the display world,
-    // the system functions, the variables, then the virtual file manager.
+    // Frees what is left in the shut-down order: the project (running its exit page and writing the
+    // status data), the data tables, the layered-image settings, the read marks, the history, the display
+    // world, the picture cache, the system functions, the variables, then the virtual file manager.
     ~TRuntime();
     TRuntime(const TRuntime&) = delete;
     TRuntime& operator=(const TRuntime&) = delete;
 
-    // Loads the project (locating the game data when no game folder was given) and gives the world the
-    // project's screen size; throws EGameStart.
+    // Loads the project (locating the game data when no game folder was given), restoring the status
+    // data before the project's variables are defined, and gives the world the project's screen size;
+    // throws EGameStart.
     void Start();
     // The first part of a frame step: temporary files released, the input routed to the objects, then
     // the script runs for one frame.
     void RunScript();
     // After the script: the objects are stepped (motions, timers, idle events, removals).
     void UpdateWorld();
-    // Runs the exit page and frees the project; the variables stay for whoever reads them at the end.
+    // After the objects are updated: the requested load, then the requested save. True when a load was
+    // requested: that frame is not drawn.
+    bool ProcessPendingSaves();
+    // Runs the exit page, writes the status data and frees the project; the variables stay for whoever
+    // reads them at the end.
     void CloseProject();
 
     // The script has ended and no event handler runs.
@@ -66,11 +82,17 @@ public:
     TProject* Project() const noexcept { return project_.get(); }
     TRuvoBaseList& World() const noexcept { return *world_; }
     TPictureCache& Pictures() const noexcept { return *pictures_; }
+    TSavedGames* Saves() const noexcept { return saves_.get(); }
+    TRuvoNewHistory& History() const noexcept { return *history_; }
+    TRuvoReadList& ReadMarks() const noexcept { return *readMarks_; }
+    TDBManager& Tables() const noexcept { return *tables_; }
     TInputSink& Input() const noexcept;
 
 private:
     void RegisterDataSources();
     bool LocateData();
+    void CreateCompanions();
+    void FreeCompanions();
 
     TRuntimeSetup setup_;
     std::filesystem::path playerFolder_;
@@ -85,7 +107,13 @@ private:
     std::unique_ptr<TTextSupport> text_;
     std::unique_ptr<TRuvoBaseList> world_;
     std::unique_ptr<TWorldBindings> worldBindings_;
+    std::unique_ptr<TSavedWorld> savedWorld_;  // the world's section of saved games
+    std::unique_ptr<TRuvoNewHistory> history_;
+    std::unique_ptr<TRuvoReadList> readMarks_;
+    std::unique_ptr<TLayeredImageSettings> imageSettings_;
+    std::unique_ptr<TDBManager> tables_;
     std::unique_ptr<TProject> project_;
+    std::unique_ptr<TSavedGames> saves_;
 };
 
 } // namespace ruvo

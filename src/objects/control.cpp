@@ -530,7 +530,10 @@ void TRuvoControl::SyncChildren(TSerializer& s) {
             TRuvoObject* object = Owner->CreateByType(code);
             TRuvoControl* child = object ? object->AsControl() : nullptr;
             if (!child) throw std::move(TSerializer::Damaged().AddContext("object type " + std::to_string(code) + " is not a drawing class"));
-            child->SetParent(this);
+            // Sorted once, after the last child: sorting as each one arrives made loading quadratic in
+            // the number of siblings. The nesting scope above bounds the depth.
+            child->parent_ = this;
+            children_.push_back(child);
             child->Sync(s);
         });
     }

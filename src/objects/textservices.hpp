@@ -35,6 +35,14 @@ public:
     // The engine services given, or the ones without fonts.
     TTextServices& Text();
     void SetText(TTextServices* text) noexcept { text_ = text; }
+    // Everything as from has it, so that a world read from a saved game uses the running world's
+    // services (which outlive it) when it takes its place.
+    void ShareWith(TTextObjectServices& from) {
+        text_ = &from.Text();
+        Scripts = from.Scripts;
+        ReadMarks = from.ReadMarks;
+        History = from.History;
+    }
 
     TScriptTexts* Scripts = nullptr;
     TRuvoReadList* ReadMarks = nullptr;

@@ -42,7 +42,10 @@ const std::string& TRuvoBaseList::ScreenName(int index) {
 }
 
 TRuvoBaseList::TRuvoBaseList(TPlayerServices& services, const TParamCollection& vars)
-    : services_(services), vars_(vars) {
+    : TRuvoBaseList(services, vars, 0) {}
+
+TRuvoBaseList::TRuvoBaseList(TPlayerServices& services, const TParamCollection& vars, TObjectId lastIssued)
+    : TObjectRegistry(lastIssued), services_(services), vars_(vars) {
     MakeScreens();
     SetSize(kInitialSize, kInitialSize);
 }

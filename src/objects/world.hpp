@@ -175,8 +175,16 @@ public:
     // ---- the persisted form (a saved game's world section)
     // The newest form, or the form of an older version (fields it did not have left out).
     void SaveToStream(TStream& stream, int32_t version = kSaveVersion);
-    // Replaces the world by the one in the stream (saved-game version `version`). A damaged record
-    // raises "セーブデータが壊れています" with its place, and the running world stays as it was.
+    // Reads the world in the stream (saved-game version `version`) into a new world, this one untouched.
+    // The new world issues ids after every id this one issued, so that they stay unique once it takes
+    // this one's place. A damaged record raises "セーブデータが壊れています" with its place.
+    std::unique_ptr<TRuvoBaseList> ReadSaved(TStream& stream, int32_t version);
+    // Takes the place of this world's contents: the screens, every object with its id, the events, the
+    // focus and the size become loaded's; this world's objects are freed. The pointer position and the
+    // keys held stay. loaded is left with two empty screens. Cannot fail.
+    void TakeOver(TRuvoBaseList& loaded);
+    // Replaces the world by the one in the stream: ReadSaved, then TakeOver, so that a damaged record
+    // leaves the running world as it was.
     void LoadFromStream(TStream& stream, int32_t version);
     // Loading the children of a control goes a level deeper; past kMaxObjectNesting the record is damaged.
     class TNestingScope;
@@ -191,6 +199,7 @@ public:
     void ReleaseAll() override;
 
 private:
+    TRuvoBaseList(TPlayerServices& services, const TParamCollection& vars, TObjectId lastIssued);
     void MakeScreens();
     void FreeEverything();
     void Register(TRuvoObject& object);

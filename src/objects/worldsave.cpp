@@ -1,5 +1,7 @@
 // The world's section of a saved game: its size and front screen, both screens with everything on them,
 // the components, the queued events and the key focus.
+#include <utility>
+
 #include "archive/serializer.hpp"
 #include "objects/screen.hpp"
 #include "objects/world.hpp"
@@ -23,20 +25,47 @@ void TRuvoBaseList::SaveToStream(TStream& stream, int32_t version) {
     Sync(s);
 }
 
-// A damaged record is found while reading it into a world of its own; only a record that reads whole
-// replaces this world.
-void TRuvoBaseList::LoadFromStream(TStream& stream, int32_t version) {
-    const int64_t start = stream.Position();
-    {
-        TRuvoBaseList trial(services_, vars_);
-        TSerializer s = TSerializer::Reader(stream, version);
-        trial.Sync(s);
-    }
-    stream.SetPosition(start);
-    Reset();
+std::unique_ptr<TRuvoBaseList> TRuvoBaseList::ReadSaved(TStream& stream, int32_t version) {
+    std::unique_ptr<TRuvoBaseList> loaded(new TRuvoBaseList(services_, vars_, LastIssued()));
+    // Its objects take their pictures and evaluate their expressions as this world's do.
+    loaded->pictures_ = pictures_;
+    loaded->evaluate_ = evaluate_;
+    loaded->textObjects_.ShareWith(textObjects_);
     TSerializer s = TSerializer::Reader(stream, version);
-    Sync(s);
+    loaded->Sync(s);
+    return loaded;
 }
+
+void TRuvoBaseList::TakeOver(TRuvoBaseList& loaded) {
+    const int x = ActiveScreen().PointerX, y = ActiveScreen().PointerY;
+    FreeEverything();
+    screens_ = std::exchange(loaded.screens_, {});
+    registry_ = std::exchange(loaded.registry_, {});
+    owned_ = std::exchange(loaded.owned_, {});
+    byName_ = std::exchange(loaded.byName_, {});
+    events_ = std::exchange(loaded.events_, {});
+    deleteList_ = std::exchange(loaded.deleteList_, {});
+    rightClickList_ = std::exchange(loaded.rightClickList_, {});
+    focus_ = std::exchange(loaded.focus_, 0);
+    focusSearch_ = std::exchange(loaded.focusSearch_, false);
+    autoNameHint_ = std::exchange(loaded.autoNameHint_, 0);
+    active_ = std::exchange(loaded.active_, 0);
+    inTransition_ = false;
+    IssueAfter(loaded.LastIssued());
+    // The objects know their world: it is this one now.
+    for (auto& screen : screens_) screen->Owner = this;
+    for (auto& [id, object] : owned_) object->Owner = this;
+    // Until the next painting the composition surface keeps the picture shown.
+    if (loaded.width_ != width_ || loaded.height_ != height_) SetSize(loaded.width_, loaded.height_);
+    for (auto& screen : screens_) {
+        screen->SetPointer(x, y);
+        screen->AddWhole();
+    }
+    loaded.MakeScreens();
+    loaded.SetSize(kInitialSize, kInitialSize);
+}
+
+void TRuvoBaseList::LoadFromStream(TStream& stream, int32_t version) { TakeOver(*ReadSaved(stream, version)); }
 
 void TRuvoBaseList::Sync(TSerializer& s) {
     int32_t width = width_, height = height_, active = active_;

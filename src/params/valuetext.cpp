@@ -5,9 +5,7 @@
 
 namespace ruvo {
 
-namespace {
-
-std::string Printable(const std::string& sjis) {
+std::string TextLineUtf8(const std::string& sjis) {
     std::string out;
     for (char c : SjisToUtf8Lossy(sjis)) {
         if (c == '\\') out += "\\\\";
@@ -18,14 +16,12 @@ std::string Printable(const std::string& sjis) {
     return out;
 }
 
-} // namespace
-
 std::string ValueTextUtf8(const TCustomParam& v) {
-    if (v.Dims().empty()) return Printable(v.AsStr());
+    if (v.Dims().empty()) return TextLineUtf8(v.AsStr());
     std::string text = "[";
     for (int i = 0; i < v.Count(); ++i) {
         if (i) text += ',';
-        text += Printable(v.GetStrAt(i));
+        text += TextLineUtf8(v.GetStrAt(i));
     }
     return text + "]";
 }

@@ -8,5 +8,7 @@ namespace ruvo {
 class TCustomParam;
 
 std::string ValueTextUtf8(const TCustomParam& value);
+// A Shift-JIS text as one line of UTF-8, backslash, CR and LF escaped as in a value's text.
+std::string TextLineUtf8(const std::string& sjis);
 
 } // namespace ruvo

@@ -48,16 +48,17 @@ TParamCollection::TParamCollection() {
     }
     // The values kept beside the set, and the constants.
     TSystemVars& sv = systemVars_;
-    sv.BindInt(TSystemVar::TextDelay, [this] { return textDelay_; }, [this](int32_t v) { textDelay_ = v; });
-    sv.BindStr(TSystemVar::Cursor, [this] { return cursorFile_; }, [this](std::string v) { cursorFile_ = std::move(v); });
-    sv.BindStr(TSystemVar::SelStr, [this] { return selStr_; }, [this](std::string v) { selStr_ = std::move(v); });
-    sv.BindInt(TSystemVar::SelIndex, [this] { return selIndex_; }, [this](int32_t v) { selIndex_ = v; });
+    sv.BindInt(TSystemVar::TextDelay, [this] { return kept_.TextDelay; }, [this](int32_t v) { kept_.TextDelay = v; });
+    sv.BindStr(TSystemVar::Cursor, [this] { return kept_.CursorFile; },
+               [this](std::string v) { kept_.CursorFile = std::move(v); });
+    sv.BindStr(TSystemVar::SelStr, [this] { return kept_.SelStr; }, [this](std::string v) { kept_.SelStr = std::move(v); });
+    sv.BindInt(TSystemVar::SelIndex, [this] { return kept_.SelIndex; }, [this](int32_t v) { kept_.SelIndex = v; });
     sv.BindReal(TSystemVar::Pi, [] { return 3.14159265358979323846264338327950288L; });
     sv.BindReal(TSystemVar::OneHour, [] { return 1.0L / 24; });
     sv.BindReal(TSystemVar::OneMin, [] { return 1.0L / (24 * 60); });
     sv.BindReal(TSystemVar::OneSec, [] { return 1.0L / (24 * 60 * 60); });
     sv.BindHolder(TSystemVar::Temp, [this]() -> TCustomParam* {
-        TParamCollectionItem* item = tempName_.empty() ? nullptr : Find(tempName_);
+        TParamCollectionItem* item = kept_.TempName.empty() ? nullptr : Find(kept_.TempName);
         return item ? &item->Value() : nullptr;
     });
 }
@@ -248,9 +249,18 @@ void TParamCollection::DeleteFrame(int depth) {
 
 void TParamCollection::Reset() {
     DeleteWhere([](const TParamCollectionItem& item) { return !item.IsSystem() && !item.status; });
-    textDelay_ = 50;
-    cursorFile_.clear();
-    historyFormat_.fill(0);
+    kept_.TextDelay = 50;
+    kept_.CursorFile.clear();
+    kept_.HistoryFormat.fill(0);
+}
+
+void TKeptValues::Sync(TSerializer& s) {
+    s.Int(TextDelay);
+    s.Str(CursorFile);
+    s.Str(SelStr, 103);
+    s.Int(SelIndex, 103);
+    for (int32_t& v : HistoryFormat) s.Int(v, 113);
+    s.Str(TempName, 121);
 }
 
 // Records in set order; a reference waits until the variable it refers to has been written, so that
@@ -284,9 +294,10 @@ void TParamCollection::WriteList(TSerializer& s, const std::vector<TParamCollect
     }
 }
 
-void TParamCollection::ReadList(TSerializer& s, bool statusList) {
+TVariableRecords TParamCollection::ReadList(TSerializer& s, bool statusList) {
     int32_t n = 0;
     s.Count(n, kMinRecordSize);
+    TVariableRecords records;
     for (int32_t i = 0; i < n; ++i) {
         WithContext([&] { return "variable record " + std::to_string(i); }, [&] {
             uint8_t type = 0;
@@ -298,33 +309,44 @@ void TParamCollection::ReadList(TSerializer& s, bool statusList) {
             // Read and dropped: records without a name, and records of the other list, which only damaged
             // data holds (the writers never put them there, and keeping one would change which list it is
             // written to next time).
-            if (item->Name().empty() || (item->status != 0) != statusList) return;
-            TParamCollectionItem& added = Insert(std::move(item));
-            if (added.IsReference()) {
-                auto& var = static_cast<TParamVar&>(added.Value());
-                TParamCollectionItem* target = var.ReferencedName().empty() ? nullptr : Find(var.ReferencedName());
-                if (target && target != &added) var.Bind(target, var.Position());
-            }
+            if (!item->Name().empty() && (item->status != 0) == statusList) records.push_back(std::move(item));
         });
+    }
+    return records;
+}
+
+void TParamCollection::InsertRecords(TVariableRecords records) {
+    for (auto& record : records) {
+        TParamCollectionItem& added = Insert(std::move(record));
+        if (!added.IsReference()) continue;
+        auto& var = static_cast<TParamVar&>(added.Value());
+        TParamCollectionItem* target = var.ReferencedName().empty() ? nullptr : Find(var.ReferencedName());
+        if (target && target != &added) var.Bind(target, var.Position());
     }
 }
 
 void TParamCollection::SyncGame(TSerializer& s) {
     if (s.Loading()) {
-        DeleteWhere([](const TParamCollectionItem& item) { return !item.IsSystem() && !item.status; });
-        ReadList(s, false);
-    } else {
-        std::vector<TParamCollectionItem*> records;
-        for (int i = 0; i < Count(); ++i)
-            if (!(*this)[i].IsSystem() && !(*this)[i].status) records.push_back(&(*this)[i]);
-        WriteList(s, records);
+        ApplyGame(ReadGame(s));
+        return;
     }
-    s.Int(textDelay_);
-    s.Str(cursorFile_);
-    s.Str(selStr_, 103);
-    s.Int(selIndex_, 103);
-    for (int32_t& v : historyFormat_) s.Int(v, 113);
-    s.Str(tempName_, 121);
+    std::vector<TParamCollectionItem*> records;
+    for (int i = 0; i < Count(); ++i)
+        if (!(*this)[i].IsSystem() && !(*this)[i].status) records.push_back(&(*this)[i]);
+    WriteList(s, records);
+    kept_.Sync(s);
+}
+
+TGameVariables TParamCollection::ReadGame(TSerializer& s) const {
+    TGameVariables game{ReadList(s, false), kept_};
+    game.Kept.Sync(s);
+    return game;
+}
+
+void TParamCollection::ApplyGame(TGameVariables game) {
+    DeleteWhere([](const TParamCollectionItem& item) { return !item.IsSystem() && !item.status; });
+    InsertRecords(std::move(game.Records));
+    kept_ = std::move(game.Kept);
 }
 
 void TParamCollection::SaveGame(TStream& stream) {
@@ -345,9 +367,13 @@ void TParamCollection::SaveStatus(TStream& stream) const {
     WriteList(s, records);
 }
 
-void TParamCollection::LoadStatus(TStream& stream) {
+void TParamCollection::LoadStatus(TStream& stream) { ApplyStatus(ReadStatus(stream)); }
+
+TVariableRecords TParamCollection::ReadStatus(TStream& stream) const {
     TSerializer s = TSerializer::Reader(stream, kSaveVersion);
-    ReadList(s, true);
+    return ReadList(s, true);
 }
+
+void TParamCollection::ApplyStatus(TVariableRecords records) { InsertRecords(std::move(records)); }
 
 } // namespace ruvo

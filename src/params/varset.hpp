@@ -27,6 +27,21 @@ inline bool IsTemporaryName(std::string_view name) noexcept { return name.substr
 // A value temporary, "____" and digits only.
 bool IsValueTemporaryName(std::string_view name) noexcept;
 
+// The values kept beside the variables and saved with them: message speed ("@TextDelay"), cursor file
+// ("@Cursor"), the last selection ("@SelStr", "@SelIndex"), the six values of the history format and the
+// name of the variable "@Temp" stands for.
+struct TKeptValues {
+    int32_t TextDelay = 50;
+    std::string CursorFile;
+    std::string SelStr;
+    int32_t SelIndex = 0;
+    std::array<int32_t, 6> HistoryFormat{};
+    std::string TempName;
+
+    // In the game section's order; a field the version lacks keeps its value.
+    void Sync(TSerializer& s);
+};
+
 // Scope byte of the variable command.
 enum class TVarScope : uint8_t { Global = 0, CallBound = 1, Local = 2, Status = 3 };
 
@@ -53,6 +68,15 @@ private:
     std::unique_ptr<TCustomParam> value_;
     bool system_ = false;
     bool reference_ = false;
+};
+
+// Variable records read from a saved list, not in any set yet.
+using TVariableRecords = std::vector<std::unique_ptr<TParamCollectionItem>>;
+
+// A game section read apart from the running set (ReadGame), put in place as a whole (ApplyGame).
+struct TGameVariables {
+    TVariableRecords Records;
+    TKeptValues Kept;
 };
 
 class TParamCollection : public THashCollectionOf<TParamCollectionItem> {
@@ -112,27 +136,36 @@ public:
     void SyncGame(TSerializer& s);
     void SaveGame(TStream& s);
     void LoadGame(TStream& s, int version);
+    // The same section read without touching the set (the kept values start as this set's), and put in
+    // place later: Reset's deletion, then the records, then the kept values. Applying cannot fail.
+    TGameVariables ReadGame(TSerializer& s) const;
+    void ApplyGame(TGameVariables game);
     // The status section: the status variables; reading adds them without deleting anything.
     void SaveStatus(TStream& s) const;
     void LoadStatus(TStream& s);
+    TVariableRecords ReadStatus(TStream& s) const;
+    void ApplyStatus(TVariableRecords records);
 
     // Values kept beside the set.
-    int32_t TextDelay() const noexcept { return textDelay_; }
-    void SetTextDelay(int32_t value) noexcept { textDelay_ = value; }
-    const std::string& CursorFile() const noexcept { return cursorFile_; }
-    void SetCursorFile(std::string value) { cursorFile_ = std::move(value); }
-    const std::string& SelStr() const noexcept { return selStr_; }
-    void SetSelStr(std::string value) { selStr_ = std::move(value); }
-    int32_t SelIndex() const noexcept { return selIndex_; }
-    void SetSelIndex(int32_t value) noexcept { selIndex_ = value; }
-    std::array<int32_t, 6>& HistoryFormat() noexcept { return historyFormat_; }
-    const std::string& TempName() const noexcept { return tempName_; }
-    void SetTempName(std::string value) { tempName_ = std::move(value); }
+    int32_t TextDelay() const noexcept { return kept_.TextDelay; }
+    void SetTextDelay(int32_t value) noexcept { kept_.TextDelay = value; }
+    const std::string& CursorFile() const noexcept { return kept_.CursorFile; }
+    void SetCursorFile(std::string value) { kept_.CursorFile = std::move(value); }
+    const std::string& SelStr() const noexcept { return kept_.SelStr; }
+    void SetSelStr(std::string value) { kept_.SelStr = std::move(value); }
+    int32_t SelIndex() const noexcept { return kept_.SelIndex; }
+    void SetSelIndex(int32_t value) noexcept { kept_.SelIndex = value; }
+    std::array<int32_t, 6>& HistoryFormat() noexcept { return kept_.HistoryFormat; }
+    const std::array<int32_t, 6>& HistoryFormat() const noexcept { return kept_.HistoryFormat; }
+    const std::string& TempName() const noexcept { return kept_.TempName; }
+    void SetTempName(std::string value) { kept_.TempName = std::move(value); }
 
 private:
     TParamCollectionItem& Insert(std::unique_ptr<TParamCollectionItem> item);
     void WriteList(TSerializer& s, const std::vector<TParamCollectionItem*>& records) const;
-    void ReadList(TSerializer& s, bool statusList);
+    static TVariableRecords ReadList(TSerializer& s, bool statusList);
+    // Adds read records in order, binding each reference to the variable its name finds at that point.
+    void InsertRecords(TVariableRecords records);
     void DeleteWhere(const std::function<bool(const TParamCollectionItem&)>& pred);
 
     TSystemVars systemVars_;
@@ -147,12 +180,7 @@ private:
     std::vector<TParamCollectionItem*> references_;  // records holding a TParamVar
     std::vector<std::unique_ptr<TParamCollectionItem>> temporaries_;       // live, oldest first
     std::array<std::vector<std::unique_ptr<TParamCollectionItem>>, 5> spareTemporaries_;  // by type code
-    int32_t textDelay_ = 50;
-    std::string cursorFile_;
-    std::string selStr_;
-    int32_t selIndex_ = 0;
-    std::array<int32_t, 6> historyFormat_{};
-    std::string tempName_;
+    TKeptValues kept_;
 };
 
 } // namespace ruvo

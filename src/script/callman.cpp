@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
+#include <utility>
 
 #include "archive/errors.hpp"
 #include "archive/serializer.hpp"
@@ -48,6 +49,13 @@ TStack& TStackList::Pop() {
 void TStackList::Clear() {
     frames_.clear();
     vars_.SetDepth(0);
+}
+
+void TStackList::TakeOver(TStackList& other) {
+    frames_ = std::move(other.frames_);
+    other.frames_.clear();
+    scratch_.Assign(std::move(other.scratch_));
+    vars_.SetDepth(Count());
 }
 
 // ---- the interpreter
@@ -221,6 +229,17 @@ void SplitHandler(std::string_view handler, std::string& page, std::string& labe
 
 } // namespace
 
+TStack& TCallMan::PushContext() {
+    TStack& f = Stack.Push();
+    f.PageName = CurrentPage ? CurrentPage->FileName : std::string();
+    f.Index = Index;
+    f.Started = Started;
+    f.Args = Args;
+    f.Sender = Sender;
+    f.Cont = Cont;
+    return f;
+}
+
 bool TCallMan::DispatchEvent(int32_t level) {
     if (TCommand* command = CurrentCommand(); command && Started && command->BlocksEvents()) return false;
     TRuvoBaseList* world = Context.World;
@@ -240,13 +259,7 @@ bool TCallMan::DispatchEvent(int32_t level) {
     } catch (const std::exception&) {
         return false;  // the page could not be read after all: the event stays pending
     }
-    TStack& f = Stack.Push();
-    f.PageName = CurrentPage ? CurrentPage->FileName : std::string();
-    f.Index = Index;
-    f.Started = Started;
-    f.Args = Args;
-    f.Sender = Sender;
-    f.Cont = Cont;
+    TStack& f = PushContext();
     if (TCommand* command = CurrentCommand(); command && Started) {
         f.State = std::make_unique<TMemoryStream>();
         command->SaveState(*f.State);
@@ -405,6 +418,22 @@ void TCallMan::Sync(TSerializer& s) {
         if (s.Loading()) command->LoadState(s.Stream());
         else command->SaveState(s.Stream());
     }
+}
+
+void TCallMan::TakeOver(TCallMan& loaded) {
+    pages_.TakeOver(loaded.pages_);
+    CurrentPage = std::exchange(loaded.CurrentPage, nullptr);
+    Index = loaded.Index;
+    Cont = loaded.Cont;
+    Stack.TakeOver(loaded.Stack);
+    Started = loaded.Started;
+    Args = std::move(loaded.Args);
+    State = loaded.State;
+    Sender = loaded.Sender;
+    Level = loaded.Level;
+    lastTracedPage_.clear();
+    lastTracedIndex_ = -1;
+    lastTracedError_.clear();
 }
 
 void TCallMan::SaveTo(TStream& stream) {

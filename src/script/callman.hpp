@@ -45,6 +45,8 @@ public:
     // Moves the top frame into the scratch frame and returns it; "スタックエラー" on an empty stack.
     TStack& Pop();
     void Clear();
+    // Takes the frames of another stack (which is left empty).
+    void TakeOver(TStackList& other);
     int Count() const noexcept { return static_cast<int>(frames_.size()); }
     TStack& operator[](int i) const { return *frames_.at(static_cast<size_t>(i)); }
     TStack* Top() const noexcept { return frames_.empty() ? nullptr : frames_.back().get(); }
@@ -81,6 +83,9 @@ public:
     // flow, -1 returned into a handler.
     int Step();
     bool DispatchEvent(int32_t level);
+    // A new frame holding where the script is now: page, index, started and continue flags, arguments
+    // and sender (an event's handler, or a loaded game's resume page, returns there).
+    TStack& PushContext();
 
     int ArgCount() const noexcept { return static_cast<int>(Args.size()); }
     std::string Arg(int i) const { return i >= 0 && i < ArgCount() ? Args[static_cast<size_t>(i)] : std::string(); }
@@ -92,6 +97,11 @@ public:
     void Sync(TSerializer& s);
     void SaveTo(TStream& s);
     void LoadFrom(TStream& s, int32_t version);
+    // Takes over the whole state of an interpreter that read a saved game apart from this one, with the
+    // pages it loaded (their commands hold the restored running states); the other one is left empty.
+    void TakeOver(TCallMan& loaded);
+    const TPageOpener& Opener() const noexcept { return pages_.Opener(); }
+    const TScriptLimits& Limits() const noexcept { return limits_; }
 
     // The page of that name from the cache (promoted), sparing the current page from eviction.
     TPage* GetPage(std::string_view name);

@@ -27,6 +27,16 @@ TProject::TProject(TRunContext& context, TVrFileManager& files, TScriptLimits li
 }
 
 TProject::~TProject() {
+    RunExitPage();
+    TSystemVars& sv = context_.Vars.SystemVars();
+    for (TSystemVar v : {TSystemVar::ScrWidth, TSystemVar::ScrHeight, TSystemVar::Title}) sv.Unbind(v);
+    CallMan.reset();
+    context_.Project = nullptr;
+}
+
+void TProject::RunExitPage() {
+    if (exitPageRun_) return;
+    exitPageRun_ = true;
     TPlayerServices& services = context_.Services;
     if (loaded_ && !Settings.ExitPage.empty()) {
         try {
@@ -38,10 +48,6 @@ TProject::~TProject() {
         }
         services.SetTerminating(true);
     }
-    TSystemVars& sv = context_.Vars.SystemVars();
-    for (TSystemVar v : {TSystemVar::ScrWidth, TSystemVar::ScrHeight, TSystemVar::Title}) sv.Unbind(v);
-    CallMan.reset();
-    context_.Project = nullptr;
 }
 
 TDiscTexts TProject::DiscTexts() const { return TDiscTexts{Settings.Title, Settings.DiscPrompt, Settings.QuitPrompt}; }
@@ -50,7 +56,7 @@ bool TProject::FileAvailable(std::string_view name) {
     return files_.EnsureAvailable(name, FolderDisks, Settings.StreamedExts, DiscTexts(), context_.Services.DiscPrompt());
 }
 
-void TProject::Load(const std::function<bool()>& locateData) {
+void TProject::Load(const std::function<bool()>& locateData, const std::function<void()>& restoreStatus) {
     TPlayerServices& services = context_.Services;
     services.SetTerminating(true);
     loaded_ = false;
@@ -58,6 +64,7 @@ void TProject::Load(const std::function<bool()>& locateData) {
         throw EGameStart(ERuvoError::FromUtf8("ゲームのデータが見つかりません"), true);
     ReadProjectFile();
     services.SetTitle(Settings.Title);
+    if (restoreStatus) restoreStatus();
     DefineVariables();
     FolderDisks = Settings.FolderDisks;
     if (files_.Exists(kOriginalProjectFileName)) {

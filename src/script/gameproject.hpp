@@ -43,7 +43,7 @@ class TProject {
 public:
     // The project with its defaults and its interpreter; nothing is read yet.
     TProject(TRunContext& context, TVrFileManager& files, TScriptLimits limits = {});
-    // Runs the exit page for one frame when the project was loaded.
+    // Runs the exit page (RunExitPage) unless that was done.
     ~TProject();
     TProject(const TProject&) = delete;
     TProject& operator=(const TProject&) = delete;
@@ -51,7 +51,11 @@ public:
     // Finds the game data when locateData is given (false: the user gave up), reads "ruvo.rpb", defines
     // the project's variables and resets the interpreter to the start page. Raises the stop flag while
     // it works and clears it on success; a failure throws EGameStart (the stop flag stays raised).
-    void Load(const std::function<bool()>& locateData);
+    // restoreStatus runs once the project file is read, before the project's variables are defined, so
+    // that a variable restored from the status data keeps its value.
+    void Load(const std::function<bool()>& locateData, const std::function<void()>& restoreStatus = {});
+    // Runs the exit page for one frame when the project was loaded; once.
+    void RunExitPage();
     bool FileAvailable(std::string_view name);
     // The game's files, for what the script names (pictures, sounds).
     TVrFileManager& Files() const noexcept { return files_; }
@@ -72,6 +76,7 @@ private:
     TRunContext& context_;
     TVrFileManager& files_;
     bool loaded_ = false;
+    bool exitPageRun_ = false;
 };
 
 } // namespace ruvo

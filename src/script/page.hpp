@@ -60,6 +60,9 @@ public:
     // Masks the file carried (at most 61); written back so that a page keeps its bytes.
     int32_t StoredMaskCount = kMaskCount;
 
+    // The variable store the page's own variable lives in (a page read apart goes to the running one).
+    void SetVars(TParamCollection* vars) noexcept { vars_ = vars; }
+
 private:
     TParamCollection* vars_;
 };

@@ -27,4 +27,10 @@ TPage* TPageCache::GetPage(std::string_view name, bool promote, const TPage* cur
     return loaded;
 }
 
+void TPageCache::TakeOver(TPageCache& other) {
+    pages_ = std::move(other.pages_);
+    other.pages_.clear();
+    for (auto& page : pages_) page->SetVars(vars_);
+}
+
 } // namespace ruvo

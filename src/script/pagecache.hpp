@@ -32,6 +32,10 @@ public:
     size_t Count() const noexcept { return pages_.size(); }
     TPage* Items(size_t index) const { return pages_.at(index).get(); }
     void Clear() noexcept { pages_.clear(); }
+    // Replaces the cached pages by another cache's (which is left empty); they now belong to this
+    // cache's variable store.
+    void TakeOver(TPageCache& other);
+    const TPageOpener& Opener() const noexcept { return opener_; }
 
 private:
     TPageOpener opener_;

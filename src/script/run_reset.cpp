@@ -1,5 +1,7 @@
 // Restarting the script (PCReset, Reset) and ending the player (Terminate).
+#include "objects/history.hpp"
 #include "objects/world.hpp"
+#include "params/datatables.hpp"
 #include "params/varset.hpp"
 #include "script/callman.hpp"
 #include "script/commandrun.hpp"
@@ -63,12 +65,16 @@ void ExecPCReset(TCommand& c, TRunContext& ctx) {
     if (world) world->Events().RemoveRunning();
 }
 
-// Clears the game, then starts again at the record's page and index. The data tables and the message
-// history are cleared here too, each by its own entry of the context, once they exist.
+// Clears the game, then starts again at the record's page and index.
 void ExecReset(TCommand& c, TRunContext& ctx) {
     auto& command = static_cast<TComReset&>(c);
     if (ctx.World) ctx.World->Reset();
     ctx.Vars.Reset();
+    if (ctx.Tables) ctx.Tables->ClearGameTables();
+    if (ctx.History) {
+        ctx.History->Clear();
+        ctx.History->Capacity = 0;
+    }
     TCallMan& cm = *ctx.Interpreter;
     cm.ResetTo(command.PageName);
     cm.Index = command.Index;

@@ -1,9 +1,9 @@
 #pragma once
 // What a command reaches when it runs: the interpreter, the variables, the system functions, the project,
-// the player's services and the display world. The runtime (app/runtime.hpp) fills it in as it creates
-// those objects and clears each entry before the object goes; an entry that does not exist yet is null.
-// Command behaviours take (TCommand&, TRunContext&); later subsystems (message history, read marks,
-// data tables, media) get their entries here.
+// the player's services, the display world, the message history, the read marks and the data tables. The
+// runtime (app/runtime.hpp) fills it in as it creates those objects and clears each entry before the
+// object goes; an entry that does not exist yet is null. Command behaviours take (TCommand&, TRunContext&);
+// later subsystems (media) get their entries here.
 #include <string>
 #include <string_view>
 
@@ -11,12 +11,15 @@ namespace ruvo {
 
 class TCallMan;
 class TCustomParam;
+class TDBManager;
 class TParamCollection;
 class TPictureCache;
-class TRuvoParser;
 class TPlayerServices;
 class TProject;
 class TRuvoBaseList;
+class TRuvoNewHistory;
+class TRuvoParser;
+class TRuvoReadList;
 class TSysFuncMan;
 
 struct TRunContext {
@@ -25,8 +28,11 @@ struct TRunContext {
     TSysFuncMan& Funcs;
     TCallMan* Interpreter = nullptr;  // set by the interpreter while it exists
     TProject* Project = nullptr;      // set by the project while it exists
-    TRuvoBaseList* World = nullptr;   // null until the display world exists
-    TPictureCache* Pictures = nullptr;  // the decoded pictures objects share
+    TRuvoBaseList* World = nullptr;      // null until the display world exists
+    TPictureCache* Pictures = nullptr;   // the decoded pictures objects share
+    TRuvoNewHistory* History = nullptr;  // the message history, set by the runtime while it exists
+    TRuvoReadList* ReadMarks = nullptr;  // the read marks, likewise
+    TDBManager* Tables = nullptr;        // the data tables, likewise
 
     // Whether the game file can be used now (the project's check, which may ask for a disc); false
     // without a project.

@@ -23,6 +23,7 @@ int RunDump(const Args& args);
 int RunBuild(const Args& args);
 
 int RunWipe(const Args& args);
+int RunSave(const Args& args);
 int RunImage(const Args& args);
 int RunRmt(const Args& args);
 

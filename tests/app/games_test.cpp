@@ -17,7 +17,9 @@
 #include <vector>
 
 #include "app/instance.hpp"
+#include "archive/streams.hpp"
 #include "graphics/pngfile.hpp"
+#include "script/savefile.hpp"
 #include "support/tempdir.hpp"
 
 extern char** environ;
@@ -242,6 +244,8 @@ TEST_F(Games, AHeadlessRunWithoutAFrameLimitStopsAtTheDefaultOne) {
            "    DoEvent\n"
            "    WhileLoop\n");
     Play("--frames 1");  // builds the game
+    // That run kept the project's variables in the status data; this one starts afresh.
+    std::filesystem::remove(dir / "game" / "save.dat");
     const int code = Shell(std::string(RUVO_PLAYER_PATH) + " --headless --dump-vars " + (dir / "vars.txt").string() + " " +
                            (dir / "game").string() + " 2> " + (dir / "err.txt").string());
     EXPECT_EQ(code, 0);
@@ -357,6 +361,7 @@ TEST_F(Games, CommandLineConventions) {
     Source("main.rvs", "Calc n = n + 41\nCalc n = n + 1\n");
     Play();
     const std::string game = (dir / "game").string();
+    std::filesystem::remove(dir / "game" / "save.dat");  // the project's variables as the project sets them
     ASSERT_EQ(Shell(player + " --headless --frames=10 --trace - --dump-vars=- " + game + " > " + out + " 2> " + err), 0)
         << ReadFile(err);
     const std::string shown = ReadFile(out);
@@ -864,6 +869,101 @@ TEST_F(Games, AStoryIsTypedPageByPageAndWaitsForClicks) {
         << ReadFile(dir / "objects.txt");
 }
 
+// ---- saved games with display objects
+
+std::string Between(const std::string& text, const std::string& from, const std::string& to) {
+    const size_t start = text.find(from);
+    if (start == std::string::npos) return "(no " + from + ")";
+    const size_t end = text.find(to, start + from.size());
+    return text.substr(start + from.size(), end == std::string::npos ? std::string::npos : end - start - from.size());
+}
+
+// Saved after frame 0, changed and painted in frame 1, loaded in frame 2 (a frame that is not drawn),
+// painted as saved from frame 3 on.
+TEST_F(Games, ALoadedGameShowsTheObjectsAsTheyWereSaved) {
+    Project("var int loads = 0\n");
+    Source("main.rvs", std::string(kBoxScene) +
+                           "Timer PR_NAME = \"clock\", PR_DELAY = 100000, PR_ONNOTIFY = \"tick.rsb\"\n"
+                           "GameSave 1, \"\", 0, \"boxes\"\n"
+                           "If loads == 0\n"
+                           "    Calc loads = 1\n"
+                           "    SetProp \"panel\", PR_LEFT, 150\n"
+                           "    SetProp \"bg\", PR_COLOR, $FFFFFF\n"
+                           "    ObjDel \"glass\"\n"
+                           "    ObjDel \"clock\"\n"
+                           "    BoxNew PR_NAME = \"extra\", PR_WIDTH = 10, PR_HEIGHT = 10\n"
+                           "    DoEvent\n"
+                           "    GameLoad 1\n"
+                           "VarNew \"after\", int, loads, 0\n"
+                           "Wait\n");
+    Source("tick.rvs", "Exit\n");
+    const std::string objects = (dir / "objects.txt").string();
+    std::string shots;
+    for (int frame = 0; frame < 4; ++frame)
+        shots += " --screenshot-at " + std::to_string(frame) + "=" + (dir / ("f" + std::to_string(frame) + ".png")).string();
+    const RunResult r = Play("--frames 6 --dump-objects " + objects + shots);
+    EXPECT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.vars.at("after"), "1");
+    EXPECT_TRUE(SameAs(dir / "f0.png", BoxScene(), "saved"));
+    EXPECT_FALSE(SameAs(dir / "f1.png", BoxScene(), "changed"));
+    EXPECT_EQ(ReadFile(dir / "f2.png"), ReadFile(dir / "f1.png"));  // the frame of the load is not drawn
+    EXPECT_TRUE(SameAs(dir / "f3.png", BoxScene(), "loaded"));
+    // The objects at the end are those the slot holds, as the tool lists them.
+    const std::string dump = ReadFile(objects);
+    EXPECT_NE(dump.find("\"glass\""), std::string::npos) << dump;
+    EXPECT_NE(dump.find("\"clock\" type=15"), std::string::npos) << dump;
+    EXPECT_EQ(dump.find("\"extra\""), std::string::npos) << dump;
+    ASSERT_EQ(Shell(std::string(RUVO_TOOL_PATH) + " save dump " + (dir / "game" / "save.dat").string() + " 1 > " +
+                    (dir / "slot.txt").string()),
+              0);
+    EXPECT_EQ(Between(ReadFile(dir / "slot.txt"), "[world]\n", "[events]\n"), dump);
+}
+
+TEST_F(Games, ObjectsSavedInOneRunComeBackInTheNext) {
+    Project("var int runs = 0\n");
+    Source("main.rvs", "Calc runs = runs + 1\n"
+                       "If runs > 1\n"
+                       "    GameLoad 1\n" +
+                           std::string(kBoxScene) +
+                           "Timer PR_NAME = \"clock\", PR_DELAY = 100000\n"
+                           "GameSave 1, \"\", 0, \"boxes\"\n"
+                           "VarNew \"resumed\", int, runs, 0\n"
+                           "Wait\n");
+    const std::string objects = (dir / "objects.txt").string(), shot = (dir / "shot.png").string();
+    const RunResult first = Play("--frames 3 --dump-objects " + objects);
+    EXPECT_EQ(first.exitCode, 0) << first.errors;
+    EXPECT_EQ(first.vars.at("resumed"), "1");
+    const std::string saved = ReadFile(objects);
+    const RunResult second = Play("--frames 3 --dump-objects " + objects + " --screenshot-at 2=" + shot);
+    EXPECT_EQ(second.exitCode, 0) << second.errors;
+    EXPECT_EQ(second.vars.at("resumed"), "2");
+    EXPECT_EQ(ReadFile(objects), saved);
+    EXPECT_TRUE(SameAs(shot, BoxScene(), "next-run"));
+}
+
+TEST_F(Games, ADamagedWorldSectionLeavesTheRunningGameAsItWas) {
+    Project();
+    Source("main.rvs", std::string(kBoxScene) + "GameLoad 1\nVarNew \"after\", int, 1, 0\nWait\n");
+    const std::string objects = (dir / "objects.txt").string();
+    const RunResult clean = Play("--frames 3 --dump-objects " + objects);  // no slot 1 yet: nothing happens
+    EXPECT_EQ(clean.vars.at("after"), "1");
+    const std::string running = ReadFile(objects);
+    // A slot whose world asks for screens of no width.
+    TMemoryStream entry;
+    WriteInt(entry, 134);
+    WriteStr(entry, "broken");
+    WriteStr(entry, "");
+    WriteInt(entry, 0);
+    for (int32_t field : {0, 240, 0}) WriteInt(entry, field);
+    TSaveArchive archive(dir / "game" / "save.dat");
+    archive.Replace("GAMESAVEDATA1", entry);
+    archive.Store(dir / "game" / "save.dat");
+    const RunResult r = Play("--frames 3 --dump-objects " + objects);
+    EXPECT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_NE(r.errors.find("このセーブデータは使用できません"), std::string::npos) << r.errors;
+    EXPECT_EQ(r.vars.count("after"), 0u);  // the player stopped in the frame of the load
+    EXPECT_EQ(ReadFile(objects), running);
+}
 
 } // namespace
 } // namespace ruvo

@@ -179,6 +179,66 @@ TEST_F(Save, AChainAsDeepAsAllowedLoads) {
     EXPECT_NE(static_cast<TRuvoControl*>(Find("b999"))->GetBase(), nullptr);
 }
 
+TEST_F(Save, ACabinetComesBackHoldingWhatItHeld) {
+    auto& cabinet = static_cast<TRuvoCabinet&>(*world.CreateByType(27));
+    cabinet.SetName("cab");
+    cabinet.SetParent(&world.Screen(1));
+    Box("kept", 3, 4, 5, 6, &Box("inner", 1, 1, 9, 9, &cabinet));
+    Box("outside", 0, 0, 2, 2);
+    const std::string dump = DumpObjects(world);
+    const std::string bytes = Saved();
+    world.Reset();
+    Load(bytes, kSaveVersion);
+    EXPECT_EQ(DumpObjects(world), dump);
+    EXPECT_EQ(Saved(), bytes);
+    ASSERT_NE(Find("cab"), nullptr);
+    EXPECT_EQ(Find("cab")->GetCompoType(), 27);
+    EXPECT_TRUE(Find("kept")->InsideCabinet());
+    EXPECT_FALSE(Find("outside")->InsideCabinet());
+}
+
+// A saved game's world is read beside the running one, which then takes it over: the ids the read
+// world issued stay valid, none of them is one the running world gave out before, and the objects
+// belong to the running world from then on.
+TEST_F(Save, AWorldReadBesideTheRunningOneTakesItsPlaceWithItsIds) {
+    Populate();
+    const std::string bytes = Saved();
+    const std::string dump = DumpObjects(world);
+    world.Reset();
+    const TObjectId stale = Box("old", 0, 0, 1, 1).Id();
+    const std::string running = DumpObjects(world);
+    TMemoryStream in;
+    in.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    in.SetPosition(0);
+    std::unique_ptr<TRuvoBaseList> loaded = world.ReadSaved(in, kSaveVersion);
+    EXPECT_EQ(DumpObjects(world), running);  // nothing of the running world changed yet
+    EXPECT_EQ(DumpObjects(*loaded), dump);
+    TRuvoObject* bg = loaded->FindObject("bg");
+    ASSERT_NE(bg, nullptr);
+    const TObjectId bgId = bg->Id();
+    EXPECT_GT(bgId, stale);
+    const TObjectId senderId = loaded->Events()[0].Sender;
+    world.TakeOver(*loaded);
+    EXPECT_EQ(DumpObjects(world), dump);
+    EXPECT_EQ(world.Lookup(bgId), bg);
+    EXPECT_EQ(world.NameOf(senderId), "bg");
+    EXPECT_EQ(world.Lookup(stale), nullptr);
+    for (const TRuvoObject* o : world.Objects()) EXPECT_EQ(o->Owner, &world) << o->Name;
+    EXPECT_EQ(world.Screen(0).Owner, &world);
+    ASSERT_NE(world.Focus(), nullptr);
+    EXPECT_EQ(world.Focus()->Name, "bg");
+    EXPECT_EQ(world.ActiveIndex(), 1);
+    // Objects made afterwards get ids of their own, and the emptied world is still a world.
+    EXPECT_GT(Box("new", 0, 0, 1, 1).Id(), senderId);
+    EXPECT_TRUE(loaded->Objects().empty());
+    EXPECT_EQ(loaded->Events().Count(), 0);
+    loaded->Paint();
+    // The world goes on as the one saved: it paints, and without "new" it saves the same bytes again.
+    world.Paint();
+    world.Destroy(*Find("new"));
+    EXPECT_EQ(Saved(), bytes);
+}
+
 // Damage of every kind: the load fails with the damaged-data message and the running world stays.
 class Damaged : public Save {
 protected:
