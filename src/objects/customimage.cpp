@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "archive/serializer.hpp"
+#include "objects/motion.hpp"
 #include "objects/propaccess.hpp"
 
 namespace ruvo {
@@ -152,6 +153,12 @@ bool TRuvoCustomImage::Opaque() const {
 
 void TRuvoCustomImage::Paint() {
     TCustomDIBX* target = GetSurface();
+    if (TRuvoMotion* motion = GetMotion()) {
+        // The frame list draws the pictures of its tracks.
+        if (target) motion->Paint(*target);
+        PaintChildren();
+        return;
+    }
     TCustomDIBX* picture = DrawnSurface();
     if (target && picture && Alpha >= 1 && Width >= 1 && Height >= 1) {
         TCustomDIBX* mask = DrawnMask();

@@ -1,0 +1,186 @@
+#include "objects/filmmotion.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "archive/errors.hpp"
+#include "archive/gamepath.hpp"
+#include "archive/sjis.hpp"
+#include "graphics/filmtransition.hpp"
+#include "graphics/picturecache.hpp"
+#include "objects/control.hpp"
+#include "objects/propaccess.hpp"
+#include "objects/world.hpp"
+#include "script/services.hpp"
+
+namespace ruvo {
+
+namespace {
+
+constexpr double kFrameMs = 1000.0 / 60.0;
+
+int32_t Saturate(int64_t v) noexcept {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+// The film's pictures come from the world's cache, so a picture shown by images and motions is decoded
+// once; a damaged picture shows nothing.
+class TCachePictures final : public TFilmResources {
+public:
+    explicit TCachePictures(TPictureCache& cache) : cache_(cache) {}
+    std::shared_ptr<const TPicture> Picture(const std::string& gameName) override {
+        try {
+            return cache_.Acquire(gameName);
+        } catch (const ERuvoError&) {
+            return nullptr;
+        }
+    }
+
+private:
+    TPictureCache& cache_;
+};
+
+} // namespace
+
+bool IsFilmName(const std::string& name) { return SameTextAscii(ExtensionOf(name), ".rmt"); }
+
+TFilmMotion::TFilmMotion(TRuvoControl& control) : control_(control) {}
+
+TFilmMotion::~TFilmMotion() = default;
+
+void TFilmMotion::Load(const std::string& file) {
+    TPictureCache* cache = control_.Owner ? control_.Owner->Pictures() : nullptr;
+    if (!cache) return;
+    try {
+        if (!film_.LoadFromFile(cache->Files(), file)) return;
+        TCachePictures pictures(*cache);
+        film_.LoadResources(pictures);
+    } catch (const ERuvoError&) {
+        film_.Clear();  // a missing or damaged frame list plays as an empty one
+        return;
+    }
+    film_.SetStage(this);
+}
+
+void TFilmMotion::Restart() {
+    elapsed_ = 0;
+    countdown_ = 2;
+    finished_ = false;
+}
+
+void TFilmMotion::GoToFrame(int32_t i) {
+    elapsed_ = i * kFrameMs;
+    finished_ = false;
+}
+
+bool TFilmMotion::Step() {
+    // Setting Left or Top puts the control back at its own place; the film's place is given again.
+    bool reanchored = frame_ >= 0 && (control_.MotionX != placedX_ || control_.MotionY != placedY_);
+    // A move while the film is being placed (countdown 1) counts too, or it would be missed for good.
+    if (countdown_ < 2 && film_.PositionRelative && (control_.Left != seenLeft_ || control_.Top != seenTop_)) {
+        anchorX_ = control_.Left;
+        anchorY_ = control_.Top;
+        finished_ = false;
+        reanchored = true;
+    }
+    if (finished_) return false;
+    if (countdown_ == 2) {
+        anchorX_ = film_.PositionRelative ? control_.Left : 0;
+        anchorY_ = film_.PositionRelative ? control_.Top : 0;
+    }
+    // PR_PAUSED holds a motion as PR_ANIPAUSED does: PR_PLAYING reads both.
+    if (countdown_ == 0 && !control_.AnimationPaused() && !control_.IsPaused())
+        elapsed_ += control_.Owner ? control_.Owner->Services().FrameTime() : 0;
+    const int32_t length = film_.Length();
+    int64_t f = std::llround(std::min(elapsed_ / kFrameMs, 4e18));
+    bool ended = false;
+    if (f >= length) {
+        if (GetFlagProperty(control_, PR_REPEAT)) {
+            f = length > 0 ? std::min<int64_t>(f % length + film_.LoopStart, length - 1) : 0;
+            elapsed_ = std::round(double(f) * kFrameMs);
+        } else {
+            f = std::max(length - 1, 0);
+            finished_ = true;
+            ended = true;
+        }
+    }
+    if (countdown_ == 2 || frame_ != f || reanchored) Show(static_cast<int32_t>(f));
+    if (countdown_ > 0) --countdown_;
+    seenLeft_ = control_.Left;
+    seenTop_ = control_.Top;
+    return ended;
+}
+
+void TFilmMotion::Show(int32_t f) {
+    control_.Invalidate();
+    frame_ = f;
+    film_.Update(f);
+    if (film_.Count() > 0 && drawnBase_ != film_.BaseIndex() && !(control_.Owner && control_.Owner->InTransition()))
+        drawnBase_ = film_.BaseIndex();
+    int32_t width = film_.StageWidth, height = film_.StageHeight;
+    if ((width < 1 || height < 1) && control_.Owner) {
+        width = control_.Owner->Width();
+        height = control_.Owner->Height();
+    }
+    control_.MotionX = Saturate(int64_t{anchorX_} - film_.OffsetX);
+    control_.MotionY = Saturate(int64_t{anchorY_} - film_.OffsetY);
+    placedX_ = control_.MotionX;
+    placedY_ = control_.MotionY;
+    control_.Width = std::max(width, 0);
+    control_.Height = std::max(height, 0);
+    const TCustomFrameList* root = film_.FirstRootTrack();
+    const int32_t sub = root ? root->Priority : 0;
+    if (sub != control_.SubPriority) {
+        control_.SubPriority = sub;
+        if (TRuvoControl* parent = control_.Parent()) parent->SortChildren();
+    }
+    control_.Invalidate();
+}
+
+void TFilmMotion::Paint(TCustomDIBX& target) {
+    if (frame_ < 0 || !control_.GetVisible()) return;
+    const TFilmCanvas canvas{target, Saturate(int64_t{control_.ScreenLeft()} + film_.OffsetX),
+                             Saturate(int64_t{control_.ScreenTop()} + film_.OffsetY)};
+    film_.Draw(canvas, drawnBase_);
+}
+
+void TFilmMotion::ShowBase(int base) { drawnBase_ = base; }
+
+// A transition track changes the screen the way the flip command does: the world keeps the picture
+// shown and changes from it to what the control draws next, the track's new base.
+void TFilmMotion::ShowTransition(const TWipeFrameList& track, int from, int32_t elapsed, bool restart) {
+    drawnBase_ = 1 - from;
+    TRuvoBaseList* world = control_.Owner;
+    if (!world) return;
+    const int32_t elapsedMs = Saturate(std::llround(elapsed * kFrameMs));
+    if (!restart) {
+        if (world->InTransition()) world->SetTransitionElapsed(elapsedMs);
+        return;
+    }
+    TWipeSettings settings{.Type = track.Type,
+                           .Duration = std::max(1, Saturate(std::llround(track.Length * kFrameMs))),
+                           .Reverse = track.Reverse != 0};
+    if (track.HasParams()) {
+        settings.Param0 = track.Param0;
+        settings.Param1 = track.Param1;
+    }
+    settings.Rule = track.Rule();
+    // The transitions that need chance get it from the motion's own sequence, so a replay looks alike.
+    const TRandomFunction random = [this](int32_t n) {
+        randomState_ = randomState_ * 1103515245u + 12345u;
+        return n > 0 ? static_cast<int32_t>((randomState_ >> 8) % static_cast<uint32_t>(n)) : 0;
+    };
+    world->SetActive(world->ActiveIndex(), settings, random, true, elapsedMs);
+}
+
+void LoadMotion(TRuvoControl& control, const std::string& file) {
+    control.FreeMotion();
+    if (!IsFilmName(file)) return;
+    auto motion = std::make_unique<TFilmMotion>(control);
+    motion->Load(file);
+    control.AttachMotion(std::move(motion));
+}
+
+} // namespace ruvo
