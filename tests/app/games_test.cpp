@@ -585,6 +585,9 @@ TEST_F(Games, AFlipFollowsTheRulePictureItNames) {
         TPlainPicture blue(320, 240);
         blue.Fill(0, 0, 320, 240, 0xFF0000);
         EXPECT_TRUE(SameAs(dir / "end.png", blue, std::string("rule-end-") + name));
+    }
+}
+
 // Pictures of a game's source: PNG files the builder turns into layered images.
 struct TSourcePicture {
     int width, height;
@@ -795,6 +798,54 @@ TEST_F(Games, ScreenshotAtNeedsAFrameAndAFile) {
         EXPECT_NE(ReadFile(err).find("--screenshot-at"), std::string::npos) << ReadFile(err);
     }
     EXPECT_EQ(Shell(player + " --headless --screenshot-at 0=" + (dir / "no" / "x.png").string() + " " + game + " 2> " + err), 2);
+}
+
+} // namespace
+} // namespace ruvo
+
+namespace ruvo {
+namespace {
+
+// A sprite along a frame list: linear in x, decelerating in y, over 61 frames of 1/60 s. The motion is
+// made in frame 0, placed in it and frame 1, and from then on counts 16 ms a frame.
+TEST_F(Games, ASpriteMovesWhereItsFrameListPutsItAndTheEndIsHandled) {
+    Project("var int ended = 0\nvar int count = 0\n");
+    kBackground.Write(dir / "src" / "pictures" / "bg.png");
+    Flat(0xFF4000).Write(dir / "src" / "pictures" / "dot.png");
+    Source("anim/walk.rvm",
+           "motion 108\n"
+           "track image\n"
+           "    length = 61\n"
+           "    start_x = 20\n"
+           "    end_x = 260\n"
+           "    start_y = 200\n"
+           "    end_y = 20\n"
+           "    ease_y = decelerate\n"
+           "    anchor_x = 12\n"
+           "    anchor_y = 8\n"
+           "    name = \"..\\\\pictures\\\\dot.zph\"\n");
+    Source("main.rvs",
+           "ImgNew PR_NAME = \"bg\", PR_SOURCE = \"pictures\\bg.zph\"\n"
+           "ImgNew PR_NAME = \"walker\", PR_SOURCE = \"anim\\walk.rmt\", PR_PRIORITY = 1, PR_ONPLAYEND = \"end.rsb\"\n"
+           "GetProp \"walker\", PR_COUNT, \"count\"\n"
+           "Wait\n");
+    Source("end.rvs", "Calc ended = ended + 1\n");
+    const std::vector<int> shots = {1, 20, 45, 90};
+    std::string options = "--frames 100";
+    for (int s : shots) options += " --screenshot-at " + std::to_string(s) + "=" + (dir / (std::to_string(s) + ".png")).string();
+    const RunResult r = Play(options);
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.vars.at("count"), "61");
+    EXPECT_EQ(r.vars.at("ended"), "1");  // once, though the motion stays at its end
+    for (int s : shots) {
+        const int d = std::min(60, static_cast<int>(std::lround(std::max(0, s - 1) * 16 / (1000.0 / 60))));
+        const int x = 20 + d * (260 - 20) / 60;
+        const int y = d == 60 ? 20 : 200 + static_cast<int>(std::lround(std::sin(d * M_PI / 2 / 61) * (20 - 200)));
+        TPlainPicture want(320, 240);
+        kBackground.DrawOn(want, 0, 0);
+        Flat(0xFF4000).DrawOn(want, x - 12, y - 8);
+        EXPECT_TRUE(SameAs(dir / (std::to_string(s) + ".png"), want, "motion-" + std::to_string(s))) << "frame " << d;
+    }
 }
 
 } // namespace
