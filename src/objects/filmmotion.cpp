@@ -44,6 +44,13 @@ private:
 
 } // namespace
 
+TRandomFunction FilmRandom(uint32_t& state) {
+    return [&state](int32_t n) {
+        state = state * 1103515245u + 12345u;
+        return n > 0 ? static_cast<int32_t>((state >> 8) % static_cast<uint32_t>(n)) : 0;
+    };
+}
+
 bool IsFilmName(const std::string& name) { return SameTextAscii(ExtensionOf(name), ".rmt"); }
 
 TFilmMotion::TFilmMotion(TRuvoControl& control) : control_(control) {}
@@ -141,8 +148,8 @@ void TFilmMotion::Show(int32_t f) {
 
 void TFilmMotion::Paint(TCustomDIBX& target) {
     if (frame_ < 0 || !control_.GetVisible()) return;
-    const TFilmCanvas canvas{target, Saturate(int64_t{control_.ScreenLeft()} + film_.OffsetX),
-                             Saturate(int64_t{control_.ScreenTop()} + film_.OffsetY)};
+    // The tracks' coordinates are the stage's: the film's offset is the stage point at the anchor.
+    const TFilmCanvas canvas{target, control_.ScreenLeft(), control_.ScreenTop()};
     film_.Draw(canvas, drawnBase_);
 }
 
@@ -167,12 +174,7 @@ void TFilmMotion::ShowTransition(const TWipeFrameList& track, int from, int32_t 
         settings.Param1 = track.Param1;
     }
     settings.Rule = track.Rule();
-    // The transitions that need chance get it from the motion's own sequence, so a replay looks alike.
-    const TRandomFunction random = [this](int32_t n) {
-        randomState_ = randomState_ * 1103515245u + 12345u;
-        return n > 0 ? static_cast<int32_t>((randomState_ >> 8) % static_cast<uint32_t>(n)) : 0;
-    };
-    world->SetActive(world->ActiveIndex(), settings, random, true, elapsedMs);
+    world->SetActive(world->ActiveIndex(), settings, FilmRandom(randomState_), true, elapsedMs);
 }
 
 void LoadMotion(TRuvoControl& control, const std::string& file) {

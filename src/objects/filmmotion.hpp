@@ -9,11 +9,16 @@
 #include <string>
 
 #include "graphics/filmmanager.hpp"
+#include "graphics/wipes.hpp"
 #include "objects/motion.hpp"
 
 namespace ruvo {
 
 class TRuvoControl;
+
+// The chance the transitions of frame lists draw on: a sequence of the player's own kept in `state`,
+// so that a film looks the same every time it plays.
+TRandomFunction FilmRandom(uint32_t& state);
 
 // Whether a source names a frame list (".rmt", any case).
 bool IsFilmName(const std::string& name);

@@ -5,6 +5,7 @@
 #include "graphics/filmimage.hpp"
 #include "graphics/filmmanager.hpp"
 #include "image_fixture.hpp"
+#include "objects/cinema.hpp"
 #include "objects/filmmotion.hpp"
 
 namespace ruvo::testing {
@@ -219,6 +220,56 @@ TEST_F(Motions, ASavedMotionComesBackAtItsFrame) {
     Frame(17);
     Frame(17);
     EXPECT_EQ(GetIntProperty(*back, PR_INDEX), 7);
+}
+
+// A cinema shows its stage (black where the film draws nothing) at its place, plays on its own clock and
+// ends by its flags; saved, it comes back where it was.
+TEST_F(Motions, ACinemaPlaysOnItsOwnStage) {
+    PutFilm("walk.rmt", {{11, 0, 100, 20}});
+    world.ActiveScreen().SetColor(0xFFFFFF);
+    auto& c = static_cast<TRuvoCinema&>(*world.CreateByType(4));
+    c.SetName("c");
+    c.SetParent(&world.ActiveScreen());
+    SetProperty(c, PR_LEFT, 30);
+    SetProperty(c, PR_ONPLAYEND, std::string("end.rsb"));
+    SetProperty(c, PR_SOURCE, std::string("anim\\walk.rmt"));
+    EXPECT_EQ(GetIntProperty(c, PR_COUNT), 11);
+    EXPECT_EQ(GetIntProperty(c, PR_WIDTH), kWidth);  // the film gives no stage size: the world's
+    Frame(17);
+    EXPECT_EQ(Dot(), std::pair(30, 20));
+    EXPECT_EQ(world.Surface().GetPixel(10, 10) & 0xFFFFFF, 0xFFFFFFu);  // left of the cinema
+    EXPECT_EQ(world.Surface().GetPixel(40, 10) & 0xFFFFFF, 0u);         // its stage
+    for (int i = 0; i < 4; ++i) Frame(17);
+    EXPECT_EQ(GetIntProperty(c, PR_INDEX), 4);
+    EXPECT_EQ(Dot(), std::pair(70, 20));
+    SetProperty(c, PR_PAUSED, true);
+    Frame(17);
+    EXPECT_FALSE(GetFlagProperty(c, PR_PLAYING));
+    EXPECT_EQ(GetIntProperty(c, PR_INDEX), 4);
+
+    TMemoryStream saved;
+    world.SaveToStream(saved);
+    world.Reset();
+    saved.SetPosition(0);
+    world.LoadFromStream(saved, kSaveVersion);
+    world.SetSize(kWidth, kHeight);
+    auto* back = dynamic_cast<TRuvoCinema*>(Find("c"));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Source, "anim\\walk.rmt");
+    EXPECT_TRUE(back->Paused);
+    SetProperty(*back, PR_PAUSED, false);
+    Frame(17);
+    EXPECT_EQ(GetIntProperty(*back, PR_INDEX), 4);
+    EXPECT_EQ(Dot(), std::pair(70, 20));
+    for (int i = 0; i < 10; ++i) Frame(17);
+    EXPECT_EQ(Events(), std::vector<std::string>{"c:43"});
+    EXPECT_EQ(Dot(), std::pair(130, 20));
+    HandleAll();
+    SetProperty(*back, PR_AUTOSCRAP, true);
+    SetProperty(*back, PR_INDEX, 8);
+    for (int i = 0; i < 5; ++i) Frame(17);
+    EXPECT_EQ(Find("c"), nullptr);
+    EXPECT_TRUE(Events().empty());
 }
 
 } // namespace
