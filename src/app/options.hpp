@@ -24,6 +24,7 @@ struct TPlayerOptions {
     std::vector<TShot> screenshotsAt;
     std::filesystem::path dumpObjectsFile;  // the display objects at exit; "-": standard output
     bool fullScreen = false;
+    bool logo = false;  // headless runs play the start-up logo too (a window always does)
 };
 
 // Exit codes of the player: a usage problem includes an output that cannot be written.

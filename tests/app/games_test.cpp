@@ -850,3 +850,47 @@ TEST_F(Games, ASpriteMovesWhereItsFrameListPutsItAndTheEndIsHandled) {
 
 } // namespace
 } // namespace ruvo
+
+namespace ruvo {
+namespace {
+
+// The start-up logo plays before the script's first frame when asked for (a window always plays it):
+// the game's scene is not there while it plays, and space skips it.
+TEST_F(Games, TheStartLogoPlaysFirstAndSpaceSkipsIt) {
+    Project("var int started = 0\n");
+    Source("main.rvs",
+           "BoxNew PR_NAME = \"bg\", PR_WIDTH = 320, PR_HEIGHT = 240, PR_COLOR = $0000FF\n"
+           "Calc started = @UpdateCount\n"
+           "Wait\n");
+    const auto redAt = [&](const std::string& shot) {
+        const TPngPicture p = LoadPngFile(dir / shot);
+        return p.argb.at(5 * 320 + 5) == 0xFFFF0000u;
+    };
+    const auto shots = [&](int early, int late) {
+        return "--screenshot-at " + std::to_string(early) + "=" + (dir / "early.png").string() + " --screenshot-at " +
+               std::to_string(late) + "=" + (dir / "late.png").string();
+    };
+    RunResult r = Play("--frames 20 " + shots(0, 19));
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_TRUE(redAt("early.png"));
+    EXPECT_EQ(r.vars.at("started"), "0");
+
+    r = Play("--frames 120 --logo " + shots(30, 119));
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_FALSE(redAt("early.png"));
+    // The logo shows on its black stage in the middle, its bars already in.
+    const TPngPicture logo = LoadPngFile(dir / "early.png");
+    EXPECT_NE(logo.argb.at(120 * 320 + 160) & 0xFFFFFF, 0u);
+    EXPECT_TRUE(redAt("late.png"));
+    const int started = std::stoi(r.vars.at("started"));
+    EXPECT_GT(started, 90);  // 1.5 s of logo first
+
+    r = Play("--frames 40 --logo " + shots(3, 39), "5 key 32\n");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_FALSE(redAt("early.png"));
+    EXPECT_TRUE(redAt("late.png"));
+    EXPECT_LE(std::stoi(r.vars.at("started")), 10);
+}
+
+} // namespace
+} // namespace ruvo
