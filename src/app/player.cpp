@@ -115,7 +115,7 @@ void TPlayer::StartUp() {
                                           deletions_);
     BindPlayerState();
     runtime_->Start();
-    if (Windowed() || options_.logo)
+    if ((Windowed() && !options_.noLogo) || options_.logo)
         logo_ = std::make_unique<TStartLogo>(runtime_->Pictures().Files(), runtime_->Pictures(), runtime_->World());
     const TProjectFile& p = runtime_->Project()->Settings;
     const TRuvoBaseList& world = runtime_->World();

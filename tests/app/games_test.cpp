@@ -173,7 +173,7 @@ TEST_F(Games, InAWindowTheToolBarSitsAboveTheGame) {
     Play("--frames 1");  // builds the game
     const std::string shot = (dir / "window.png").string();
     // The display stack (X11, GL drivers, fontconfig) keeps allocations until exit by design.
-    const int code = Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --frames 3 --screenshot " + shot + " " +
+    const int code = Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --no-logo --frames 3 --screenshot " + shot + " " +
                            (dir / "game").string() + " 2> /dev/null");
     EXPECT_EQ(code, 0);
     EXPECT_EQ(PngSize(ReadFile(shot)), (std::pair<uint32_t, uint32_t>{320, 240 + 22}));
@@ -464,7 +464,7 @@ TEST_F(Games, TheWindowShowsTheSamePictureAsAHeadlessRun) {
     Source("main.rvs", std::string(kBoxScene) + "Wait\n");
     Play("--frames 1");  // builds the game
     const std::string shot = (dir / "window.png").string();
-    const int code = Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --frames 3 --screenshot-at 2=" +
+    const int code = Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --no-logo --frames 3 --screenshot-at 2=" +
                            shot + " " + (dir / "game").string() + " 2> /dev/null");
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(SameAs(shot, BoxScene(), "window"));
@@ -664,7 +664,7 @@ TEST_F(Games, PicturesOfTheSourceAreShownExactly) {
         const char* display = std::getenv("DISPLAY");
         if (!display || !*display || std::string(shot) != "later") continue;
         const std::string window = (dir / "window.png").string();
-        EXPECT_EQ(Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --frames 100 --screenshot-at 90=" +
+        EXPECT_EQ(Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --no-logo --frames 100 --screenshot-at 90=" +
                         window + " " + (dir / "game").string() + " 2> /dev/null"),
                   0);
         EXPECT_TRUE(SameAs(window, want, "pictures-window"));
@@ -890,6 +890,14 @@ TEST_F(Games, TheStartLogoPlaysFirstAndSpaceSkipsIt) {
     EXPECT_FALSE(redAt("early.png"));
     EXPECT_TRUE(redAt("late.png"));
     EXPECT_LE(std::stoi(r.vars.at("started")), 10);
+
+    // A window plays it unasked.
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) return;
+    EXPECT_EQ(Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --frames 3 --screenshot-at 2=" +
+                    (dir / "window.png").string() + " " + (dir / "game").string() + " 2> /dev/null"),
+              0);
+    EXPECT_FALSE(redAt("window.png"));
 }
 
 } // namespace
