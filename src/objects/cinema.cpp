@@ -15,12 +15,6 @@
 
 namespace ruvo {
 
-namespace {
-
-constexpr double kFrameMs = 1000.0 / 60.0;
-
-} // namespace
-
 TRuvoCinema::TRuvoCinema(TRuvoBaseList* owner) : TRuvoControl(owner) {}
 
 TRuvoCinema::~TRuvoCinema() = default;
@@ -65,7 +59,7 @@ void TRuvoCinema::SetSource(std::string source) {
 }
 
 void TRuvoCinema::GoToFrame(int32_t i) {
-    elapsed_ = std::max(0, i) * kFrameMs;
+    elapsed_ = std::max(0, i) * kFilmFrameMs;
     finished_ = false;
 }
 
@@ -77,19 +71,10 @@ bool TRuvoCinema::Update() {
     // The first update shows frame 0; the clock runs from the next.
     if (started_ && !Paused && !AnimationPaused()) elapsed_ += Owner ? Owner->Services().FrameTime() : 0;
     started_ = true;
-    const int32_t length = film_.Length();
-    int64_t f = std::llround(std::min(elapsed_ / kFrameMs, 4e18));
     bool ended = false;
-    if (f >= length) {
-        if (Repeat) {
-            f = length > 0 ? std::min<int64_t>(f % length + film_.LoopStart, length - 1) : 0;
-            elapsed_ = std::round(double(f) * kFrameMs);
-        } else {
-            f = std::max(length - 1, 0);
-            finished_ = ended = true;
-        }
-    }
-    if (f != frame_) Show(static_cast<int32_t>(f));
+    const int32_t f = FilmFrameAt(elapsed_, film_, Repeat, ended);
+    if (ended) finished_ = true;
+    if (f != frame_) Show(f);
     if (!ended) return false;
     if (AutoScrap) return true;
     Raise(static_cast<uint8_t>(PR_ONPLAYEND));

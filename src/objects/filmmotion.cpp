@@ -18,8 +18,6 @@ namespace ruvo {
 
 namespace {
 
-constexpr double kFrameMs = 1000.0 / 60.0;
-
 int32_t Saturate(int64_t v) noexcept {
     return static_cast<int32_t>(
         std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
@@ -51,6 +49,21 @@ TRandomFunction FilmRandom(uint32_t& state) {
     };
 }
 
+int32_t FilmFrameAt(double& elapsed, const TFilmManager& film, bool repeat, bool& ended) {
+    const int32_t length = film.Length();
+    const int64_t f = std::llround(std::clamp(elapsed / kFilmFrameMs, 0.0, 4e18));
+    ended = false;
+    if (f < length) return static_cast<int32_t>(f);
+    if (!repeat) {
+        ended = true;
+        return std::max(length - 1, 0);
+    }
+    if (length <= 0) return 0;
+    const int64_t again = std::min<int64_t>(f % length + std::max(film.LoopStart, 0), length - 1);
+    elapsed = std::round(double(again) * kFilmFrameMs);
+    return static_cast<int32_t>(again);
+}
+
 bool IsFilmName(const std::string& name) { return SameTextAscii(ExtensionOf(name), ".rmt"); }
 
 TFilmMotion::TFilmMotion(TRuvoControl& control) : control_(control) {}
@@ -78,7 +91,7 @@ void TFilmMotion::Restart() {
 }
 
 void TFilmMotion::GoToFrame(int32_t i) {
-    elapsed_ = i * kFrameMs;
+    elapsed_ = i * kFilmFrameMs;
     finished_ = false;
 }
 
@@ -100,20 +113,10 @@ bool TFilmMotion::Step() {
     // PR_PAUSED holds a motion as PR_ANIPAUSED does: PR_PLAYING reads both.
     if (countdown_ == 0 && !control_.AnimationPaused() && !control_.IsPaused())
         elapsed_ += control_.Owner ? control_.Owner->Services().FrameTime() : 0;
-    const int32_t length = film_.Length();
-    int64_t f = std::llround(std::min(elapsed_ / kFrameMs, 4e18));
     bool ended = false;
-    if (f >= length) {
-        if (GetFlagProperty(control_, PR_REPEAT)) {
-            f = length > 0 ? std::min<int64_t>(f % length + film_.LoopStart, length - 1) : 0;
-            elapsed_ = std::round(double(f) * kFrameMs);
-        } else {
-            f = std::max(length - 1, 0);
-            finished_ = true;
-            ended = true;
-        }
-    }
-    if (countdown_ == 2 || frame_ != f || reanchored) Show(static_cast<int32_t>(f));
+    const int32_t f = FilmFrameAt(elapsed_, film_, GetFlagProperty(control_, PR_REPEAT), ended);
+    if (ended) finished_ = true;
+    if (countdown_ == 2 || frame_ != f || reanchored) Show(f);
     if (countdown_ > 0) --countdown_;
     seenLeft_ = control_.Left;
     seenTop_ = control_.Top;
@@ -161,13 +164,13 @@ void TFilmMotion::ShowTransition(const TWipeFrameList& track, int from, int32_t 
     drawnBase_ = 1 - from;
     TRuvoBaseList* world = control_.Owner;
     if (!world) return;
-    const int32_t elapsedMs = Saturate(std::llround(elapsed * kFrameMs));
+    const int32_t elapsedMs = Saturate(std::llround(elapsed * kFilmFrameMs));
     if (!restart) {
         if (world->InTransition()) world->SetTransitionElapsed(elapsedMs);
         return;
     }
     TWipeSettings settings{.Type = track.Type,
-                           .Duration = std::max(1, Saturate(std::llround(track.Length * kFrameMs))),
+                           .Duration = std::max(1, Saturate(std::llround(track.Length * kFilmFrameMs))),
                            .Reverse = track.Reverse != 0};
     if (track.HasParams()) {
         settings.Param0 = track.Param0;

@@ -20,6 +20,13 @@ class TRuvoControl;
 // so that a film looks the same every time it plays.
 TRandomFunction FilmRandom(uint32_t& state);
 
+// Frame lists count frames of 1/60 s.
+constexpr double kFilmFrameMs = 1000.0 / 60.0;
+
+// The frame of a film `elapsed` ms in (60 frames a second). Past the end a repeating film goes on from
+// its loop start (elapsed is set back to match); another one stays on its last frame and `ended` is set.
+int32_t FilmFrameAt(double& elapsed, const TFilmManager& film, bool repeat, bool& ended);
+
 // Whether a source names a frame list (".rmt", any case).
 bool IsFilmName(const std::string& name);
 

@@ -51,6 +51,16 @@ protected:
         files.InvalidateLooseFiles();
     }
 
+    // The world through its saved form.
+    void SaveAndLoad() {
+        TMemoryStream saved;
+        world.SaveToStream(saved);
+        world.Reset();
+        saved.SetPosition(0);
+        world.LoadFromStream(saved, kSaveVersion);
+        world.SetSize(kWidth, kHeight);
+    }
+
     // Where the red dot's top-left is on the screen; (-1, -1) when none is shown.
     std::pair<int, int> Dot() {
         for (int y = 0; y < kHeight; ++y)
@@ -203,12 +213,7 @@ TEST_F(Motions, ASavedMotionComesBackAtItsFrame) {
     ASSERT_EQ(GetIntProperty(m, PR_INDEX), 6);
     const std::pair<int, int> shown = Dot();
 
-    TMemoryStream saved;
-    world.SaveToStream(saved);
-    world.Reset();
-    saved.SetPosition(0);
-    world.LoadFromStream(saved, kSaveVersion);
-    world.SetSize(kWidth, kHeight);
+    SaveAndLoad();
     auto* back = dynamic_cast<TRuvoImages*>(Find("m"));
     ASSERT_NE(back, nullptr);
     ASSERT_NE(back->GetMotion(), nullptr);
@@ -247,12 +252,7 @@ TEST_F(Motions, ACinemaPlaysOnItsOwnStage) {
     EXPECT_FALSE(GetFlagProperty(c, PR_PLAYING));
     EXPECT_EQ(GetIntProperty(c, PR_INDEX), 4);
 
-    TMemoryStream saved;
-    world.SaveToStream(saved);
-    world.Reset();
-    saved.SetPosition(0);
-    world.LoadFromStream(saved, kSaveVersion);
-    world.SetSize(kWidth, kHeight);
+    SaveAndLoad();
     auto* back = dynamic_cast<TRuvoCinema*>(Find("c"));
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->Source, "anim\\walk.rmt");
