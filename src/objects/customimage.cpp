@@ -207,7 +207,8 @@ TRuvoControl* TRuvoCustomImage::HitTest(int32_t x, int32_t y, TMouseMask mask) {
     if (!GetVisible()) return nullptr;
     for (auto it = Children().rbegin(); it != Children().rend(); ++it)
         if (TRuvoControl* hit = (*it)->HitTest(x, y, mask)) return hit;
-    if (!ModeIn(mask)) return nullptr;
+    // A motion's rectangle is its whole stage: taking the mouse there would cover what lies beneath.
+    if (!ModeIn(mask) || GetMotion()) return nullptr;
     int64_t px = x, py = y;
     if (Angle != 0) {
         int64_t cx, cy;

@@ -156,6 +156,10 @@ TEST_F(Motions, APositionRelativeFilmFollowsItsObject) {
     SetProperty(m, PR_SOURCE, std::string("anim\\abs.rmt"));
     Frame(17);
     EXPECT_EQ(Dot(), std::pair(0, 5));
+    // The stage covers the screen, but what lies beneath it still takes the mouse.
+    SetProperty(m, PR_PRIORITY, 5);
+    TRuvoBox& under = Box("under", 100, 100, 20, 20);
+    EXPECT_EQ(world.ActiveScreen().HitTest(105, 105, kLeftPressMask), &under);
     SetProperty(m, PR_LEFT, 20);
     Frame(17);
     EXPECT_EQ(Dot(), std::pair(0, 5));
