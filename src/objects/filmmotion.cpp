@@ -156,7 +156,17 @@ void TFilmMotion::Paint(TCustomDIBX& target) {
     film_.Draw(canvas, drawnBase_);
 }
 
-void TFilmMotion::ShowBase(int base) { drawnBase_ = base; }
+void TFilmMotion::ShowBase(int base) {
+    drawnBase_ = base;
+    EndTransition();
+}
+
+// The world leaves ending a transition to whoever started it.
+void TFilmMotion::EndTransition() {
+    if (!ownsTransition_) return;
+    ownsTransition_ = false;
+    if (TRuvoBaseList* world = control_.Owner; world && world->InTransition()) world->SetActive(world->ActiveIndex());
+}
 
 // A transition track changes the screen the way the flip command does: the world keeps the picture
 // shown and changes from it to what the control draws next, the track's new base.
@@ -166,7 +176,9 @@ void TFilmMotion::ShowTransition(const TWipeFrameList& track, int from, int32_t 
     if (!world) return;
     const int32_t elapsedMs = Saturate(std::llround(elapsed * kFilmFrameMs));
     if (!restart) {
-        if (world->InTransition()) world->SetTransitionElapsed(elapsedMs);
+        // The track's last frame shows the new picture whole: a motion that ends there leaves it so.
+        if (elapsed >= track.Length - 1) EndTransition();
+        else if (ownsTransition_ && world->InTransition()) world->SetTransitionElapsed(elapsedMs);
         return;
     }
     TWipeSettings settings{.Type = track.Type,
@@ -178,6 +190,7 @@ void TFilmMotion::ShowTransition(const TWipeFrameList& track, int from, int32_t 
     }
     settings.Rule = track.Rule();
     world->SetActive(world->ActiveIndex(), settings, FilmRandom(randomState_), true, elapsedMs);
+    ownsTransition_ = world->InTransition();
 }
 
 void LoadMotion(TRuvoControl& control, const std::string& file) {

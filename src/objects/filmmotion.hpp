@@ -56,6 +56,7 @@ private:
     void Show(int32_t f);
     void ShowBase(int base) override;
     void ShowTransition(const TWipeFrameList& track, int from, int32_t elapsed, bool restart) override;
+    void EndTransition();
 
     TRuvoControl& control_;
     TFilmManager film_;
@@ -68,6 +69,7 @@ private:
     int32_t placedX_ = 0, placedY_ = 0;  // MotionX/MotionY as the last Show set them
     int drawnBase_ = 0;    // the film's base drawn: the one shown, or the one a transition leads to
     uint32_t randomState_ = 1;
+    bool ownsTransition_ = false;  // the world's running transition is this motion's
 };
 
 // Frees any motion of the control and, for a frame-list name, attaches a new one and loads it.

@@ -4,6 +4,7 @@
 #include "archive/streams.hpp"
 #include "graphics/filmimage.hpp"
 #include "graphics/filmmanager.hpp"
+#include "graphics/filmtransition.hpp"
 #include "image_fixture.hpp"
 #include "objects/cinema.hpp"
 #include "objects/filmmotion.hpp"
@@ -229,6 +230,33 @@ TEST_F(Motions, ASavedMotionComesBackAtItsFrame) {
     Frame(17);
     Frame(17);
     EXPECT_EQ(GetIntProperty(*back, PR_INDEX), 7);
+}
+
+// A transition track changes the screen through the world's transition, from what was shown to what
+// the motion draws from then on, for the track's length.
+TEST_F(Motions, ATransitionTrackRunsTheWorldsTransition) {
+    TFilmManager film;
+    auto fade = std::make_unique<TWipeFrameList>();
+    fade->KindByte = 3;
+    fade->OwnStart = 3;
+    fade->Length = 30;  // 500 ms
+    fade->Type = 1;
+    film.AddTrack(std::move(fade));
+    film.Resolve();
+    TMemoryStream bytes;
+    film.SaveToStream(bytes);
+    const std::vector<uint8_t> data = bytes.Bytes();
+    std::ofstream(dir / "game" / "anim" / "fade.rmt", std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    files.InvalidateLooseFiles();
+    Images("m", "anim\\fade.rmt");
+    for (int i = 0; i < 4; ++i) Frame(17);
+    EXPECT_FALSE(world.InTransition());
+    Frame(17);
+    EXPECT_TRUE(world.InTransition());
+    EXPECT_EQ(world.TransitionDuration(), 500);
+    for (int i = 0; i < 40; ++i) Frame(17);
+    EXPECT_FALSE(world.InTransition());
 }
 
 // A cinema shows its stage (black where the film draws nothing) at its place, plays on its own clock and
