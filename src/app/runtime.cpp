@@ -5,6 +5,7 @@
 
 #include "app/locatedata.hpp"
 #include "app/savescreen.hpp"
+#include "app/textsupport.hpp"
 #include "archive/errors.hpp"
 #include "archive/vrfilemanager.hpp"
 #include "graphics/picturecache.hpp"
@@ -46,7 +47,9 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
     context_ = std::make_unique<TRunContext>(TRunContext{services_, *vars_, *funcs_});
     pictures_ = std::make_unique<TPictureCache>(*files_, 32);
     context_->Pictures = pictures_.get();
+    text_ = std::make_unique<TTextSupport>(*files_, *vars_, *funcs_);
     world_ = std::make_unique<TRuvoBaseList>(services_, *vars_);
+    text_->Attach(*world_);
     world_->SetPictures(pictures_.get());
     world_->SetEvaluator([this](TRuvoParser& e) {
         e.Evaluate(*vars_, *funcs_);
@@ -64,6 +67,7 @@ TRuntime::~TRuntime() {
     funcs_->Unregister(sfSaveScreen);
     worldBindings_.reset();
     world_.reset();
+    text_.reset();
     context_->Pictures = nullptr;
     pictures_.reset();
     funcs_.reset();

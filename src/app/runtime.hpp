@@ -22,6 +22,7 @@ class TPlayerServices;
 class TProject;
 class TRuvoBaseList;
 class TSysFuncMan;
+class TTextSupport;
 class TVrFileManager;
 class TWorldBindings;
 struct TRunContext;
@@ -81,6 +82,7 @@ private:
     std::unique_ptr<TSysFuncMan> funcs_;
     std::unique_ptr<TRunContext> context_;
     std::unique_ptr<TPictureCache> pictures_;
+    std::unique_ptr<TTextSupport> text_;
     std::unique_ptr<TRuvoBaseList> world_;
     std::unique_ptr<TWorldBindings> worldBindings_;
     std::unique_ptr<TProject> project_;

@@ -20,6 +20,7 @@
 #include "objects/inputsink.hpp"
 #include "objects/keyboard.hpp"
 #include "objects/registry.hpp"
+#include "objects/textservices.hpp"
 #include "objects/timerlist.hpp"
 
 namespace ruvo {
@@ -45,6 +46,8 @@ public:
     TRuvoBaseList& operator=(const TRuvoBaseList&) = delete;
 
     TPlayerServices& Services() const noexcept { return services_; }
+    // Fonts, pictures, script texts, read marks and history for the text objects.
+    TTextObjectServices& TextObjects() noexcept { return textObjects_; }
     // Where image objects take their pictures from; null until the runtime sets it (nothing is shown).
     TPictureCache* Pictures() const noexcept { return pictures_; }
     void SetPictures(TPictureCache* pictures) noexcept { pictures_ = pictures; }
@@ -205,6 +208,7 @@ private:
 
     TPlayerServices& services_;
     const TParamCollection& vars_;
+    TTextObjectServices textObjects_;
     TPictureCache* pictures_ = nullptr;
     TIntEvaluator evaluate_;
     std::array<std::unique_ptr<TRuvoBase>, 2> screens_;
