@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "archive/errors.hpp"
 #include "archive/gamepath.hpp"
@@ -17,11 +16,6 @@
 namespace ruvo {
 
 namespace {
-
-int32_t Saturate(int64_t v) noexcept {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
 
 // The film's pictures come from the world's cache, so a picture shown by images and motions is decoded
 // once; a damaged picture shows nothing.
