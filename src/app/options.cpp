@@ -67,6 +67,9 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
                                       "100000 frames when --frames is not given");
     app.add_flag("--window", window, "a window even when the default would be headless")->excludes(headlessFlag);
     app.add_flag("--fullscreen", o.fullScreen, "start in full screen");
+    auto* logoFlag = app.add_flag("--logo", o.logo, "play the start-up logo before the game, as a window does");
+    app.add_flag("--no-logo", o.noLogo, "a window without the start-up logo (for recordings that count frames)")
+        ->excludes(logoFlag);
     app.add_option("--frames", o.frames, "stop after N frames")->type_name("N")->check(CLI::NonNegativeNumber);
     app.add_option("--input", inputFile, "scripted input for headless runs (see below)")->type_name("FILE");
     app.add_option("--trace", traceFile, "write the trace of the commands the script runs (- for standard output)")

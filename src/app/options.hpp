@@ -25,6 +25,8 @@ struct TPlayerOptions {
     std::vector<TShot> screenshotsAt;
     std::filesystem::path dumpObjectsFile;  // the display objects at exit; "-": standard output
     bool fullScreen = false;
+    bool logo = false;    // headless runs play the start-up logo too (a window does unless noLogo)
+    bool noLogo = false;  // a window without the logo: recordings and tests that count frames
 };
 
 // Exit codes of the player: a usage problem includes an output that cannot be written.

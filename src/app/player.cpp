@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "app/runtime.hpp"
+#include "app/startlogo.hpp"
 #include "app/stopsignals.hpp"
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
@@ -114,6 +115,8 @@ void TPlayer::StartUp() {
                                           deletions_);
     BindPlayerState();
     runtime_->Start();
+    if ((Windowed() && !options_.noLogo) || options_.logo)
+        logo_ = std::make_unique<TStartLogo>(runtime_->Pictures().Files(), runtime_->Pictures(), runtime_->World());
     const TProjectFile& p = runtime_->Project()->Settings;
     const TRuvoBaseList& world = runtime_->World();
     platform_.OpenWindow({SjisToUtf8Lossy(p.Title), world.Width(), world.Height()});
@@ -169,6 +172,7 @@ void TPlayer::ShutDown() {
     }
     if (!options_.screenshotFile.empty() && !SaveScreenshot(options_.screenshotFile)) exitCode_ = kPlayerExitUsage;
     if (trace_ && std::fflush(trace_) != 0) exitCode_ = kPlayerExitUsage;
+    logo_.reset();
     runtime_.reset();
     deletions_.DeleteAll();
     if (trace_) {
@@ -210,7 +214,7 @@ void TPlayer::FrameLoop() {
                              frames);
             break;
         }
-        if (headless && runtime_->ScriptEnded()) break;
+        if (headless && !logo_ && runtime_->ScriptEnded()) break;
         if (runtime_->Project()->Settings.IdleSleep && !headless)
             platform_.Sleep(TFrameClock::SleepAfter(start, platform_.Ticks()));
     }
@@ -218,7 +222,12 @@ void TPlayer::FrameLoop() {
 
 void TPlayer::FrameStep(long long frame) {
     localTime_ = LocalTimeNow();
-    runtime_->RunScript();
+    // The script's first frame is the one after the logo has gone.
+    if (logo_) {
+        if (!logo_->Step()) logo_.reset();
+    } else {
+        runtime_->RunScript();
+    }
     if (trace_) std::fflush(trace_);  // a trace can be followed while the game runs
     if (terminating_) return;
     runtime_->UpdateWorld();

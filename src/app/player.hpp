@@ -22,6 +22,8 @@
 
 namespace ruvo {
 
+class TStartLogo;
+
 class TRuntime;
 class TStopSignals;
 
@@ -105,6 +107,7 @@ private:
     std::unique_ptr<TStopSignals> stopSignals_;
     std::unique_ptr<TRunFolder> runFolder_;  // temporary copies; outlives the file manager and its deletions
     std::unique_ptr<TRuntime> runtime_;
+    std::unique_ptr<TStartLogo> logo_;  // while the start-up logo plays; goes before the runtime
 };
 
 } // namespace ruvo

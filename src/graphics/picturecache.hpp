@@ -26,6 +26,8 @@ public:
     // The project's ImageKey, with which layered images are read from now on.
     void SetKey(uint32_t key) noexcept { key_ = key; }
     uint32_t Key() const noexcept { return key_; }
+    // The files the pictures come from (frame lists are read from the same place).
+    TVrFileManager& Files() const noexcept { return files_; }
     int DisplayBitCount() const noexcept { return bits_; }
 
     // The named picture, decoded on the first request and shared afterwards. A name the game does not

@@ -4,6 +4,7 @@
 
 #include "archive/serializer.hpp"
 #include "graphics/customdibx.hpp"
+#include "objects/filmmotion.hpp"
 #include "objects/motion.hpp"
 #include "objects/propaccess.hpp"
 
@@ -61,13 +62,15 @@ void TRuvoBox::Paint() {
             ink.Fill(r, Color);
         }
     }
+    // With a frame list the box is its stage: the tracks draw over the fill.
+    if (surface && GetMotion()) GetMotion()->Paint(*surface);
     PaintChildren();
 }
 
 void TRuvoBox::SetSource(std::string source) {
     if (source == Source) return;
     Source = std::move(source);
-    FreeMotion();
+    LoadMotion(*this, Source);
 }
 
 void TRuvoBox::SetRepeat(bool on) {

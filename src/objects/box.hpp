@@ -24,7 +24,8 @@ public:
     // repeat, auto-scrap, the end handler, paused and the animation pause.
     void Sync(TSerializer& s) override;
 
-    // A new source frees the attached motion.
+    // A new source frees the attached motion; a frame list (".rmt") attaches a new one, and the box
+    // becomes its stage (the stage's size and place, the fill under the tracks).
     void SetSource(std::string source);
     // Repeat set while the motion has finished starts it again.
     void SetRepeat(bool on);

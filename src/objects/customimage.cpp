@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "archive/serializer.hpp"
+#include "objects/motion.hpp"
 #include "objects/propaccess.hpp"
 
 namespace ruvo {
@@ -147,6 +148,12 @@ bool TRuvoCustomImage::Opaque() const {
 
 void TRuvoCustomImage::Paint() {
     TCustomDIBX* target = GetSurface();
+    if (TRuvoMotion* motion = GetMotion()) {
+        // The frame list draws the pictures of its tracks.
+        if (target) motion->Paint(*target);
+        PaintChildren();
+        return;
+    }
     TCustomDIBX* picture = DrawnSurface();
     if (target && picture && Alpha >= 1 && Width >= 1 && Height >= 1) {
         TCustomDIBX* mask = DrawnMask();
@@ -195,7 +202,8 @@ TRuvoControl* TRuvoCustomImage::HitTest(int32_t x, int32_t y, TMouseMask mask) {
     if (!GetVisible()) return nullptr;
     for (auto it = Children().rbegin(); it != Children().rend(); ++it)
         if (TRuvoControl* hit = (*it)->HitTest(x, y, mask)) return hit;
-    if (!ModeIn(mask)) return nullptr;
+    // A motion's rectangle is its whole stage: taking the mouse there would cover what lies beneath.
+    if (!ModeIn(mask) || GetMotion()) return nullptr;
     int64_t px = x, py = y;
     if (Angle != 0) {
         int64_t cx, cy;

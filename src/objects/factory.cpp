@@ -5,6 +5,7 @@
 #include "objects/box.hpp"
 #include "objects/cabinet.hpp"
 #include "objects/cglabel.hpp"
+#include "objects/cinema.hpp"
 #include "objects/images.hpp"
 #include "objects/label.hpp"
 #include "objects/mes.hpp"
@@ -33,7 +34,7 @@ std::unique_ptr<TRuvoObject> Component(TRuvoBaseList& world, uint8_t code) {
 constexpr TObjectClass kClasses[] = {
     {2, "TRuvoBox", Make<TRuvoBox>},
     {3, "TRuvoButton", Control},
-    {4, "TRuvoCinema", Control},
+    {4, "TRuvoCinema", Make<TRuvoCinema>},
     {5, "TRuvoEdit", Control},
     {6, "TRuvoFire", Control},
     {7, "TRuvoHttp", Component},

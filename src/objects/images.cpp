@@ -6,6 +6,7 @@
 #include "archive/gamepath.hpp"
 #include "archive/serializer.hpp"
 #include "archive/sjis.hpp"
+#include "objects/filmmotion.hpp"
 #include "objects/propaccess.hpp"
 #include "objects/world.hpp"
 #include "script/services.hpp"
@@ -51,7 +52,10 @@ bool TRuvoCustomImages::Playing() const {
 }
 
 void TRuvoCustomImages::GoTo(int32_t index) {
-    if (GetMotion()) return;
+    if (TRuvoMotion* motion = GetMotion()) {
+        motion->GoToFrame(index);
+        return;
+    }
     Invalidate();
     Index = index;
     const int n = FrameCount();
@@ -64,6 +68,10 @@ void TRuvoCustomImages::GoTo(int32_t index) {
     }
     RecomputeSize();
     Invalidate();
+}
+
+int32_t TRuvoCustomImages::ShownIndex() const {
+    return GetMotion() ? GetMotion()->Frame() : Index;
 }
 
 void TRuvoCustomImages::SetBrightness(int32_t brightness) {
@@ -87,7 +95,15 @@ void TRuvoCustomImages::ShowSource(const std::string& source) {
     Borrow(nullptr, nullptr, nullptr);
     Frames().Clear();
     FreeMotion();
-    if (IsLayeredImageName(source)) Frames().Load(Owner ? Owner->Pictures() : nullptr, source);
+    if (IsLayeredImageName(source)) {
+        Frames().Load(Owner ? Owner->Pictures() : nullptr, source);
+    } else if (IsFilmName(source)) {
+        // Stepping once places the object at the film's start at once; the clock starts afresh.
+        LoadMotion(*this, source);
+        GetMotion()->Step();
+        GetMotion()->Restart();
+        return;
+    }
     if (FrameCount() > 0) GoTo(0);
     else RecomputeSize();
 }
@@ -105,8 +121,8 @@ const TPropertyMap& TRuvoCustomImages::ClassProperties() {
     static const TPropertyMap map = [] {
         using I = TRuvoCustomImages;
         TPropertyMap m(TRuvoCustomImage::ClassProperties());
-        m.Int<I>(PR_INDEX, [](I& i) { return i.Index; }, [](I& i, int32_t v) { i.GoTo(v); });
-        m.Int<I>(PR_COUNT, [](I& i) { return int32_t(i.FrameCount()); });
+        m.Int<I>(PR_INDEX, [](I& i) { return i.ShownIndex(); }, [](I& i, int32_t v) { i.GoTo(v); });
+        m.Int<I>(PR_COUNT, [](I& i) { return i.GetMotion() ? i.GetMotion()->Length() : int32_t(i.FrameCount()); });
         m.Int<I>(PR_BRIGHTNESS, [](I& i) { return i.Brightness; }, [](I& i, int32_t v) { i.SetBrightness(v); });
         m.Flag<I>(PR_PAUSED, [](I& i) { return i.Paused; }, [](I& i, bool v) { i.SetPaused(v); });
         m.Flag<I>(PR_VISIBLE, [](I& i) { return i.GetVisible(); }, [](I& i, bool v) {
@@ -121,7 +137,12 @@ const TPropertyMap& TRuvoCustomImages::ClassProperties() {
 void TRuvoCustomImages::Sync(TSerializer& s) {
     TRuvoCustomImage::Sync(s);
     s.Int(Remaining);
-    s.Int(Index);
+    if (s.Loading()) {
+        s.Int(Index);
+    } else {
+        int32_t index = ShownIndex();
+        s.Int(index);
+    }
     s.Int(Brightness);
     s.Bool(Paused);
     if (s.Loading()) {

@@ -29,6 +29,8 @@ public:
     // PR_INDEX: shows frame i, adds its delay to the remaining time (and the last frame's wait at the
     // last frame of a list of several); the size follows the frame.
     void GoTo(int32_t index);
+    // PR_INDEX: the frame shown, or the motion's frame while one is attached.
+    int32_t ShownIndex() const;
     // -255..255, 0 unchanged.
     void SetBrightness(int32_t brightness);
     void SetPaused(bool on);
@@ -45,7 +47,7 @@ protected:
     virtual TRuvoImageList& Frames() = 0;
     const TRuvoImageList& Frames() const { return const_cast<TRuvoCustomImages*>(this)->Frames(); }
     // A new source: the frames and the motion go; a layered image gives the frames, and frame 0 is
-    // shown. Other names show nothing.
+    // shown; a frame list (".rmt") is played by a motion. Other names show nothing.
     void ShowSource(const std::string& source);
     // After a saved source was shown again: the saved frame, with the time it had left (showing it
     // would add its delay once more).

@@ -175,7 +175,7 @@ TEST_F(Games, InAWindowTheToolBarSitsAboveTheGame) {
     Play("--frames 1");  // builds the game
     const std::string shot = (dir / "window.png").string();
     // The display stack (X11, GL drivers, fontconfig) keeps allocations until exit by design.
-    const int code = Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --frames 3 --screenshot " + shot + " " +
+    const int code = Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --no-logo --frames 3 --screenshot " + shot + " " +
                            (dir / "game").string() + " 2> /dev/null");
     EXPECT_EQ(code, 0);
     EXPECT_EQ(PngSize(ReadFile(shot)), (std::pair<uint32_t, uint32_t>{320, 240 + 22}));
@@ -469,7 +469,7 @@ TEST_F(Games, TheWindowShowsTheSamePictureAsAHeadlessRun) {
     Source("main.rvs", std::string(kBoxScene) + "Wait\n");
     Play("--frames 1");  // builds the game
     const std::string shot = (dir / "window.png").string();
-    const int code = Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --frames 3 --screenshot-at 2=" +
+    const int code = Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --no-logo --frames 3 --screenshot-at 2=" +
                            shot + " " + (dir / "game").string() + " 2> /dev/null");
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(SameAs(shot, BoxScene(), "window"));
@@ -669,7 +669,7 @@ TEST_F(Games, PicturesOfTheSourceAreShownExactly) {
         const char* display = std::getenv("DISPLAY");
         if (!display || !*display || std::string(shot) != "later") continue;
         const std::string window = (dir / "window.png").string();
-        EXPECT_EQ(Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --frames 100 --screenshot-at 90=" +
+        EXPECT_EQ(Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --no-logo --frames 100 --screenshot-at 90=" +
                         window + " " + (dir / "game").string() + " 2> /dev/null"),
                   0);
         EXPECT_TRUE(SameAs(window, want, "pictures-window"));
@@ -963,6 +963,106 @@ TEST_F(Games, ADamagedWorldSectionLeavesTheRunningGameAsItWas) {
     EXPECT_NE(r.errors.find("このセーブデータは使用できません"), std::string::npos) << r.errors;
     EXPECT_EQ(r.vars.count("after"), 0u);  // the player stopped in the frame of the load
     EXPECT_EQ(ReadFile(objects), running);
+}
+
+} // namespace
+} // namespace ruvo
+
+namespace ruvo {
+namespace {
+
+// A sprite along a frame list: linear in x, decelerating in y, over 61 frames of 1/60 s. The motion is
+// made in frame 0, placed in it and frame 1, and from then on counts 16 ms a frame.
+TEST_F(Games, ASpriteMovesWhereItsFrameListPutsItAndTheEndIsHandled) {
+    Project("var int ended = 0\nvar int count = 0\n");
+    kBackground.Write(dir / "src" / "pictures" / "bg.png");
+    Flat(0xFF4000).Write(dir / "src" / "pictures" / "dot.png");
+    Source("anim/walk.rvm",
+           "motion 108\n"
+           "track image\n"
+           "    length = 61\n"
+           "    start_x = 20\n"
+           "    end_x = 260\n"
+           "    start_y = 200\n"
+           "    end_y = 20\n"
+           "    ease_y = decelerate\n"
+           "    anchor_x = 12\n"
+           "    anchor_y = 8\n"
+           "    name = \"..\\\\pictures\\\\dot.zph\"\n");
+    Source("main.rvs",
+           "ImgNew PR_NAME = \"bg\", PR_SOURCE = \"pictures\\bg.zph\"\n"
+           "ImgNew PR_NAME = \"walker\", PR_SOURCE = \"anim\\walk.rmt\", PR_PRIORITY = 1, PR_ONPLAYEND = \"end.rsb\"\n"
+           "GetProp \"walker\", PR_COUNT, \"count\"\n"
+           "Wait\n");
+    Source("end.rvs", "Calc ended = ended + 1\n");
+    const std::vector<int> shots = {1, 20, 45, 90};
+    std::string options = "--frames 100";
+    for (int s : shots) options += " --screenshot-at " + std::to_string(s) + "=" + (dir / (std::to_string(s) + ".png")).string();
+    const RunResult r = Play(options);
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.vars.at("count"), "61");
+    EXPECT_EQ(r.vars.at("ended"), "1");  // once, though the motion stays at its end
+    for (int s : shots) {
+        const int d = std::min(60, static_cast<int>(std::lround(std::max(0, s - 1) * 16 / (1000.0 / 60))));
+        const int x = 20 + d * (260 - 20) / 60;
+        const int y = d == 60 ? 20 : 200 + static_cast<int>(std::lround(std::sin(d * M_PI / 2 / 61) * (20 - 200)));
+        TPlainPicture want(320, 240);
+        kBackground.DrawOn(want, 0, 0);
+        Flat(0xFF4000).DrawOn(want, x - 12, y - 8);
+        EXPECT_TRUE(SameAs(dir / (std::to_string(s) + ".png"), want, "motion-" + std::to_string(s))) << "frame " << d;
+    }
+}
+
+} // namespace
+} // namespace ruvo
+
+namespace ruvo {
+namespace {
+
+// The start-up logo plays before the script's first frame when asked for (a window always plays it):
+// the game's scene is not there while it plays, and space skips it.
+TEST_F(Games, TheStartLogoPlaysFirstAndSpaceSkipsIt) {
+    Project("var int started = 0\n");
+    Source("main.rvs",
+           "BoxNew PR_NAME = \"bg\", PR_WIDTH = 320, PR_HEIGHT = 240, PR_COLOR = $0000FF\n"
+           "Calc started = @UpdateCount\n"
+           "Wait\n");
+    const auto redAt = [&](const std::string& shot) {
+        const TPngPicture p = LoadPngFile(dir / shot);
+        return p.argb.at(5 * 320 + 5) == 0xFFFF0000u;
+    };
+    const auto shots = [&](int early, int late) {
+        return "--screenshot-at " + std::to_string(early) + "=" + (dir / "early.png").string() + " --screenshot-at " +
+               std::to_string(late) + "=" + (dir / "late.png").string();
+    };
+    RunResult r = Play("--frames 20 " + shots(0, 19));
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_TRUE(redAt("early.png"));
+    EXPECT_EQ(r.vars.at("started"), "0");
+
+    r = Play("--frames 120 --logo " + shots(30, 119));
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_FALSE(redAt("early.png"));
+    // The logo shows on its black stage in the middle, its bars already in.
+    const TPngPicture logo = LoadPngFile(dir / "early.png");
+    EXPECT_NE(logo.argb.at(120 * 320 + 160) & 0xFFFFFF, 0u);
+    EXPECT_TRUE(redAt("late.png"));
+    const int started = std::stoi(r.vars.at("started"));
+    EXPECT_GT(started, 90);  // 1.5 s of logo first
+
+    r = Play("--frames 40 --logo " + shots(3, 39), "5 key 32\n");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_FALSE(redAt("early.png"));
+    EXPECT_TRUE(redAt("late.png"));
+    EXPECT_LE(std::stoi(r.vars.at("started")), 10);
+
+    // A window plays it unasked.
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) return;
+    EXPECT_EQ(Shell("ASAN_OPTIONS=detect_leaks=0 " + std::string(RUVO_PLAYER_PATH) + " --window --frames 3 --screenshot-at 2=" +
+                    (dir / "window.png").string() + " " + (dir / "game").string() + " 2> /dev/null"),
+              0);
+    EXPECT_FALSE(redAt("window.png"));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // box's motion reaching its end.
 #include <cmath>
 
+#include "objects/filmmotion.hpp"
 #include "objects/motion.hpp"
 #include "objects/propmotion.hpp"
 #include "objects/timer.hpp"
@@ -269,9 +270,14 @@ TEST_F(Update, ABoxsMotionEndRaisesPlayEndOnceOrScrapsTheBox) {
 TEST_F(Update, ANewSourceFreesTheBoxsMotion) {
     TRuvoBox& b = Box("b", 0, 0, 10, 10);
     b.AttachMotion(std::make_unique<TShortMotion>(20));
+    // A frame list replaces the motion with its own; any other name leaves none.
     SetProperty(b, PR_SOURCE, std::string("walk.rmt"));
-    EXPECT_EQ(b.GetMotion(), nullptr);
+    EXPECT_EQ(dynamic_cast<TShortMotion*>(b.GetMotion()), nullptr);
+    EXPECT_NE(dynamic_cast<TFilmMotion*>(b.GetMotion()), nullptr);
     EXPECT_EQ(GetStrProperty(b, PR_SOURCE), "walk.rmt");
+    b.AttachMotion(std::make_unique<TShortMotion>(20));
+    SetProperty(b, PR_SOURCE, std::string("walk.zph"));
+    EXPECT_EQ(b.GetMotion(), nullptr);
 }
 
 TEST_F(Update, InternalObjectsReadTheirParentsAnimationPause) {

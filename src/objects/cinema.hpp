@@ -1,0 +1,60 @@
+#pragma once
+// The cinema (LT_CINEMA): a frame list played on a stage of its own (PR_SOURCE), its tracks drawn on the
+// stage's two bases and its transition tracks run between them there, the stage shown at the control's
+// place. It counts the game clock as frames of 1/60 s; at the end it starts again (PR_REPEAT, from the
+// film's loop start), asks to be destroyed (PR_AUTOSCRAP) or raises PR_ONPLAYEND once. PR_INDEX and
+// PR_COUNT are the frame and the length; PR_PAUSED and PR_ANIPAUSED hold it.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "graphics/filmmanager.hpp"
+#include "objects/control.hpp"
+
+namespace ruvo {
+
+class TSurfaceFilmStage;
+
+class TRuvoCinema : public TRuvoControl {
+public:
+    explicit TRuvoCinema(TRuvoBaseList* owner);
+    ~TRuvoCinema() override;
+
+    uint8_t GetCompoType() const override { return 4; }
+    bool IsPaused() const override { return Paused; }
+    bool Update() override;
+    void Paint() override;
+    bool Playing() const override;
+    static const TPropertyMap& ClassProperties();
+    const TPropertyMap& Properties() const override { return ClassProperties(); }
+    // After the control part: the source (loaded again), repeat, auto-scrap, the end handler, paused,
+    // and the milliseconds played.
+    void Sync(TSerializer& s) override;
+
+    // A new name loads the frame list and starts it; the control takes the stage's size (the world's
+    // when the film gives none). A name that is no frame list, or a damaged one, shows nothing.
+    void SetSource(std::string source);
+    int32_t Length() const noexcept { return film_.Length(); }
+    int32_t Frame() const noexcept { return frame_ < 0 ? 0 : frame_; }
+    // PR_INDEX set: play on from frame i.
+    void GoToFrame(int32_t i);
+
+    std::string Source;
+    bool Repeat = false;
+    bool AutoScrap = false;
+    std::string OnPlayEnd;
+    bool Paused = false;
+
+private:
+    void Show(int32_t f);
+
+    TFilmManager film_;
+    std::unique_ptr<TSurfaceFilmStage> stage_;
+    double elapsed_ = 0;  // ms
+    bool started_ = false;
+    bool finished_ = false;
+    int32_t frame_ = -1;
+    uint32_t randomState_ = 1;
+};
+
+} // namespace ruvo
