@@ -3,6 +3,7 @@
 #include <array>
 
 #include "objects/box.hpp"
+#include "objects/button.hpp"
 #include "objects/cabinet.hpp"
 #include "objects/images.hpp"
 #include "objects/propmotion.hpp"
@@ -29,7 +30,7 @@ std::unique_ptr<TRuvoObject> Component(TRuvoBaseList& world, uint8_t code) {
 
 constexpr TObjectClass kClasses[] = {
     {2, "TRuvoBox", Make<TRuvoBox>},
-    {3, "TRuvoButton", Control},
+    {3, "TRuvoButton", Make<TRuvoButton>},
     {4, "TRuvoCinema", Control},
     {5, "TRuvoEdit", Control},
     {6, "TRuvoFire", Control},
