@@ -6,6 +6,7 @@
 #include "objects/button.hpp"
 #include "objects/cabinet.hpp"
 #include "objects/images.hpp"
+#include "objects/menu.hpp"
 #include "objects/propmotion.hpp"
 #include "objects/standin.hpp"
 #include "objects/tile.hpp"
@@ -38,7 +39,7 @@ constexpr TObjectClass kClasses[] = {
     {8, "TRuvoImages", Make<TRuvoImages>},
     {9, "TRuvoLabel", Control},
     {11, "TRuvoMemo", Control},
-    {12, "TRuvoMenu", Control},
+    {12, "TRuvoMenu", Make<TRuvoMenu>},
     {13, "TRuvoMes", Control},
     {14, "TRuvoParticle", Control},
     {15, "TRuvoTimer", Make<TRuvoTimer>},

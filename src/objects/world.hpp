@@ -24,6 +24,7 @@
 
 namespace ruvo {
 
+class TFontPixelManager;
 class TParamCollection;
 class TPictureCache;
 class TPlayerServices;
@@ -39,7 +40,7 @@ public:
 
     // services: the clock, the pointer and the cursor; vars: what objects read of the variables (the
     // default cursor file).
-    TRuvoBaseList(TPlayerServices& services, const TParamCollection& vars);
+    TRuvoBaseList(TPlayerServices& services, TParamCollection& vars);
     ~TRuvoBaseList() override;
     TRuvoBaseList(const TRuvoBaseList&) = delete;
     TRuvoBaseList& operator=(const TRuvoBaseList&) = delete;
@@ -53,6 +54,12 @@ public:
     using TIntEvaluator = std::function<int32_t(TRuvoParser&)>;
     void SetEvaluator(TIntEvaluator evaluate) { evaluate_ = std::move(evaluate); }
     int32_t EvaluateInt(TRuvoParser& expression) const { return evaluate_ ? evaluate_(expression) : 0; }
+    // The fonts list boxes and menus draw their items with; null until the runtime sets it (items are
+    // then measured as empty).
+    TFontPixelManager* ItemFonts() const noexcept { return itemFonts_; }
+    void SetItemFonts(TFontPixelManager* fonts) noexcept { itemFonts_ = fonts; }
+    // A choice as the script reads it: @SelStr and @SelIndex (-1 and "" for a cancel).
+    void SetChoice(std::string text, int32_t index);
 
     // ---- screens and surfaces
     // 0x01 "BASE0" and 0x01 "BASE1".
@@ -204,8 +211,9 @@ private:
     friend class TRuvoControl;  // destroys its children and forgets the focus through the world
 
     TPlayerServices& services_;
-    const TParamCollection& vars_;
+    TParamCollection& vars_;
     TPictureCache* pictures_ = nullptr;
+    TFontPixelManager* itemFonts_ = nullptr;
     TIntEvaluator evaluate_;
     std::array<std::unique_ptr<TRuvoBase>, 2> screens_;
     int32_t width_ = kInitialSize, height_ = kInitialSize;
