@@ -7,6 +7,8 @@
 #include "app/savescreen.hpp"
 #include "archive/errors.hpp"
 #include "archive/vrfilemanager.hpp"
+#include "graphics/fontcatalog.hpp"
+#include "graphics/fontpixels.hpp"
 #include "graphics/picturecache.hpp"
 #include "objects/world.hpp"
 #include "objects/worldbindings.hpp"
@@ -48,6 +50,9 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
     context_->Pictures = pictures_.get();
     world_ = std::make_unique<TRuvoBaseList>(services_, *vars_);
     world_->SetPictures(pictures_.get());
+    itemFontCatalog_ = std::make_unique<TSystemFontCatalog>();
+    itemFonts_ = std::make_unique<TFontPixelManager>(*itemFontCatalog_);
+    world_->SetItemFonts(itemFonts_.get());
     world_->SetEvaluator([this](TRuvoParser& e) {
         e.Evaluate(*vars_, *funcs_);
         return e.Result() ? e.Result()->AsInt() : 0;

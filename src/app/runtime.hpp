@@ -17,7 +17,9 @@ class TDeletionList;
 class TInputSink;
 class TLocatePrompts;
 class TParamCollection;
+class TFontPixelManager;
 class TPictureCache;
+class TSystemFontCatalog;
 class TPlayerServices;
 class TProject;
 class TRuvoBaseList;
@@ -81,6 +83,8 @@ private:
     std::unique_ptr<TSysFuncMan> funcs_;
     std::unique_ptr<TRunContext> context_;
     std::unique_ptr<TPictureCache> pictures_;
+    std::unique_ptr<TSystemFontCatalog> itemFontCatalog_;
+    std::unique_ptr<TFontPixelManager> itemFonts_;  // menu items
     std::unique_ptr<TRuvoBaseList> world_;
     std::unique_ptr<TWorldBindings> worldBindings_;
     std::unique_ptr<TProject> project_;
