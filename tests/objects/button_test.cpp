@@ -46,10 +46,6 @@ protected:
         world.MouseUp();
         Frame();
     }
-    bool Has(const std::string& event) {
-        const std::vector<std::string> e = Events();
-        return std::find(e.begin(), e.end(), event) != e.end();
-    }
 };
 
 TEST_F(Buttons, ThePointerAndAHeldPressChooseTheLook) {
@@ -82,8 +78,8 @@ TEST_F(Buttons, ThePointerAndAHeldPressChooseTheLook) {
     Frame();
     world.MouseUp();
     Frame();
-    EXPECT_FALSE(Has(Ev("b", PR_ONNOTIFY)));
-    EXPECT_FALSE(Has(Ev("b", PR_ONLBTNDOWN)));
+    EXPECT_FALSE(Queued("b", PR_ONNOTIFY));
+    EXPECT_FALSE(Queued("b", PR_ONLBTNDOWN));
     EXPECT_EQ(b.State, TRuvoButton::kNormal);
     EXPECT_EQ(b.Pressing, 0);
 }
@@ -94,8 +90,8 @@ TEST_F(Buttons, AClickNotifiesPlaysTheClickedPictureOnceAndTakesItsLookBack) {
     Frame();
     HandleAll();
     Click(25, 25);
-    EXPECT_TRUE(Has(Ev("b", PR_ONNOTIFY)));
-    EXPECT_FALSE(Has(Ev("b", PR_ONLBTNDOWN)));
+    EXPECT_TRUE(Queued("b", PR_ONNOTIFY));
+    EXPECT_FALSE(Queued("b", PR_ONLBTNDOWN));
     EXPECT_EQ(b.State, TRuvoButton::kClicked);
     EXPECT_EQ(PixelAt(25, 25), PixelOf(kYellow));
     // A press during the clicked picture is not the button's.
@@ -106,13 +102,13 @@ TEST_F(Buttons, AClickNotifiesPlaysTheClickedPictureOnceAndTakesItsLookBack) {
     EXPECT_EQ(PixelAt(25, 25), PixelOf(kWhite));
     HandleAll();
     Frame(50);
-    EXPECT_TRUE(Has(Ev("b", PR_ONPLAYEND)));
+    EXPECT_TRUE(Queued("b", PR_ONPLAYEND));
     EXPECT_EQ(b.State, TRuvoButton::kNormal) << "the look asked for during the clicked picture";
     EXPECT_EQ(PixelAt(25, 25), PixelOf(kRed));
     // The other looks loop and never end.
     HandleAll();
     for (int i = 0; i < 10; ++i) Frame(50);
-    EXPECT_FALSE(Has(Ev("b", PR_ONPLAYEND)));
+    EXPECT_FALSE(Queued("b", PR_ONPLAYEND));
 }
 
 TEST_F(Buttons, AButtonThatScrapsGoesAfterItsClick) {
@@ -140,7 +136,7 @@ TEST_F(Buttons, AButtonThatScrapsGoesAfterItsClick) {
         }
         Frame(50);
         EXPECT_EQ(Find("b"), nullptr);
-        EXPECT_FALSE(Has(Ev("b", PR_ONPLAYEND)));
+        EXPECT_FALSE(Queued("b", PR_ONPLAYEND));
     }
 }
 
@@ -166,7 +162,7 @@ TEST_F(Buttons, ARadioGroupKeepsOneSelection) {
     // Clicks: another member takes the selection; the selected one stays unless all may be up.
     Click(25, 5);
     EXPECT_EQ(selection(), ".P.");
-    EXPECT_TRUE(Has(Ev("b", PR_ONNOTIFY)));
+    EXPECT_TRUE(Queued("b", PR_ONNOTIFY));
     Click(25, 5);
     EXPECT_EQ(selection(), ".P.");
     SetProperty(b, PR_ALLOWALLUP, true);
@@ -205,12 +201,7 @@ TEST_F(Buttons, SavedButtonsComeBackAsTheyWere) {
     SetProperty(b, PR_ALLOWALLUP, true);
     SetProperty(b, PR_ONIDLE, std::string("idle.rsb"));
     Frame();
-    TMemoryStream s;
-    world.SaveToStream(s);
-    world.Reset();
-    world.SetSize(kWidth, kHeight);
-    s.SetPosition(0);
-    world.LoadFromStream(s, kSaveVersion);
+    SaveAndReload();
     auto* la = dynamic_cast<TRuvoButton*>(Find("a"));
     auto* lb = dynamic_cast<TRuvoButton*>(Find("b"));
     ASSERT_TRUE(la && lb);

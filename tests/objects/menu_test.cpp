@@ -44,10 +44,6 @@ protected:
         const TRect c = m.ContentRect();
         return {c.Left + 2, c.Top + (i - m.TopIndex) * (m.ItemHeight() + m.LineSpace) + m.ItemHeight() / 2};
     }
-    bool Has(const std::string& event) {
-        const std::vector<std::string> e = Events();
-        return std::find(e.begin(), e.end(), event) != e.end();
-    }
     std::vector<std::string> Parameters(int code) {
         for (int i = 0; i < world.Events().Count(); ++i)
             if (world.Events()[i].Code == code) return world.Events()[i].Parameters;
@@ -139,7 +135,7 @@ TEST_F(Menus, AChoiceByKeysReachesTheScript) {
     EXPECT_EQ(vars.SelIndex(), -7) << "nothing hovered, nothing chosen";
     Key(kKeyDown);
     Key(kKeyDown);
-    EXPECT_TRUE(Has(Ev("m", PR_ONMAPIN)));
+    EXPECT_TRUE(Queued("m", PR_ONMAPIN));
     HandleAll();
     Key(kKeySpace);
     EXPECT_EQ(vars.SelIndex(), 1);
@@ -171,16 +167,16 @@ TEST_F(Menus, AChoiceByTheMouseHoversThenChoosesAndTheMenuGoes) {
 
     world.MouseDown(true, x2, y2);
     Frame();
-    EXPECT_FALSE(Has(Ev("m", PR_ONLBTNDOWN)));
+    EXPECT_FALSE(Queued("m", PR_ONLBTNDOWN));
     EXPECT_FALSE(world.ActiveScreen().LeftPress);
     world.MouseUp();
     Frame();
     EXPECT_EQ(vars.SelIndex(), 2);
     EXPECT_EQ(vars.SelStr(), "item2");
-    EXPECT_TRUE(Has(Ev("m", PR_ONSELECT)));
+    EXPECT_TRUE(Queued("m", PR_ONSELECT));
     Frame();
-    EXPECT_TRUE(Has(Ev("m", PR_ONCLOSING)));
-    EXPECT_TRUE(Has(Ev("m", PR_ONCLOSED)));
+    EXPECT_TRUE(Queued("m", PR_ONCLOSING));
+    EXPECT_TRUE(Queued("m", PR_ONCLOSED));
     // It waits for its closing events to run, then goes.
     for (int i = 0; i < 5; ++i) Frame();
     EXPECT_NE(Find("m"), nullptr);
@@ -309,10 +305,7 @@ TEST_F(Menus, SavedMenusComeBackAsTheyWere) {
     const int32_t width = m.Width, height = m.Height;
     TMemoryStream s;
     world.SaveToStream(s);
-    world.Reset();
-    world.SetSize(kWidth, kHeight);
-    s.SetPosition(0);
-    world.LoadFromStream(s, kSaveVersion);
+    SaveAndReload();
     auto* l = dynamic_cast<TRuvoMenu*>(Find("m"));
     ASSERT_NE(l, nullptr);
     EXPECT_EQ(l->ItemCount(), 3);
