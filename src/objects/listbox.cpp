@@ -142,10 +142,19 @@ void TRuvoCustomListBox::SetHover(int h) {
     if (h == Hover) return;
     if (h < 0 && Hover >= 0 && Hover < ItemCount())
         Raise(Code(PR_ONMAPOUT), {ItemText(Hover), std::to_string(Hover)});
+    // Only the two items change their look.
+    InvalidateItem(Hover);
     Hover = h;
     Index = -1;
-    Invalidate();
+    InvalidateItem(h);
     if (h >= 0 && h < ItemCount()) Raise(Code(PR_ONMAPIN), {ItemText(h), std::to_string(h)});
+}
+
+void TRuvoCustomListBox::InvalidateItem(int i) {
+    if (i < TopIndex || i >= ItemCount() || i >= int64_t{TopIndex} + VisibleRows()) return;
+    const TRect c = ContentRect();
+    const int64_t y = c.Top + (int64_t{i} - TopIndex) * (int64_t{itemHeight_} + LineSpace);
+    Invalidate(TRect{c.Left, Saturate(y), c.Right, Saturate(y + itemHeight_)});
 }
 
 void TRuvoCustomListBox::SetTopIndex(int32_t top) {

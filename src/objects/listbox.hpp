@@ -98,6 +98,7 @@ protected:
 
 private:
     void ApplyStyles();
+    void InvalidateItem(int i);
     bool pressing_ = false;
     int32_t itemHeight_ = 0;
     std::vector<std::string> items_;

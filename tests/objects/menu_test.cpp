@@ -185,6 +185,26 @@ TEST_F(Menus, AChoiceByTheMouseHoversThenChoosesAndTheMenuGoes) {
     EXPECT_EQ(Find("m"), nullptr);
 }
 
+TEST_F(Menus, AHoverChangeRepaintsOnlyTheTwoItems) {
+    TRuvoMenu& m = Menu(Items(6));
+    SetProperty(m, PR_LINESPACE, 4);
+    m.SetHover(1);
+    Frame();
+    world.TakeDirtyRects();
+    m.SetHover(4);
+    const TRect c = m.ContentRect();
+    auto band = [&](int i) {
+        const int top = c.Top + i * (m.ItemHeight() + 4);
+        return TRect{c.Left, top, c.Right, top + m.ItemHeight()};
+    };
+    int64_t area = 0;
+    for (const TRect& r : world.TakeDirtyRects()) {
+        EXPECT_TRUE(Intersect(r, band(1)) == r || Intersect(r, band(4)) == r);
+        area += int64_t(r.Right - r.Left) * (r.Bottom - r.Top);
+    }
+    EXPECT_EQ(area, 2 * int64_t(c.Right - c.Left) * m.ItemHeight());
+}
+
 TEST_F(Menus, CancelsGiveMinusOneAndCloseThroughThePhases) {
     struct Case {
         const char* what;
