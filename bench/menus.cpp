@@ -15,6 +15,7 @@
 #include "objects/world.hpp"
 #include "params/varset.hpp"
 #include "script/quietservices.hpp"
+#include "text/gxword.hpp"
 
 namespace {
 
@@ -26,11 +27,12 @@ struct TBenchMenus {
     TParamCollection vars;
     TSystemFontCatalog catalog;
     TFontPixelManager fonts{catalog};
+    TTextServices text{fonts};
     TRuvoBaseList world{services, vars};
 
     TBenchMenus() {
         world.SetSize(kW, kH);
-        world.SetItemFonts(&fonts);
+        world.TextObjects().SetText(&text);
         Paint();
     }
     TRuvoMenu& Menu(int delay) {

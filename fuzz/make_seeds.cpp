@@ -13,8 +13,12 @@
 #include "archive/sjis.hpp"
 #include "archive/vrfiles.hpp"
 #include "graphics/bmpfile.hpp"
+#include "objects/mes.hpp"
+#include "objects/propaccess.hpp"
+#include "objects/world.hpp"
 #include "params/exprbuild.hpp"
 #include "params/varset.hpp"
+#include "script/quietservices.hpp"
 #include "script/project.hpp"
 #include "tools/commands.hpp"
 #include "tools/pagesource.hpp"
@@ -275,6 +279,41 @@ void BitmapSeeds() {
 
 } // namespace
 
+// The world's section with the text objects: a message window half way through its second page, a
+// caption and an image caption, at the versions the message window's record distinguishes (the
+// target's first byte picks the version: index 3 is 113, 9 is 134).
+void WorldTextSeeds() {
+    TQuietServices services;
+    TParamCollection vars;
+    TRuvoBaseList world(services, vars);
+    world.SetSize(64, 48);
+    auto& mes = static_cast<TRuvoMes&>(*world.CreateByType(13));
+    mes.SetName("mes");
+    SetProperty(mes, PR_PARENT, std::string());
+    SetProperty(mes, PR_WIDTH, 60);
+    SetProperty(mes, PR_HEIGHT, 40);
+    SetProperty(mes, PR_TEXTDELAY, 256);
+    SetProperty(mes, PR_TEXT, Utf8ToSjis("一<BR CLEAR><A HREF=\"x\">二</A>三四<EVENT VALUE=\"e\">"));
+    SetProperty(mes, PR_INDEX, 1);
+    for (int i = 0; i < 4; ++i) {
+        services.clock += 16;
+        world.Update();
+    }
+    auto& caption = *world.CreateByType(9);
+    caption.SetName("who");
+    SetProperty(caption, PR_PARENT, std::string("mes"));
+    SetProperty(caption, PR_TEXT, Utf8ToSjis("名前\n二行目"));
+    auto& cg = *world.CreateByType(24);
+    SetProperty(cg, PR_PARENT, std::string("mes"));
+    SetProperty(cg, PR_MAPTEXT, std::string("0123456789"));
+    SetProperty(cg, PR_TEXT, std::string("42"));
+    for (const auto& [index, version] : {std::pair{3, 113}, std::pair{9, 134}}) {
+        TMemoryStream s;
+        world.SaveToStream(s, version);
+        Seed("world", "text-objects-" + std::to_string(version), std::string(1, char(index)) + Bytes(s));
+    }
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: make_fuzz_seeds SOURCE_DIR\n");
@@ -296,6 +335,7 @@ int main(int argc, char** argv) {
         VarsetSeeds();
         CallManSeeds(*pages.at("allcodes-main"));
         BitmapSeeds();
+        WorldTextSeeds();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.what());
         return 1;

@@ -5,10 +5,9 @@
 
 #include "app/locatedata.hpp"
 #include "app/savescreen.hpp"
+#include "app/textsupport.hpp"
 #include "archive/errors.hpp"
 #include "archive/vrfilemanager.hpp"
-#include "graphics/fontcatalog.hpp"
-#include "graphics/fontpixels.hpp"
 #include "graphics/picturecache.hpp"
 #include "objects/world.hpp"
 #include "objects/worldbindings.hpp"
@@ -48,11 +47,10 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
     context_ = std::make_unique<TRunContext>(TRunContext{services_, *vars_, *funcs_});
     pictures_ = std::make_unique<TPictureCache>(*files_, 32);
     context_->Pictures = pictures_.get();
+    text_ = std::make_unique<TTextSupport>(*files_, *vars_, *funcs_);
     world_ = std::make_unique<TRuvoBaseList>(services_, *vars_);
+    text_->Attach(*world_);
     world_->SetPictures(pictures_.get());
-    itemFontCatalog_ = std::make_unique<TSystemFontCatalog>();
-    itemFonts_ = std::make_unique<TFontPixelManager>(*itemFontCatalog_);
-    world_->SetItemFonts(itemFonts_.get());
     world_->SetEvaluator([this](TRuvoParser& e) {
         e.Evaluate(*vars_, *funcs_);
         return e.Result() ? e.Result()->AsInt() : 0;
@@ -69,6 +67,7 @@ TRuntime::~TRuntime() {
     funcs_->Unregister(sfSaveScreen);
     worldBindings_.reset();
     world_.reset();
+    text_.reset();
     context_->Pictures = nullptr;
     pictures_.reset();
     funcs_.reset();

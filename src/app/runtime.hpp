@@ -17,13 +17,12 @@ class TDeletionList;
 class TInputSink;
 class TLocatePrompts;
 class TParamCollection;
-class TFontPixelManager;
 class TPictureCache;
-class TSystemFontCatalog;
 class TPlayerServices;
 class TProject;
 class TRuvoBaseList;
 class TSysFuncMan;
+class TTextSupport;
 class TVrFileManager;
 class TWorldBindings;
 struct TRunContext;
@@ -83,8 +82,7 @@ private:
     std::unique_ptr<TSysFuncMan> funcs_;
     std::unique_ptr<TRunContext> context_;
     std::unique_ptr<TPictureCache> pictures_;
-    std::unique_ptr<TSystemFontCatalog> itemFontCatalog_;
-    std::unique_ptr<TFontPixelManager> itemFonts_;  // menu items
+    std::unique_ptr<TTextSupport> text_;
     std::unique_ptr<TRuvoBaseList> world_;
     std::unique_ptr<TWorldBindings> worldBindings_;
     std::unique_ptr<TProject> project_;

@@ -37,6 +37,12 @@ public:
     virtual std::optional<TFontFile> Find(std::string_view sjisFace) = 0;
 };
 
+// A catalog without fonts: every glyph is empty (the builder's measuring, worlds without a display).
+class TEmptyFontCatalog final : public TFontCatalog {
+public:
+    std::optional<TFontFile> Find(std::string_view) override { return std::nullopt; }
+};
+
 // Substitution table first, then fontconfig; answers are remembered per name. The catalog loads its
 // own fontconfig configuration and frees it with itself.
 class TSystemFontCatalog : public TFontCatalog {

@@ -16,12 +16,6 @@ namespace ruvo {
 
 namespace {
 
-// Coordinates are worked out in 64 bits and kept in 32: scripts may store any integer.
-int32_t Saturate(int64_t v) noexcept {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
 TRect RectOf(int64_t left, int64_t top, int64_t width, int64_t height) {
     return TRect{Saturate(left), Saturate(top), Saturate(left + width), Saturate(top + height)};
 }
@@ -45,6 +39,11 @@ bool DrawnBefore(const TRuvoControl* a, const TRuvoControl* b) {
 constexpr uint8_t Code(int id) { return static_cast<uint8_t>(id); }
 
 } // namespace
+
+int32_t Saturate(int64_t v) noexcept {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
 
 TRuvoControl::TRuvoControl(TRuvoBaseList* owner) : TRuvoComponent(owner) {}
 

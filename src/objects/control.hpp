@@ -31,6 +31,9 @@ constexpr TMouseMask kHoverMask = 1u << 0 | 1u << 2 | 1u << 3 | 1u << 4;
 // saved game nesting deeper is damaged, so painting, hit testing and loading never recurse without end.
 constexpr int kMaxObjectNesting = 1000;
 
+// Coordinates are worked out in 64 bits and kept in 32: scripts may store any integer.
+int32_t Saturate(int64_t v) noexcept;
+
 // The handler properties of the pointer and the keys, in the order of the persisted form.
 constexpr std::array<int, 9> kMouseHandlerIds = {34, 103, 35, 36, 37, 38, 39, 40, 41};
 constexpr std::array<int, 5> kKeyHandlerIds = {144, 145, 146, 148, 149};

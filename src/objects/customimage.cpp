@@ -12,11 +12,6 @@ namespace ruvo {
 
 namespace {
 
-int32_t Saturate(int64_t v) noexcept {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
 double AngleRadians(int32_t angle) { return static_cast<double>(angle) * 2.0 * std::numbers::pi / 256.0; }
 
 } // namespace

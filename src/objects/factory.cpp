@@ -5,8 +5,11 @@
 #include "objects/box.hpp"
 #include "objects/button.hpp"
 #include "objects/cabinet.hpp"
+#include "objects/cglabel.hpp"
 #include "objects/images.hpp"
+#include "objects/label.hpp"
 #include "objects/menu.hpp"
+#include "objects/mes.hpp"
 #include "objects/propmotion.hpp"
 #include "objects/standin.hpp"
 #include "objects/tile.hpp"
@@ -37,10 +40,10 @@ constexpr TObjectClass kClasses[] = {
     {6, "TRuvoFire", Control},
     {7, "TRuvoHttp", Component},
     {8, "TRuvoImages", Make<TRuvoImages>},
-    {9, "TRuvoLabel", Control},
+    {9, "TRuvoLabel", Make<TRuvoLabel>},
     {11, "TRuvoMemo", Control},
     {12, "TRuvoMenu", Make<TRuvoMenu>},
-    {13, "TRuvoMes", Control},
+    {13, "TRuvoMes", Make<TRuvoMes>},
     {14, "TRuvoParticle", Control},
     {15, "TRuvoTimer", Make<TRuvoTimer>},
     {16, "TRuvoVideo", Control},
@@ -51,7 +54,7 @@ constexpr TObjectClass kClasses[] = {
     {21, "TRuvoSlider", Control},
     {22, "TRuvoScrollbar", Control},
     {23, "TRuvoGauge", Control},
-    {24, "TRuvoCGLabel", Control},
+    {24, "TRuvoCGLabel", Make<TRuvoCGLabel>},
     {25, "TRuvoPrevMenu", Control},
     {26, "TRuvoPropMotion", Make<TRuvoPropMotion>},
     {27, "TRuvoCabinet", Make<TRuvoCabinet>},

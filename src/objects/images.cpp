@@ -12,15 +12,6 @@
 
 namespace ruvo {
 
-namespace {
-
-int32_t Saturate(int64_t v) noexcept {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
-} // namespace
-
 bool IsLayeredImageName(const std::string& name) {
     return SameTextAscii(ExtensionOf(ParsePictureName(name).File), ".zph");
 }

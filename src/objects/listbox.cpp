@@ -1,13 +1,13 @@
 #include "objects/listbox.hpp"
 
 #include <algorithm>
-#include <limits>
 
 #include "archive/serializer.hpp"
 #include "graphics/customdibx.hpp"
 #include "objects/propaccess.hpp"
 #include "objects/screen.hpp"
 #include "objects/world.hpp"
+#include "text/gxword.hpp"
 #include "text/labels.hpp"
 
 namespace ruvo {
@@ -15,11 +15,6 @@ namespace ruvo {
 namespace {
 
 constexpr uint8_t Code(int id) { return static_cast<uint8_t>(id); }
-
-int32_t Saturate(int64_t v) noexcept {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
 
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -54,9 +49,10 @@ void StyleList(TGxLabelList& list, const TRuvoCustomListBox& box, const TItemSty
 
 TRuvoCustomListBox::TRuvoCustomListBox(TRuvoBaseList* owner) : TRuvoControl(owner) {
     Color = -1;
-    if (owner && owner->ItemFonts()) {
-        labels_ = std::make_unique<TGxLabelList>(*owner->ItemFonts());
-        hoverLabels_ = std::make_unique<TGxLabelList>(*owner->ItemFonts());
+    if (owner) {
+        TFontPixelManager& fonts = owner->TextObjects().Text().Fonts;
+        labels_ = std::make_unique<TGxLabelList>(fonts);
+        hoverLabels_ = std::make_unique<TGxLabelList>(fonts);
         ApplyStyles();
     }
 }

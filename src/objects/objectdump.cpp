@@ -4,6 +4,9 @@
 
 #include "archive/sjis.hpp"
 #include "objects/box.hpp"
+#include "objects/cglabel.hpp"
+#include "objects/label.hpp"
+#include "objects/mes.hpp"
 #include "objects/screen.hpp"
 #include "objects/world.hpp"
 
@@ -11,7 +14,7 @@ namespace ruvo {
 
 namespace {
 
-// A name in double quotes: UTF-8, with control bytes, quotes and backslashes escaped.
+// A name or text in double quotes: UTF-8, with control bytes, quotes and backslashes escaped.
 std::string Quoted(const std::string& sjisName) {
     std::string out = "\"";
     for (const char ch : SjisToUtf8Lossy(sjisName)) {
@@ -42,6 +45,13 @@ void Control(std::string& out, const TRuvoControl& c, int depth) {
            " visible=" + (c.OwnVisible ? "1" : "0");
     if (const auto* box = dynamic_cast<const TRuvoBox*>(&c))
         out += " color=" + Colour(box->Color) + " alpha=" + std::to_string(box->Alpha);
+    else if (const auto* mes = dynamic_cast<const TRuvoMes*>(&c))
+        out += " index=" + std::to_string(mes->Index()) + " pages=" + std::to_string(mes->PageCount()) +
+               " text=" + Quoted(mes->PageText());
+    else if (const auto* label = dynamic_cast<const TRuvoLabel*>(&c))
+        out += " text=" + Quoted(label->Text());
+    else if (const auto* cg = dynamic_cast<const TRuvoCGLabel*>(&c))
+        out += " text=" + Quoted(cg->Text);
     out += '\n';
     for (const TRuvoControl* child : c.Children())
         if (!child->PendingDelete) Control(out, *child, depth + 1);

@@ -20,11 +20,11 @@
 #include "objects/inputsink.hpp"
 #include "objects/keyboard.hpp"
 #include "objects/registry.hpp"
+#include "objects/textservices.hpp"
 #include "objects/timerlist.hpp"
 
 namespace ruvo {
 
-class TFontPixelManager;
 class TParamCollection;
 class TPictureCache;
 class TPlayerServices;
@@ -46,6 +46,8 @@ public:
     TRuvoBaseList& operator=(const TRuvoBaseList&) = delete;
 
     TPlayerServices& Services() const noexcept { return services_; }
+    // Fonts, pictures, script texts, read marks and history for the text objects.
+    TTextObjectServices& TextObjects() noexcept { return textObjects_; }
     // Where image objects take their pictures from; null until the runtime sets it (nothing is shown).
     TPictureCache* Pictures() const noexcept { return pictures_; }
     void SetPictures(TPictureCache* pictures) noexcept { pictures_ = pictures; }
@@ -54,10 +56,6 @@ public:
     using TIntEvaluator = std::function<int32_t(TRuvoParser&)>;
     void SetEvaluator(TIntEvaluator evaluate) { evaluate_ = std::move(evaluate); }
     int32_t EvaluateInt(TRuvoParser& expression) const { return evaluate_ ? evaluate_(expression) : 0; }
-    // The fonts list boxes and menus draw their items with; null until the runtime sets it (items are
-    // then measured as empty).
-    TFontPixelManager* ItemFonts() const noexcept { return itemFonts_; }
-    void SetItemFonts(TFontPixelManager* fonts) noexcept { itemFonts_ = fonts; }
     // A choice as the script reads it: @SelStr and @SelIndex (-1 and "" for a cancel).
     void SetChoice(std::string text, int32_t index);
 
@@ -212,8 +210,8 @@ private:
 
     TPlayerServices& services_;
     TParamCollection& vars_;
+    TTextObjectServices textObjects_;
     TPictureCache* pictures_ = nullptr;
-    TFontPixelManager* itemFonts_ = nullptr;
     TIntEvaluator evaluate_;
     std::array<std::unique_ptr<TRuvoBase>, 2> screens_;
     int32_t width_ = kInitialSize, height_ = kInitialSize;

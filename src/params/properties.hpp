@@ -49,7 +49,7 @@ constexpr int kPropertyCount = 162;
     X(PR_REPEAT, Flag, 0, 0, false) \
     X(PR_BALANCE, Int, 0, 0, false) \
     X(PR_ANGLE, Int, 0, 0, false) \
-    X(PR_ONPLAYING, Flag, 0, 0, false) \
+    X(PR_ONPLAYING, Str, 0, 0, false) \
     X(PR_ONNOTIFY, Str, 0, 0, false) \
     X(PR_ONMOUSEMOVE, Str, 0, 0, false) \
     X(PR_ONMOUSEOUT, Str, 0, 0, false) \

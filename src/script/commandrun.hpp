@@ -58,6 +58,11 @@ void ExecLoadCabinet(TCommand&, TRunContext&);
 void BeginFlip(TCommand&, TRunContext&);
 void ExecFlip(TCommand&, TRunContext&);
 
+// run_text.cpp: message text into windows and out of them.
+void BeginTextIns(TCommand&, TRunContext&);
+void ExecTextIns(TCommand&, TRunContext&);
+void ExecTextClr(TCommand&, TRunContext&);
+
 // run_saves.cpp: requests for the frame loop to save or load a game.
 void ExecGameSave(TCommand&, TRunContext&);
 void ExecGameLoad(TCommand&, TRunContext&);

@@ -1,10 +1,10 @@
 #pragma once
 // The one table of command codes. A row tells everything known of a code: its name (as the dump and the
 // builder write it), its record class (commands.hpp), its Begin and Execute behaviours (commandrun.hpp,
-// one file per family: run_flow, run_vars, run_reset, run_saves, run_objects, run_flip), whether a
-// source line that does not say has its continue flag on (Cont) or ends the frame (EndsFrame), and the
-// field values the builder
-// gives a line that leaves them out (TrueCondition: an empty condition would never act). The factory,
+// one file per family: run_flow, run_vars, run_reset, run_saves, run_objects, run_flip, run_text),
+// whether a source line that does not say has its continue flag on (Cont) or ends the frame (EndsFrame),
+// and the field values the builder gives a line that leaves them out (TrueCondition: an empty condition
+// would never act). The factory,
 // the name lookups, the interpreter and the tools all expand this table, so they cannot drift apart.
 // Commands whose effects come with later subsystems step over themselves (StepOver) until then.
 #define RUVO_COMMAND_TABLE(X)                                                                    \
@@ -28,7 +28,7 @@
     X(17, GetProp, TComGetProp, NoBegin, ExecGetProp, Cont, NoDefaults)                \
     X(18, SetProp, TComSetProp, NoBegin, ExecSetProp, Cont, NoDefaults)                \
     X(19, ObjDel, TComObjDel, NoBegin, ExecObjDel, Cont, NoDefaults)                   \
-    X(20, TextIns, TComTextIns, NoBegin, StepOver, EndsFrame, NoDefaults)              \
+    X(20, TextIns, TComTextIns, BeginTextIns, ExecTextIns, EndsFrame, NoDefaults)      \
     X(21, MovieStop, TComMovieStop, NoBegin, StepOver, EndsFrame, NoDefaults)          \
     X(22, ClrHist, TComClrHist, NoBegin, StepOver, Cont, NoDefaults)                   \
     X(23, Cinema, TComCinema, NoBegin, ExecCreateObject, Cont, NoDefaults)             \
@@ -36,7 +36,7 @@
     X(25, Menu, TComMenu, NoBegin, ExecCreateObject, Cont, NoDefaults)                 \
     X(26, MenuClose, TComMenuClose, NoBegin, ExecMenuClose, EndsFrame, NoDefaults)     \
     X(27, Comment, TComComment, NoBegin, ExecStep, EndsFrame, NoDefaults)              \
-    X(28, TextClr, TComTextClr, NoBegin, StepOver, Cont, NoDefaults)                   \
+    X(28, TextClr, TComTextClr, NoBegin, ExecTextClr, Cont, NoDefaults)                \
     X(29, CallHist, TComCallHist, NoBegin, StepOver, Cont, NoDefaults)                 \
     X(30, Button, TComBtnNew, NoBegin, ExecCreateObject, Cont, NoDefaults)             \
     X(31, While, TComWhile, NoBegin, ExecWhile, Cont, NoDefaults)                      \

@@ -99,11 +99,6 @@ bool AppliedAtCreation(int id) {
     }
 }
 
-std::string EvaluateStr(TRunContext& ctx, TExpression& e) {
-    const TCustomParam* v = ctx.Evaluate(e);
-    return v ? v->AsStr() : std::string();
-}
-
 // The property identifier of a property command; a command without one is malformed.
 int PropertyIdOf(TRunContext& ctx, TExpression& e) {
     const TCustomParam* v = ctx.Evaluate(e);
@@ -119,7 +114,7 @@ void ApplyProperties(TComComponent& command, TRuvoObject& object, TRunContext& c
         TExpression* e = command.Property(id);
         if (id == PR_PARENT) {
             if (TRuvoControl* control = object.AsControl()) {
-                const std::string name = e ? EvaluateStr(ctx, *e) : std::string();
+                const std::string name = e ? ctx.EvaluateStr(*e) : std::string();
                 TRuvoControl* parent = name.empty() ? nullptr : world.FindParent(name);
                 control->SetParent(parent ? parent : &world.ActiveScreen());
             }
@@ -139,7 +134,7 @@ class TNameTest {
 public:
     TNameTest(TRunContext& ctx, TComCabinet& command) : invert_(ctx.Holds(command.Invert)) {
         for (auto& e : command.Names)
-            if (e) names_.insert(EvaluateStr(ctx, *e));
+            if (e) names_.insert(ctx.EvaluateStr(*e));
     }
     bool operator()(const TRuvoObject& o) const { return names_.contains(o.Name) != invert_; }
 
@@ -158,7 +153,7 @@ void MoveChildren(TRuvoControl& from, TRuvoControl& to, const TNameTest& takesPa
 // The cabinet a SaveCabinet or LoadCabinet names in its PR_NAME expression.
 std::string CabinetName(TRunContext& ctx, TComCabinet& command) {
     TExpression* e = command.Property(PR_NAME);
-    return e ? EvaluateStr(ctx, *e) : std::string();
+    return e ? ctx.EvaluateStr(*e) : std::string();
 }
 
 TRuvoControl* CabinetNamed(TRuvoBaseList& world, const std::string& name) {
@@ -189,7 +184,7 @@ void ExecCreateObject(TCommand& c, TRunContext& ctx) {
 }
 
 void ExecObjDel(TCommand& c, TRunContext& ctx) {
-    const std::string name = EvaluateStr(ctx, static_cast<TComObjDel&>(c).ObjectName);
+    const std::string name = ctx.EvaluateStr(static_cast<TComObjDel&>(c).ObjectName);
     if (ctx.World && !name.empty())
         if (TRuvoObject* o = ctx.World->FindObject(name)) ctx.World->ScheduleDelete(*o);
     ++ctx.Interpreter->Index;
@@ -197,7 +192,7 @@ void ExecObjDel(TCommand& c, TRunContext& ctx) {
 
 void ExecGetProp(TCommand& c, TRunContext& ctx) {
     auto& command = static_cast<TComGetProp&>(c);
-    TRuvoObject* o = ctx.World ? ctx.World->FindObject(EvaluateStr(ctx, command.ObjectName)) : nullptr;
+    TRuvoObject* o = ctx.World ? ctx.World->FindObject(ctx.EvaluateStr(command.ObjectName)) : nullptr;
     if (o) {
         const int id = PropertyIdOf(ctx, command.PropertyId);
         if (TParamCollectionItem* var = command.VarName.empty() ? nullptr : ctx.Vars.Find(command.VarName))
@@ -208,7 +203,7 @@ void ExecGetProp(TCommand& c, TRunContext& ctx) {
 
 void ExecSetProp(TCommand& c, TRunContext& ctx) {
     auto& command = static_cast<TComSetProp&>(c);
-    TRuvoObject* o = ctx.World ? ctx.World->FindObject(EvaluateStr(ctx, command.ObjectName)) : nullptr;
+    TRuvoObject* o = ctx.World ? ctx.World->FindObject(ctx.EvaluateStr(command.ObjectName)) : nullptr;
     if (o) {
         const int id = PropertyIdOf(ctx, command.PropertyId);
         if (const TCustomParam* v = ctx.Evaluate(command.Value)) SetProperty(*o, id, ReadAsProperty(*v, id));
@@ -236,7 +231,7 @@ void ExecPropMotion(TCommand& c, TRunContext& ctx) {
 }
 
 void ExecMediaPlay(TCommand& c, TRunContext& ctx) {
-    const std::string name = EvaluateStr(ctx, static_cast<TComMediaPlay&>(c).ObjectName);
+    const std::string name = ctx.EvaluateStr(static_cast<TComMediaPlay&>(c).ObjectName);
     if (ctx.World && !name.empty())
         if (TRuvoObject* o = ctx.World->FindObject(name)) o->ResumePlayback();
     ++ctx.Interpreter->Index;
@@ -244,7 +239,7 @@ void ExecMediaPlay(TCommand& c, TRunContext& ctx) {
 
 // Waits on its line until the menu exists.
 void ExecMenuClose(TCommand& c, TRunContext& ctx) {
-    const std::string name = EvaluateStr(ctx, static_cast<TComMenuClose&>(c).ObjectName);
+    const std::string name = ctx.EvaluateStr(static_cast<TComMenuClose&>(c).ObjectName);
     TRuvoObject* o = ctx.World && !name.empty() ? ctx.World->FindObject(name) : nullptr;
     if (!o) return;
     o->SetPlayMode(3);

@@ -1,6 +1,7 @@
 #include "script/runcontext.hpp"
 
 #include "params/expr.hpp"
+#include "params/values.hpp"
 #include "script/gameproject.hpp"
 
 namespace ruvo {
@@ -16,6 +17,11 @@ const TCustomParam* TRunContext::Evaluate(TRuvoParser& expression) const {
 bool TRunContext::Holds(TRuvoParser& expression) const {
     const TCustomParam* v = Evaluate(expression);
     return v && v->AsFlag();
+}
+
+std::string TRunContext::EvaluateStr(TRuvoParser& expression) const {
+    const TCustomParam* v = Evaluate(expression);
+    return v ? v->AsStr() : std::string();
 }
 
 } // namespace ruvo

@@ -4,6 +4,7 @@
 // those objects and clears each entry before the object goes; an entry that does not exist yet is null.
 // Command behaviours take (TCommand&, TRunContext&); later subsystems (message history, read marks,
 // data tables, media) get their entries here.
+#include <string>
 #include <string_view>
 
 namespace ruvo {
@@ -34,6 +35,8 @@ struct TRunContext {
     const TCustomParam* Evaluate(TRuvoParser& expression) const;
     // A condition: an expression that yields nothing counts as false.
     bool Holds(TRuvoParser& expression) const;
+    // An expression's value as a string; empty when it yields nothing.
+    std::string EvaluateStr(TRuvoParser& expression) const;
 };
 
 } // namespace ruvo

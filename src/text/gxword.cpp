@@ -162,7 +162,7 @@ const std::string& TGxWord::FaceOf(const TDecorateStyle& style) const noexcept {
 
 int32_t TGxWord::DefaultWait() const noexcept { return services_.Vars ? services_.Vars->TextDelay() : 50; }
 
-void TGxWord::SaveStyle(TStream& s) const {
+void TGxWord::SaveStyle(TStream& s, int version) const {
     WriteInt(s, AreaLeft);
     WriteInt(s, AreaTop);
     WriteInt(s, FontSize);
@@ -183,9 +183,12 @@ void TGxWord::SaveStyle(TStream& s) const {
     WriteInt(s, CaretY);
     WriteInt(s, DelayRate);
     WriteByte(s, NotifyEnabled ? 1 : 0);
-    WriteInt(s, ShadowColor);
-    WriteInt(s, BorderWidth);
-    WriteInt(s, ShadowWidth);
+    if (version >= 110)
+        WriteInt(s, ShadowColor);
+    if (version > 110) {
+        WriteInt(s, BorderWidth);
+        WriteInt(s, ShadowWidth);
+    }
 }
 
 void TGxWord::LoadStyle(TStream& s, int version) {

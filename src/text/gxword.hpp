@@ -2,6 +2,7 @@
 // The message text engine: one text as a flat list of glyphs with their shared styles, parsed from the
 // tag markup or read from the stored glyph form, laid out into pages (text/page.hpp), with the style,
 // area and output settings its owner (message window, history) gives it.
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -117,7 +118,8 @@ public:
     // Writes the text in the stored form of a version (0, 100, 101 or 102); inserted variable glyphs
     // are not written.
     void WriteStored(TStream& s, int version = kStoredTextVersion) const;
-    void SaveStyle(TStream& s) const;
+    // The style record; a version before 110 leaves out the shadow colour, up to 110 the widths.
+    void SaveStyle(TStream& s, int version = INT32_MAX) const;
     void LoadStyle(TStream& s, int version);
 
     void ReleaseSurfaces();

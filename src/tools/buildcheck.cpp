@@ -17,10 +17,10 @@ namespace {
 
 std::string Shown(const std::string& sjis) { return SjisToUtf8Lossy(sjis); }
 
-// Handler properties hold "PAGE.rsb" or "PAGE.rsb:LABEL"; PR_ONPLAYING is a flag, not a handler.
+// Handler properties hold "PAGE.rsb" or "PAGE.rsb:LABEL".
 bool IsHandlerProperty(int id) {
     const char* name = PropertyName(id);
-    return name && std::string_view(name).substr(0, 5) == "PR_ON" && std::string_view(name) != "PR_ONPLAYING";
+    return name && std::string_view(name).substr(0, 5) == "PR_ON";
 }
 
 // The text of an expression that is one string constant and nothing else: compiled, the literal goes

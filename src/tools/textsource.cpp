@@ -26,13 +26,8 @@ constexpr size_t kArgumentColumns = 60;
 
 // The builder's engines draw nothing and evaluate nothing; characters outside WAIT tags get the
 // player's default message speed as their wait.
-class TNoFonts final : public TFontCatalog {
-public:
-    std::optional<TFontFile> Find(std::string_view) override { return std::nullopt; }
-};
-
 TTextServices& BuilderServices() {
-    static TNoFonts catalog;
+    static TEmptyFontCatalog catalog;
     static TFontPixelManager fonts(catalog);
     static TTextServices services{fonts};
     return services;

@@ -846,5 +846,70 @@ TEST_F(Games, AMenuChoiceByMouseOrKeysOrACancelBranchesTheScript) {
     }
 }
 
+// ---- message text
+
+// Pixels of a screenshot in a rectangle with exactly this colour (0x00RRGGBB).
+int CountPixels(const std::filesystem::path& shot, uint32_t rgb, int l, int t, int r, int b) {
+    const TPngPicture p = LoadPngFile(shot);
+    int n = 0;
+    for (int y = t; y < b; ++y)
+        for (int x = l; x < r; ++x) n += (p.argb[static_cast<size_t>(y) * p.width + x] & 0xFFFFFF) == rgb;
+    return n;
+}
+
+constexpr const char* kStoryEvents =
+    "*start\n"
+    "Calc log = log ++ \"start\" ++ GetProp(\"mes\", PR_INDEX) ++ \"/\" ++ @ParamStr[0] ++ \";\"\n"
+    "Exit\n"
+    "*end\n"
+    "Calc log = log ++ \"end\" ++ GetProp(\"mes\", PR_INDEX) ++ \";\"\n"
+    "Exit\n"
+    "*click\n"
+    "If GetProp(\"mes\", PR_INDEX) + 1 < GetProp(\"mes\", PR_COUNT)\n"
+    "    SetProp \"mes\", PR_INDEX, GetProp(\"mes\", PR_INDEX) + 1\n"
+    "Else\n"
+    "    TextClr \"mes\"\n"
+    "Exit\n";
+
+// A story told in a message window: each page is typed out, waits for a click, and the text-insert
+// command goes on once the last page was clicked away.
+TEST_F(Games, AStoryIsTypedPageByPageAndWaitsForClicks) {
+    Project("var str log = \"\"\n");
+    Source("main.rvs",
+           "BoxNew PR_NAME = \"bg\", PR_WIDTH = 320, PR_HEIGHT = 240, PR_COLOR = $000000\n"
+           "MesNew {\n"
+           "    PR_NAME = \"mes\"\n"
+           "    PR_LEFT = 10, PR_TOP = 10, PR_WIDTH = 300, PR_HEIGHT = 100\n"
+           "    PR_FONTHEIGHT = 24, PR_FONTCOLOR = $20C0F0, PR_TEXTDELAY = 256\n"
+           "    PR_ONPLAYSTART = \"events.rsb:start\", PR_ONPLAYEND = \"events.rsb:end\"\n"
+           "    PR_ONLBTNDOWN = \"events.rsb:click\"\n"
+           "}\n"
+           "TextIns \"mes\", TRUE, TRUE \"\"\"\n"
+           "    一枚目の話<BR CLEAR>\n"
+           "    二枚目\n"
+           "    \"\"\"\n"
+           "Calc log = log ++ \"done;\"\n"
+           "Wait\n");
+    Source("events.rvs", kStoryEvents);
+    const auto typing = dir / "typing.png", typed = dir / "typed.png", cleared = dir / "cleared.png";
+    const RunResult r = Play("--frames 200 --screenshot-at 3=" + typing.string() + " --screenshot-at 50=" + typed.string() +
+                                 " --screenshot-at 150=" + cleared.string() + " --dump-objects " + (dir / "objects.txt").string(),
+                             "60 click 50 30\n120 click 50 30\n");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.vars.at("log"), "start0/0;end0;start1/0;end1;done;");
+    // The text's colour where the strokes are fully covered; more of it once the page is typed out;
+    // nothing once the text was cleared.
+    const int early = CountPixels(typing, 0xF0C020, 10, 10, 310, 110);
+    const int full = CountPixels(typed, 0xF0C020, 10, 10, 310, 110);
+    EXPECT_GT(full, early);
+    EXPECT_GT(full, 100);
+    EXPECT_EQ(CountPixels(typed, 0xF0C020, 0, 120, 320, 240), 0);
+    EXPECT_EQ(CountPixels(cleared, 0xF0C020, 0, 0, 320, 240), 0);
+    EXPECT_NE(ReadFile(dir / "objects.txt").find("\"mes\" type=13 left=10 top=10 width=300 height=100 priority=0 visible=1 index=0 pages=0 text=\"\""),
+              std::string::npos)
+        << ReadFile(dir / "objects.txt");
+}
+
+
 } // namespace
 } // namespace ruvo

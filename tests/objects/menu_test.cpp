@@ -2,10 +2,8 @@
 // and their limits, choices by mouse and keys reaching @SelStr, @SelIndex and PR_ONSELECT, the cancels,
 // the opening and closing phases with their events, hostile texts and the saved form.
 #include "archive/streams.hpp"
-#include "graphics/fontcatalog.hpp"
-#include "graphics/fontpixels.hpp"
 #include "objects/menu.hpp"
-#include "world_fixture.hpp"
+#include "text_world_fixture.hpp"
 
 namespace ruvo::testing {
 namespace {
@@ -14,7 +12,7 @@ std::string Ev(const std::string& name, int code) { return name + ":" + std::to_
 
 class Menus : public WorldFixture {
 protected:
-    Menus() { world.SetItemFonts(&fonts); }
+    Menus() { world.TextObjects().SetText(&text); }
 
     TRuvoMenu& Menu(const std::string& text, int rows = 10, int left = 10, int top = 10) {
         auto& m = static_cast<TRuvoMenu&>(*world.CreateByType(12));
@@ -56,8 +54,7 @@ protected:
         return s;
     }
 
-    TSystemFontCatalog catalog;
-    TFontPixelManager fonts{catalog};
+    TTextServices text{SharedWorldFonts()};
 };
 
 TEST_F(Menus, TheSizeComesFromTheItemsBorderMarginsAndRows) {

@@ -117,6 +117,7 @@ TEST(Docs, EveryGameSourceBlockBuilds) {
         {"first", {{"visits", "1"}}},
         {"boxes", {{"ticks", "3"}, {"arrived", "200"}, {"clicks", "0"}}},
         {"scenes", {{"flips", "2"}, {"old", "FALSE"}}},
+        {"story", {{"pages", "1"}, {"link", ""}}},
     };
     EXPECT_EQ(games.size(), expected.size());
     for (const auto& [name, files] : games) {

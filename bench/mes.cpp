@@ -1,0 +1,153 @@
+// A message window typing a page on an 800 x 600 32-bit screen: the cost of one typing frame (input,
+// update, paint of what changed) set against a cache-hot memcpy of the window's rectangle (counter
+// "x_memcpy") and a full repaint of the screen (counter "x_full"), both measured in the same run; and
+// showing a new page of 160 glyphs (layout, render, first frame) against laying the same page out
+// alone (counter "x_layout").
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "archive/sjis.hpp"
+#include "besttime.hpp"
+#include "graphics/fontcatalog.hpp"
+#include "graphics/fontpixels.hpp"
+#include "objects/box.hpp"
+#include "objects/mes.hpp"
+#include "objects/propaccess.hpp"
+#include "objects/screen.hpp"
+#include "objects/world.hpp"
+#include "params/sysfuncs.hpp"
+#include "params/varset.hpp"
+#include "script/quietservices.hpp"
+#include "text/gxword.hpp"
+#include "text/page.hpp"
+
+namespace {
+
+using namespace ruvo;
+using bench::BestNs;
+constexpr int kW = 800, kH = 600;
+constexpr int kWinW = 780, kWinH = 224;
+
+// 160 glyphs of Japanese text, broken into rows by the window.
+std::string PageText() {
+    const std::string line = "吾輩は猫である。名前はまだ無い。どこで生れたかとんと見当がつかぬ。何でも薄暗いじめじめした所で";
+    std::string text;
+    while (CharCount(Utf8ToSjis(text)) < 160) text += line;
+    return Utf8ToSjis(text).substr(0, 320);
+}
+
+struct TBenchMes {
+    TQuietServices services;
+    TParamCollection vars;
+    TSysFuncMan funcs{vars};
+    TSystemFontCatalog catalog;
+    TFontPixelManager fonts{catalog};
+    TTextServices text{fonts, &vars, &funcs};
+    TRuvoBaseList world{services, vars};
+    TRuvoMes* window = nullptr;
+
+    TBenchMes() {
+        world.TextObjects().SetText(&text);
+        world.SetSize(kW, kH);
+        auto& bg = static_cast<TRuvoBox&>(*world.CreateByType(2));
+        bg.SetParent(&world.ActiveScreen());
+        bg.SetBounds(0, 0, kW, kH);
+        SetProperty(bg, PR_COLOR, 0x604020);
+        window = static_cast<TRuvoMes*>(world.CreateByType(13));
+        window->SetName("mes");
+        window->SetParent(&world.ActiveScreen());
+        SetProperty(*window, PR_LEFT, 10);
+        SetProperty(*window, PR_TOP, 360);
+        SetProperty(*window, PR_WIDTH, kWinW);
+        SetProperty(*window, PR_HEIGHT, kWinH);
+        SetProperty(*window, PR_FONTHEIGHT, 24);
+        SetProperty(*window, PR_FONTCOLOR, 0xFFFFFF);
+        SetProperty(*window, PR_FONTBORDER, 2);
+        SetProperty(*window, PR_FONTSHADOW, 2);
+        // About one glyph a frame: 50 ms x 80 / 256 = 15.6 ms each.
+        SetProperty(*window, PR_TEXTDELAY, 80);
+    }
+    ~TBenchMes() { world.Reset(); }
+    void Frame() {
+        services.clock += 16;
+        world.ProcessInput();
+        world.Update();
+        world.Paint();
+        world.TakeDirtyRects();
+    }
+    void FullRepaint() {
+        world.ActiveScreen().AddWhole();
+        world.Paint();
+        world.TakeDirtyRects();
+    }
+    void Show() { SetProperty(*window, PR_TEXT, PageText()); }
+};
+
+// One frame of typing (about one more glyph revealed), averaged over the frames that type a whole page
+// out.
+void BM_TypingFrame(benchmark::State& state) {
+    TBenchMes b;
+    b.Show();
+    b.Frame();
+    if (b.window->PageCount() != 1) throw std::logic_error("the text must fill exactly one page");
+    const double full = BestNs([&] { b.FullRepaint(); }, 50);
+    const double memcpyNs = bench::MemcpyNs(size_t(kWinW) * kWinH * 4);
+    double best = 1e30;
+    int frames = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        b.Show();
+        b.Frame();
+        state.ResumeTiming();
+        frames = 0;
+        const double total = BestNs([&] {
+            while (!b.window->CurrentPage()->IsFinished()) {
+                b.Frame();
+                ++frames;
+            }
+        }, 1);
+        best = std::min(best, total / std::max(frames, 1));
+    }
+    state.counters["frames"] = frames;
+    state.counters["frame_us"] = best / 1e3;
+    state.counters["x_memcpy"] = best / memcpyNs;
+    state.counters["x_full"] = best / full;
+}
+
+// A new page shown: layout, rendering and its first typing frame, against the layout alone.
+void BM_NewPage(benchmark::State& state) {
+    TBenchMes b;
+    b.Show();
+    b.Frame();
+    TGxWord engine(b.text);
+    engine.AreaWidth = kWinW;
+    engine.AreaHeight = kWinH;
+    engine.FontSize = 24;
+    engine.BorderWidth = 2;
+    engine.ShadowWidth = 2;
+    const std::vector<std::string> lines{PageText()};
+    const double layout = BestNs([&] {
+        std::vector<std::unique_ptr<TWdPage>> pages;
+        engine.Parse(lines);
+        engine.Layout(pages, 0, -1);
+        benchmark::DoNotOptimize(pages.data());
+    }, 50);
+    double best = 1e30;
+    for (auto _ : state) best = std::min(best, BestNs([&] {
+        b.Show();
+        b.Frame();
+        b.Frame();  // the frame after the fade's first: the first glyph revealed
+    }, 1));
+    state.counters["show_us"] = best / 1e3;
+    state.counters["layout_us"] = layout / 1e3;
+    state.counters["x_layout"] = best / layout;
+}
+
+} // namespace
+
+BENCHMARK(BM_TypingFrame)->Iterations(20);
+BENCHMARK(BM_NewPage)->Iterations(50);

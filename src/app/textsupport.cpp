@@ -1,0 +1,33 @@
+#include "app/textsupport.hpp"
+
+#include "archive/streams.hpp"
+#include "archive/vrfilemanager.hpp"
+#include "graphics/fontcatalog.hpp"
+#include "graphics/fontpixels.hpp"
+#include "objects/world.hpp"
+#include "script/scripttexts.hpp"
+#include "text/gxword.hpp"
+
+namespace ruvo {
+
+TTextSupport::TTextSupport(TVrFileManager& files, TParamCollection& vars, TSysFuncMan& funcs)
+    : catalog_(std::make_unique<TSystemFontCatalog>()),
+      fonts_(std::make_unique<TFontPixelManager>(*catalog_)),
+      services_(std::make_unique<TTextServices>(TTextServices{*fonts_, &vars, &funcs, nullptr, 32})),
+      scripts_(std::make_unique<TScriptTextPages>(
+          [&files](const std::string& name) {
+              auto stream = std::make_unique<TMemoryStream>();
+              files.Load(*stream, name);
+              return std::unique_ptr<TStream>(std::move(stream));
+          },
+          [&files](std::string_view name) { return files.Exists(name); })) {}
+
+TTextSupport::~TTextSupport() = default;
+
+void TTextSupport::Attach(TRuvoBaseList& world) {
+    TTextObjectServices& text = world.TextObjects();
+    text.SetText(services_.get());
+    text.Scripts = scripts_.get();
+}
+
+} // namespace ruvo
