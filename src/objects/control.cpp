@@ -274,10 +274,12 @@ TCustomDIBX* TRuvoControl::GetSurface() const {
     return base && Owner ? Owner->SurfaceOf(*base) : nullptr;
 }
 
-void TRuvoControl::Invalidate() {
+void TRuvoControl::Invalidate() { Invalidate(PaintedRect()); }
+
+void TRuvoControl::Invalidate(const TRect& part) {
     TRuvoBase* base = GetBase();
     if (!base || !GetVisible()) return;
-    TRect r = PaintedRect();
+    TRect r = Intersect(PaintedRect(), part);
     if (parent_) r = Intersect(r, parent_->ScreenRect());
     if (r.IsEmpty()) return;
     if (const TRect clip = ScreenClip(); !clip.IsEmpty()) {

@@ -120,6 +120,8 @@ public:
     TCustomDIBX* GetSurface() const;
     // Adds the visible part of the control to its screen's dirty list.
     void Invalidate();
+    // The same for a part of it only (screen coordinates).
+    void Invalidate(const TRect& part);
     // Passed up the parent chain for every invalidated rectangle (a wave redraws its children).
     virtual void ChildInvalidated(const TRect&) {}
     // The class draws itself into the surface's current clip, then its children.

@@ -3,11 +3,13 @@
 #include <array>
 
 #include "objects/box.hpp"
+#include "objects/button.hpp"
 #include "objects/cabinet.hpp"
 #include "objects/cglabel.hpp"
 #include "objects/cinema.hpp"
 #include "objects/images.hpp"
 #include "objects/label.hpp"
+#include "objects/menu.hpp"
 #include "objects/mes.hpp"
 #include "objects/propmotion.hpp"
 #include "objects/standin.hpp"
@@ -33,7 +35,7 @@ std::unique_ptr<TRuvoObject> Component(TRuvoBaseList& world, uint8_t code) {
 
 constexpr TObjectClass kClasses[] = {
     {2, "TRuvoBox", Make<TRuvoBox>},
-    {3, "TRuvoButton", Control},
+    {3, "TRuvoButton", Make<TRuvoButton>},
     {4, "TRuvoCinema", Make<TRuvoCinema>},
     {5, "TRuvoEdit", Control},
     {6, "TRuvoFire", Control},
@@ -41,7 +43,7 @@ constexpr TObjectClass kClasses[] = {
     {8, "TRuvoImages", Make<TRuvoImages>},
     {9, "TRuvoLabel", Make<TRuvoLabel>},
     {11, "TRuvoMemo", Control},
-    {12, "TRuvoMenu", Control},
+    {12, "TRuvoMenu", Make<TRuvoMenu>},
     {13, "TRuvoMes", Make<TRuvoMes>},
     {14, "TRuvoParticle", Control},
     {15, "TRuvoTimer", Make<TRuvoTimer>},

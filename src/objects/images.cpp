@@ -37,12 +37,14 @@ bool TRuvoCustomImages::Update() {
         } else if (Scraps()) {
             return true;
         } else {
-            RaiseAgain(static_cast<uint8_t>(PR_ONPLAYEND));
+            PlayEnded();
         }
         break;
     }
     return false;
 }
+
+void TRuvoCustomImages::PlayEnded() { RaiseAgain(static_cast<uint8_t>(PR_ONPLAYEND)); }
 
 bool TRuvoCustomImages::Playing() const {
     if (GetMotion()) return TRuvoCustomImage::Playing();

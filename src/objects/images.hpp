@@ -54,6 +54,8 @@ protected:
     void RestoreFrame(int32_t index, int32_t remaining);
     virtual bool Repeats() const = 0;
     virtual bool Scraps() const { return false; }
+    // The last frame's time is up and the frames neither start again nor go: PR_ONPLAYEND.
+    virtual void PlayEnded();
 };
 
 class TRuvoImages : public TRuvoCustomImages {

@@ -9,6 +9,7 @@
 #include "objects/factory.hpp"
 #include "objects/propaccess.hpp"
 #include "objects/screen.hpp"
+#include "params/varset.hpp"
 #include "script/services.hpp"
 
 namespace ruvo {
@@ -41,16 +42,21 @@ const std::string& TRuvoBaseList::ScreenName(int index) {
     return names[index != 0];
 }
 
-TRuvoBaseList::TRuvoBaseList(TPlayerServices& services, const TParamCollection& vars)
+TRuvoBaseList::TRuvoBaseList(TPlayerServices& services, TParamCollection& vars)
     : TRuvoBaseList(services, vars, 0) {}
 
-TRuvoBaseList::TRuvoBaseList(TPlayerServices& services, const TParamCollection& vars, TObjectId lastIssued)
+TRuvoBaseList::TRuvoBaseList(TPlayerServices& services, TParamCollection& vars, TObjectId lastIssued)
     : TObjectRegistry(lastIssued), services_(services), vars_(vars) {
     MakeScreens();
     SetSize(kInitialSize, kInitialSize);
 }
 
 TRuvoBaseList::~TRuvoBaseList() { FreeEverything(); }
+
+void TRuvoBaseList::SetChoice(std::string text, int32_t index) {
+    vars_.SetSelStr(std::move(text));
+    vars_.SetSelIndex(index);
+}
 
 void TRuvoBaseList::MakeScreens() {
     for (int i = 0; i < 2; ++i) {

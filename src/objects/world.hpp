@@ -40,7 +40,7 @@ public:
 
     // services: the clock, the pointer and the cursor; vars: what objects read of the variables (the
     // default cursor file).
-    TRuvoBaseList(TPlayerServices& services, const TParamCollection& vars);
+    TRuvoBaseList(TPlayerServices& services, TParamCollection& vars);
     ~TRuvoBaseList() override;
     TRuvoBaseList(const TRuvoBaseList&) = delete;
     TRuvoBaseList& operator=(const TRuvoBaseList&) = delete;
@@ -56,6 +56,8 @@ public:
     using TIntEvaluator = std::function<int32_t(TRuvoParser&)>;
     void SetEvaluator(TIntEvaluator evaluate) { evaluate_ = std::move(evaluate); }
     int32_t EvaluateInt(TRuvoParser& expression) const { return evaluate_ ? evaluate_(expression) : 0; }
+    // A choice as the script reads it: @SelStr and @SelIndex (-1 and "" for a cancel).
+    void SetChoice(std::string text, int32_t index);
 
     // ---- screens and surfaces
     // 0x01 "BASE0" and 0x01 "BASE1".
@@ -199,7 +201,7 @@ public:
     void ReleaseAll() override;
 
 private:
-    TRuvoBaseList(TPlayerServices& services, const TParamCollection& vars, TObjectId lastIssued);
+    TRuvoBaseList(TPlayerServices& services, TParamCollection& vars, TObjectId lastIssued);
     void MakeScreens();
     void FreeEverything();
     void Register(TRuvoObject& object);
@@ -216,7 +218,7 @@ private:
     friend class TRuvoControl;  // destroys its children and forgets the focus through the world
 
     TPlayerServices& services_;
-    const TParamCollection& vars_;
+    TParamCollection& vars_;
     TTextObjectServices textObjects_;
     TPictureCache* pictures_ = nullptr;
     TIntEvaluator evaluate_;

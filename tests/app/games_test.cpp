@@ -805,6 +805,52 @@ TEST_F(Games, ScreenshotAtNeedsAFrameAndAFile) {
     EXPECT_EQ(Shell(player + " --headless --screenshot-at 0=" + (dir / "no" / "x.png").string() + " " + game + " 2> " + err), 2);
 }
 
+TEST_F(Games, AMenuChoiceByMouseOrKeysOrACancelBranchesTheScript) {
+    struct Case {
+        const char* what;
+        const char* input;
+        const char* picked;
+        const char* index;
+        const char* branch;
+    } cases[] = {
+        {"a click on the first item", "10 move 25 25\n12 click 25 25\n", "はい", "0", "yes"},
+        {"down, down, enter", "10 key 40\n12 key 40\n14 key 13\n", "いいえ", "1", "no"},
+        {"end then space", "10 key 35\n12 key 32\n", "わからない", "2", "maybe"},
+        {"a right click elsewhere cancels", "10 rclick 300 230\n", "", "-1", "cancelled"},
+        {"Esc cancels", "10 key 27\n", "", "-1", "cancelled"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Project("var str picked = \"?\"\nvar int index = -9\nvar str branch = \"\"\n");
+        Source("main.rvs",
+               "Calc @SelIndex = -2\n"
+               "Menu {\n"
+               "    PR_NAME = \"question\"\n"
+               "    PR_LEFT = 20, PR_TOP = 20\n"
+               "    PR_TEXT = \"はい\\nいいえ\\nわからない\"\n"
+               "    PR_FONTHEIGHT = 20, PR_HANDLEKEY = 1\n"
+               "    PR_AUTOSCRAP = TRUE, PR_RCLICKSCRAP = TRUE\n"
+               "}\n"
+               "Wait @SelIndex == -2\n"
+               "Calc picked = @SelStr\n"
+               "Calc index = @SelIndex\n"
+               "If index == 0\n"
+               "    Calc branch = \"yes\"\n"
+               "Elseif index == 1\n"
+               "    Calc branch = \"no\"\n"
+               "Elseif index == 2\n"
+               "    Calc branch = \"maybe\"\n"
+               "Else\n"
+               "    Calc branch = \"cancelled\"\n"
+               "Terminate\n");
+        const RunResult r = Play("", c.input);
+        EXPECT_EQ(r.exitCode, 0) << r.errors;
+        EXPECT_EQ(r.vars.at("picked"), c.picked);
+        EXPECT_EQ(r.vars.at("index"), c.index);
+        EXPECT_EQ(r.vars.at("branch"), c.branch);
+    }
+}
+
 // ---- message text
 
 // Pixels of a screenshot in a rectangle with exactly this colour (0x00RRGGBB).

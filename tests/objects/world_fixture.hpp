@@ -8,6 +8,7 @@
 
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
+#include "archive/streams.hpp"
 #include "objects/box.hpp"
 #include "objects/propaccess.hpp"
 #include "objects/screen.hpp"
@@ -57,6 +58,20 @@ protected:
     }
     // Forgets the queued events, as if every handler had run.
     void HandleAll() { world.Events().Clear(); }
+    // Whether an event of the sender and code is queued.
+    bool Queued(const std::string& sender, int code) {
+        const std::vector<std::string> e = Events();
+        return std::find(e.begin(), e.end(), sender + ":" + std::to_string(code)) != e.end();
+    }
+    // The world saved, emptied and loaded again from what was saved.
+    void SaveAndReload() {
+        TMemoryStream saved;
+        world.SaveToStream(saved);
+        world.Reset();
+        world.SetSize(kWidth, kHeight);
+        saved.SetPosition(0);
+        world.LoadFromStream(saved, kSaveVersion);
+    }
 
     // Sets a handler of every event code that concerns the control, named after the code.
     static void HandleEverything(TRuvoControl& c) {
