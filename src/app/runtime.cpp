@@ -53,7 +53,7 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
     context_ = std::make_unique<TRunContext>(TRunContext{services_, *vars_, *funcs_});
     pictures_ = std::make_unique<TPictureCache>(*files_, 32);
     context_->Pictures = pictures_.get();
-    text_ = std::make_unique<TTextSupport>(*files_, *vars_, *funcs_);
+    text_ = std::make_unique<TTextSupport>(*files_, *vars_, *funcs_, *pictures_);
     world_ = std::make_unique<TRuvoBaseList>(services_, *vars_);
     text_->Attach(*world_);
     world_->SetPictures(pictures_.get());

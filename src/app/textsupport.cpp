@@ -4,16 +4,19 @@
 #include "archive/vrfilemanager.hpp"
 #include "graphics/fontcatalog.hpp"
 #include "graphics/fontpixels.hpp"
+#include "graphics/picturecache.hpp"
 #include "objects/world.hpp"
 #include "script/scripttexts.hpp"
+#include "text/cachedpictures.hpp"
 #include "text/gxword.hpp"
 
 namespace ruvo {
 
-TTextSupport::TTextSupport(TVrFileManager& files, TParamCollection& vars, TSysFuncMan& funcs)
+TTextSupport::TTextSupport(TVrFileManager& files, TParamCollection& vars, TSysFuncMan& funcs, TPictureCache& pictures)
     : catalog_(std::make_unique<TSystemFontCatalog>()),
       fonts_(std::make_unique<TFontPixelManager>(*catalog_)),
-      services_(std::make_unique<TTextServices>(TTextServices{*fonts_, &vars, &funcs, nullptr, 32})),
+      pictures_(std::make_unique<TCachedInlinePictures>(pictures)),
+      services_(std::make_unique<TTextServices>(TTextServices{*fonts_, &vars, &funcs, pictures_.get(), pictures.DisplayBitCount()})),
       scripts_(std::make_unique<TScriptTextPages>(
           [&files](const std::string& name) {
               auto stream = std::make_unique<TMemoryStream>();

@@ -1,13 +1,16 @@
 #pragma once
 // What the runtime gives the text objects of the world: the installed fonts, a text engine's services
-// over the game's variables and functions, and the script pages' texts through the virtual file manager.
+// over the game's variables and functions with the inline pictures of the picture cache, and the script
+// pages' texts through the virtual file manager.
 // Created before the world and freed after it.
 #include <memory>
 
 namespace ruvo {
 
+class TCachedInlinePictures;
 class TFontPixelManager;
 class TParamCollection;
+class TPictureCache;
 class TRuvoBaseList;
 class TScriptTextPages;
 class TSysFuncMan;
@@ -17,7 +20,7 @@ struct TTextServices;
 
 class TTextSupport {
 public:
-    TTextSupport(TVrFileManager& files, TParamCollection& vars, TSysFuncMan& funcs);
+    TTextSupport(TVrFileManager& files, TParamCollection& vars, TSysFuncMan& funcs, TPictureCache& pictures);
     ~TTextSupport();
     TTextSupport(const TTextSupport&) = delete;
     TTextSupport& operator=(const TTextSupport&) = delete;
@@ -28,6 +31,7 @@ public:
 private:
     std::unique_ptr<TSystemFontCatalog> catalog_;
     std::unique_ptr<TFontPixelManager> fonts_;
+    std::unique_ptr<TCachedInlinePictures> pictures_;
     std::unique_ptr<TTextServices> services_;
     std::unique_ptr<TScriptTextPages> scripts_;
 };
