@@ -6,6 +6,7 @@
 #include "app/locatedata.hpp"
 #include "app/savescreen.hpp"
 #include "app/textsupport.hpp"
+#include "archive/deletionlist.hpp"
 #include "archive/errors.hpp"
 #include "archive/vrfilemanager.hpp"
 #include "graphics/picturecache.hpp"
@@ -39,6 +40,7 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
       services_(services),
       prompts_(prompts),
       deletions_(deletions) {
+    endDeletions_ = std::make_unique<TDeletionList>();
     files_ = std::make_unique<TVrFileManager>(deletions_, std::make_unique<TMountTableDiscRoots>(), setup_.tempFolder);
     files_->AddArchive({});  // the memory-file collection comes first
     RegisterDataSources();
@@ -56,7 +58,7 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
         return e.Result() ? e.Result()->AsInt() : 0;
     });
     worldBindings_ = std::make_unique<TWorldBindings>(*world_, vars_->SystemVars(), *funcs_);
-    RegisterSaveScreen(*funcs_, *world_, *files_, *pictures_);
+    RegisterSaveScreen(*funcs_, *world_, *files_, *pictures_, *endDeletions_);
     context_->World = world_.get();
     project_ = std::make_unique<TProject>(*context_, *files_, setup_.limits);
 }
