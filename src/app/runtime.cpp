@@ -6,6 +6,7 @@
 #include "app/locatedata.hpp"
 #include "app/savescreen.hpp"
 #include "app/textsupport.hpp"
+#include "archive/deletionlist.hpp"
 #include "archive/errors.hpp"
 #include "archive/vrfilemanager.hpp"
 #include "graphics/imagesettings.hpp"
@@ -45,6 +46,7 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
       services_(services),
       prompts_(prompts),
       deletions_(deletions) {
+    endDeletions_ = std::make_unique<TDeletionList>();
     files_ = std::make_unique<TVrFileManager>(deletions_, std::make_unique<TMountTableDiscRoots>(), setup_.tempFolder);
     files_->AddArchive({});  // the memory-file collection comes first
     RegisterDataSources();
@@ -62,7 +64,7 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
         return e.Result() ? e.Result()->AsInt() : 0;
     });
     worldBindings_ = std::make_unique<TWorldBindings>(*world_, vars_->SystemVars(), *funcs_);
-    RegisterSaveScreen(*funcs_, *world_, *files_, *pictures_);
+    RegisterSaveScreen(*funcs_, *world_, *files_, *pictures_, *endDeletions_);
     context_->World = world_.get();
     savedWorld_ = std::make_unique<TSavedWorld>(*world_);
     CreateCompanions();

@@ -99,6 +99,8 @@ private:
     TPlayerServices& services_;
     TLocatePrompts& prompts_;
     TDeletionList& deletions_;
+    // Files the game asked to delete when the run ends (SaveScreen's mode 1).
+    std::unique_ptr<TDeletionList> endDeletions_;
     std::unique_ptr<TVrFileManager> files_;
     std::unique_ptr<TParamCollection> vars_;
     std::unique_ptr<TSysFuncMan> funcs_;

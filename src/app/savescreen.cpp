@@ -4,7 +4,10 @@
 #include <optional>
 #include <system_error>
 
+#include "archive/deletionlist.hpp"
+#include "archive/errors.hpp"
 #include "archive/gamepath.hpp"
+#include "archive/installset.hpp"
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
 #include "archive/vrfilemanager.hpp"
@@ -52,8 +55,33 @@ std::optional<TZephFrame> ScreenFrame(TRuvoBaseList& world, TRuvoBase& screen, i
     return frame;
 }
 
+// Adds the name to the created files of the game folder's installation record, so that the picture goes
+// with the installation. A record too old to keep that list, or one that cannot be read, is left as it
+// is: writing back what could not be read would lose it.
+void RecordCreatedFile(const fs::path& folder, const std::string& name) {
+    const fs::path path = folder / "install.dat";
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return;
+    TRuvoInstallSet record;
+    try {
+        record.LoadFromFile(path);
+    } catch (const ERuvoError&) {
+        return;
+    }
+    if (record.Version < 102) return;
+    for (const std::string& known : record.CreatedFiles)
+        if (SameTextSjis(known, name)) return;
+    record.CreatedFiles.push_back(name);
+    try {
+        record.SaveToFile(path);
+    } catch (const ERuvoError&) {
+        // The picture is saved all the same; only the record keeps its old list.
+    }
+}
+
 // SaveScreen(file [, width [, height [, other screen [, mode]]]]): true once the picture is written.
-bool SaveScreen(const TFuncCall& c, TRuvoBaseList& world, TVrFileManager& files, TPictureCache& pictures) {
+bool SaveScreen(const TFuncCall& c, TRuvoBaseList& world, TVrFileManager& files, TPictureCache& pictures,
+                TDeletionList& atEnd) {
     const std::string name = c.Str(0);
     std::error_code ec;
     if (!fs::is_directory(files.BaseFolder(), ec) || !SameTextAscii(ExtensionOf(name), ".zph")) return false;
@@ -82,6 +110,9 @@ bool SaveScreen(const TFuncCall& c, TRuvoBaseList& world, TVrFileManager& files,
         out.write(reinterpret_cast<const char*>(bytes.Memory()), static_cast<std::streamsize>(bytes.Size()));
         if (!out) return false;
         files.InvalidateLooseFiles();
+        const int32_t mode = c.IntOr(4, 0);
+        if (mode == 1) atEnd.Add(path);
+        else if (mode == 2) RecordCreatedFile(files.BaseFolder(), name);
     }
     pictures.Forget(name);
     files.Cache().Forget(name);
@@ -90,10 +121,11 @@ bool SaveScreen(const TFuncCall& c, TRuvoBaseList& world, TVrFileManager& files,
 
 } // namespace
 
-void RegisterSaveScreen(TSysFuncMan& funcs, TRuvoBaseList& world, TVrFileManager& files, TPictureCache& pictures) {
-    funcs.Register(sfSaveScreen, [&world, &files, &pictures](const TFuncCall& c) {
+void RegisterSaveScreen(TSysFuncMan& funcs, TRuvoBaseList& world, TVrFileManager& files, TPictureCache& pictures,
+                        TDeletionList& atEnd) {
+    funcs.Register(sfSaveScreen, [&world, &files, &pictures, &atEnd](const TFuncCall& c) {
         c.dest.SetFlag(false);
-        c.dest.SetFlag(SaveScreen(c, world, files, pictures));
+        c.dest.SetFlag(SaveScreen(c, world, files, pictures, atEnd));
     });
 }
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/player.hpp"
+#include "archive/installset.hpp"
 #include "graphics/iconfile.hpp"
 #include "graphics/zephframes.hpp"
 #include "graphics/surfaceops.hpp"
@@ -184,6 +185,34 @@ TEST_F(Player, SaveScreenWritesTheScreenAndTheNextShowReadsIt) {
     // The picture saved the second time is the one shown, not the cached first one.
     EXPECT_EQ(platform->Picture()[10 * 320 + 150], 0x00FF00u);
     EXPECT_EQ(platform->Picture()[10 * 320 + 50], 0u);
+}
+
+// Mode 1 deletes the picture when the run ends; mode 2 lists it once among the installation record's
+// created files (the record's other fields kept); a memory file and mode 0 do neither.
+TEST_F(Player, SaveScreenModesDeleteAtTheEndOrRecordTheFile) {
+    Play("Terminate\n");  // the game folder, with the builder's record when it writes one
+    const std::filesystem::path record = dir / "game" / "install.dat";
+    TRuvoInstallSet before;
+    if (std::filesystem::exists(record)) before.LoadFromFile(record);
+    before.Title = "title";
+    before.CreatedFiles = {"save\\old.dat"};
+    before.SaveToFile(record);
+    auto vars = Play(
+        "VarNew \"ok\", flag, FALSE, 0\n"
+        "BoxNew PR_NAME = \"b\", PR_WIDTH = 320, PR_HEIGHT = 240, PR_COLOR = $0000FF\n"
+        "Wait time: 50\n"
+        "Calc ok = SaveScreen(\"gone.zph\", 0, 0, FALSE, 1) & SaveScreen(\"shots\\rec.zph\", 0, 0, FALSE, 2)\n"
+        "Calc ok = ok & SaveScreen(\"SHOTS\\REC.zph\", 0, 0, FALSE, 2) & SaveScreen(\"plain.zph\", 0, 0, FALSE, 0)\n"
+        "Calc ok = ok & SaveScreen(\"mem:m.zph\", 0, 0, FALSE, 2)\n"
+        "Terminate\n");
+    EXPECT_EQ(vars["ok"], "TRUE");
+    EXPECT_FALSE(std::filesystem::exists(dir / "game" / "gone.zph"));  // written, then deleted at the end
+    EXPECT_TRUE(std::filesystem::exists(dir / "game" / "shots" / "rec.zph"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "game" / "plain.zph"));
+    TRuvoInstallSet after;
+    after.LoadFromFile(record);
+    EXPECT_EQ(after.Title, before.Title);
+    EXPECT_EQ(after.CreatedFiles, (std::vector<std::string>{"save\\old.dat", "shots\\rec.zph"}));
 }
 
 TEST_F(Player, FontListsComeFromThePlatformOnceEach) {
