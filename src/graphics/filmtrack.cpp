@@ -71,7 +71,7 @@ void TCustomFrameList::UpdateTo(int32_t time) {
         step_ = int32_t(d);
     } else {
         active_ = Hold && d >= 0;
-        step_ = std::max(Steps() - 1, 0);
+        step_ = int32_t(std::max<int64_t>(int64_t(Steps()) - 1, 0));  // a damaged length may be negative
     }
     if (active_)
         Pose(step_, Steps());
