@@ -32,7 +32,7 @@ void TRuvoCinema::SetSource(std::string source) {
     if (cache && IsFilmName(Source)) {
         try {
             if (film_.LoadFromFile(cache->Files(), Source)) {
-                TGamePictures pictures(cache->Files(), cache->Key(), cache->DisplayBitCount());
+                TCachePictures pictures(*cache);
                 film_.LoadResources(pictures);
             }
         } catch (const ERuvoError&) {

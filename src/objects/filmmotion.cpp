@@ -15,26 +15,14 @@
 
 namespace ruvo {
 
-namespace {
-
-// The film's pictures come from the world's cache, so a picture shown by images and motions is decoded
-// once; a damaged picture shows nothing.
-class TCachePictures final : public TFilmResources {
-public:
-    explicit TCachePictures(TPictureCache& cache) : cache_(cache) {}
-    std::shared_ptr<const TPicture> Picture(const std::string& gameName) override {
-        try {
-            return cache_.Acquire(gameName);
-        } catch (const ERuvoError&) {
-            return nullptr;
-        }
+// A damaged picture shows nothing.
+std::shared_ptr<const TPicture> TCachePictures::Picture(const std::string& gameName) {
+    try {
+        return cache_.Acquire(gameName);
+    } catch (const ERuvoError&) {
+        return nullptr;
     }
-
-private:
-    TPictureCache& cache_;
-};
-
-} // namespace
+}
 
 TRandomFunction FilmRandom(uint32_t& state) {
     return [&state](int32_t n) {

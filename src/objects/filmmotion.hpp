@@ -14,7 +14,19 @@
 
 namespace ruvo {
 
+class TPictureCache;
 class TRuvoControl;
+
+// A film's pictures from the world's picture cache, so that a picture shown by images, motions and
+// cinemas is decoded once.
+class TCachePictures final : public TFilmResources {
+public:
+    explicit TCachePictures(TPictureCache& cache) : cache_(cache) {}
+    std::shared_ptr<const TPicture> Picture(const std::string& gameName) override;
+
+private:
+    TPictureCache& cache_;
+};
 
 // The chance the transitions of frame lists draw on: a sequence of the player's own kept in `state`,
 // so that a film looks the same every time it plays.
