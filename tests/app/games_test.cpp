@@ -1113,3 +1113,67 @@ TEST_F(Games, TheStartLogoPlaysFirstAndSpaceSkipsIt) {
 
 } // namespace
 } // namespace ruvo
+
+namespace ruvo {
+namespace {
+
+// A cinema's tracks are objects of their own: a click on a track that takes the mouse reaches the
+// cinema's handler (the pointer relative to the cinema), a click on a track transparent to the mouse or
+// on the stage between them (the cinema itself transparent) does not.
+TEST_F(Games, ClicksOnACinemasTracksReachTheScript) {
+    Project("var int clicks = 0\nvar str where = \"\"\n");
+    Source("anim/scene.rvm",
+           "cinema 108\n"
+           "stage_width = 200\n"
+           "stage_height = 100\n"
+           "color = 0\n"
+           "track box\n"
+           "    length = 600\n"
+           "    start_left = 10\n"
+           "    end_left = 10\n"
+           "    start_top = 20\n"
+           "    end_top = 20\n"
+           "    start_width = 50\n"
+           "    end_width = 50\n"
+           "    start_height = 40\n"
+           "    end_height = 40\n"
+           "    start_color = 255\n"
+           "    end_color = 255\n"
+           "track box\n"
+           "    length = 600\n"
+           "    mouse = 1\n"
+           "    start_left = 100\n"
+           "    end_left = 100\n"
+           "    start_top = 20\n"
+           "    end_top = 20\n"
+           "    start_width = 50\n"
+           "    end_width = 50\n"
+           "    start_height = 40\n"
+           "    end_height = 40\n"
+           "    start_color = 65280\n"
+           "    end_color = 65280\n");
+    Source("main.rvs",
+           "Cinema PR_NAME = \"c\", PR_LEFT = 50, PR_TOP = 50, PR_IGNOREMOUSE = 1, PR_SOURCE = \"anim\\scene.rmt\", "
+           "PR_ONLBTNDOWN = \"events.rsb:click\"\n"
+           "Wait\n");
+    Source("events.rvs",
+           "*click\n"
+           "Calc clicks = clicks + 1\n"
+           "Calc where = @ParamStr[0] ++ \",\" ++ @ParamStr[1] ++ \" \" ++ @Sender\n");
+    const std::string shot = (dir / "cinema.png").string();
+    const RunResult r = Play("--frames 30 --screenshot-at 4=" + shot,
+                             "5 click 80 90\n"     // the red track: stage (30, 40)
+                             "10 click 180 90\n"   // the green one, transparent to the mouse
+                             "15 click 130 130\n"  // the stage between them
+                             "20 click 5 5\n");    // beside the cinema
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.vars.at("clicks"), "1");
+    EXPECT_EQ(r.vars.at("where"), "30,40 c");
+    const TPngPicture p = LoadPngFile(shot);
+    EXPECT_EQ(p.argb.at(90 * 320 + 80) & 0xFFFFFF, 0xFF0000u);   // the tracks where the film puts them
+    EXPECT_EQ(p.argb.at(90 * 320 + 180) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(p.argb.at(130 * 320 + 130) & 0xFFFFFF, 0u);        // the stage's colour
+}
+
+} // namespace
+} // namespace ruvo
