@@ -6,6 +6,7 @@
 #include "graphics/filmlabel.hpp"
 #include "graphics/filmmanager.hpp"
 #include "graphics/filmrect.hpp"
+#include "graphics/filmtransition.hpp"
 #include "image_fixture.hpp"
 #include "objects/cinema.hpp"
 #include "objects/cinemaworld.hpp"
@@ -195,6 +196,43 @@ TEST_F(Cinemas, LabelTracksAreCaptions) {
     EXPECT_GT(caption->Width, 0);
     EXPECT_GT(CountGreen(), 0);
     EXPECT_EQ(c.TrackAt(50 + 12, 40 + 25, kHoverMask), caption);
+}
+
+// A transition track runs between the cinema's two screens: what starts with it is drawn on the other
+// base, shown and hit once the transition has brought it in.
+TEST_F(Cinemas, ATransitionTrackBringsInTheOtherBase) {
+    TFilmManager film;
+    film.StageWidth = 100;
+    film.StageHeight = 60;
+    film.AddTrack(BoxTrack(60, 0, 0, 10, 30, 20, kRed, 0));
+    auto fade = std::make_unique<TWipeFrameList>();
+    fade->KindByte = 3;
+    fade->OwnStart = 20;
+    fade->Length = 10;
+    fade->Type = 1;
+    film.AddTrack(std::move(fade));
+    auto later = BoxTrack(40, 50, 50, 10, 30, 20, kGreen, 0);
+    later->OwnStart = 20;
+    film.AddTrack(std::move(later));
+    PutFilm("fade.rmt", film);
+    TRuvoCinema& c = Cinema("fade.rmt", 1);
+    Frame(17);
+    EXPECT_EQ(world.Surface().GetPixel(55, 55) & 0xFFFFFF, PixelOf(kRed));
+    EXPECT_EQ(world.Surface().GetPixel(105, 55) & 0xFFFFFF, 0u);
+    EXPECT_NE(c.TrackAt(55, 55, kLeftPressMask), nullptr);
+    EXPECT_EQ(c.TrackAt(105, 55, kLeftPressMask), nullptr);
+    SetProperty(c, PR_INDEX, 24);
+    Frame(17);
+    // Half-way through the fade: neither picture alone.
+    const uint32_t mid = world.Surface().GetPixel(105, 55) & 0xFFFFFF;
+    EXPECT_NE(mid, 0u);
+    EXPECT_NE(mid, PixelOf(kGreen));
+    SetProperty(c, PR_INDEX, 35);
+    Frame(17);
+    EXPECT_EQ(world.Surface().GetPixel(55, 55) & 0xFFFFFF, 0u);
+    EXPECT_EQ(world.Surface().GetPixel(105, 55) & 0xFFFFFF, PixelOf(kGreen));
+    EXPECT_EQ(c.TrackAt(55, 55, kLeftPressMask), nullptr);
+    EXPECT_NE(c.TrackAt(105, 55, kLeftPressMask), nullptr);
 }
 
 // Saved and loaded, a cinema makes its track objects again and plays on where it was.
