@@ -1122,36 +1122,15 @@ namespace {
 // on the stage between them (the cinema itself transparent) does not.
 TEST_F(Games, ClicksOnACinemasTracksReachTheScript) {
     Project("var int clicks = 0\nvar str where = \"\"\n");
-    Source("anim/scene.rvm",
-           "cinema 108\n"
-           "stage_width = 200\n"
-           "stage_height = 100\n"
-           "color = 0\n"
-           "track box\n"
-           "    length = 600\n"
-           "    start_left = 10\n"
-           "    end_left = 10\n"
-           "    start_top = 20\n"
-           "    end_top = 20\n"
-           "    start_width = 50\n"
-           "    end_width = 50\n"
-           "    start_height = 40\n"
-           "    end_height = 40\n"
-           "    start_color = 255\n"
-           "    end_color = 255\n"
-           "track box\n"
-           "    length = 600\n"
-           "    mouse = 1\n"
-           "    start_left = 100\n"
-           "    end_left = 100\n"
-           "    start_top = 20\n"
-           "    end_top = 20\n"
-           "    start_width = 50\n"
-           "    end_width = 50\n"
-           "    start_height = 40\n"
-           "    end_height = 40\n"
-           "    start_color = 65280\n"
-           "    end_color = 65280\n");
+    // A 50 × 40 box at stage (left, 20) for the whole film.
+    const auto box = [](int left, int colour, int mouse) {
+        std::string t = "track box\n    length = 600\n    mouse = " + std::to_string(mouse) + "\n";
+        for (const auto& [field, value] : {std::pair{"left", left}, {"top", 20}, {"width", 50}, {"height", 40}, {"color", colour}})
+            for (const char* end : {"start_", "end_"}) t += std::string("    ") + end + field + " = " + std::to_string(value) + "\n";
+        return t;
+    };
+    Source("anim/scene.rvm", "cinema 108\nstage_width = 200\nstage_height = 100\ncolor = 0\n" + box(10, 255, 0) +
+                                 box(100, 65280, 1));
     Source("main.rvs",
            "Cinema PR_NAME = \"c\", PR_LEFT = 50, PR_TOP = 50, PR_IGNOREMOUSE = 1, PR_SOURCE = \"anim\\scene.rmt\", "
            "PR_ONLBTNDOWN = \"events.rsb:click\"\n"

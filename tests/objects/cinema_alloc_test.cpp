@@ -50,13 +50,7 @@ TEST_F(CinemaAllocation, PlayingAllocatesNothingPerFrame) {
     label->EndZoomX = 2;
     label->Text = "moving";
     film.AddTrack(std::move(label));
-    film.Resolve();
-    TMemoryStream bytes;
-    film.SaveToStream(bytes);
-    const std::vector<uint8_t> data = bytes.Bytes();
-    std::ofstream(dir / "game" / "f.rmt", std::ios::binary)
-        .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-    files.InvalidateLooseFiles();
+    PutFilmFile("f.rmt", film);
 
     auto& c = static_cast<TRuvoCinema&>(*world.CreateByType(4));
     c.SetParent(&world.ActiveScreen());

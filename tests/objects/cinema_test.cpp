@@ -43,15 +43,19 @@ protected:
     }
     ~Cinemas() override { world.Reset(); }
 
+    // The film as a cinema of a 100 × 60 stage in "anim".
     void PutFilm(const std::string& name, TFilmManager& film) {
         film.Cinema = true;
-        film.Resolve();
-        TMemoryStream bytes;
-        film.SaveToStream(bytes);
-        const std::vector<uint8_t> data = bytes.Bytes();
-        std::ofstream(dir / "game" / "anim" / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-        files.InvalidateLooseFiles();
+        film.StageWidth = 100;
+        film.StageHeight = 60;
+        PutFilmFile("anim/" + name, film);
+    }
+    // A cinema of an 8 × 8 red box moving right a pixel a frame along stage row 10.
+    TRuvoCinema& MovingDot() {
+        TFilmManager film;
+        film.AddTrack(BoxTrack(60, 0, 59, 10, 8, 8, kRed, 0));
+        PutFilm("dot.rmt", film);
+        return Cinema("dot.rmt", 1);
     }
     // A cinema of 100 × 60 at (50, 40) playing the file, with a left-press handler.
     TRuvoCinema& Cinema(const std::string& film, int32_t mouseMode) {
@@ -95,8 +99,6 @@ protected:
 // concerns its stage between them.
 TEST_F(Cinemas, ClicksReachTheTracksThatTakeTheMouse) {
     TFilmManager film;
-    film.StageWidth = 100;
-    film.StageHeight = 60;
     film.AddTrack(BoxTrack(60, 0, 50, 10, 20, 10, kRed, 0));   // moves right: takes every event
     film.AddTrack(BoxTrack(60, 0, 0, 40, 20, 10, kGreen, 1));  // transparent to the mouse
     PutFilm("boxes.rmt", film);
@@ -134,12 +136,7 @@ TEST_F(Cinemas, ClicksReachTheTracksThatTakeTheMouse) {
 // A frame in which one small track moves repaints the moved track's area of the outer screen, not the
 // cinema's whole stage.
 TEST_F(Cinemas, AFrameRepaintsOnlyWhatMoved) {
-    TFilmManager film;
-    film.StageWidth = 100;
-    film.StageHeight = 60;
-    film.AddTrack(BoxTrack(60, 0, 59, 10, 8, 8, kRed, 0));
-    PutFilm("dot.rmt", film);
-    Cinema("dot.rmt", 1);
+    MovingDot();
     Frame(17);
     world.TakeDirtyRects();
     Frame(17);
@@ -163,8 +160,6 @@ TEST_F(Cinemas, AFrameRepaintsOnlyWhatMoved) {
 // says, and hit as a label; its internal name keeps it apart from the game's objects.
 TEST_F(Cinemas, LabelTracksAreCaptions) {
     TFilmManager film;
-    film.StageWidth = 100;
-    film.StageHeight = 60;
     auto label = std::make_unique<TLabelFrameList>();
     label->KindByte = 1;
     label->Length = 30;
@@ -202,8 +197,6 @@ TEST_F(Cinemas, LabelTracksAreCaptions) {
 // base, shown and hit once the transition has brought it in.
 TEST_F(Cinemas, ATransitionTrackBringsInTheOtherBase) {
     TFilmManager film;
-    film.StageWidth = 100;
-    film.StageHeight = 60;
     film.AddTrack(BoxTrack(60, 0, 0, 10, 30, 20, kRed, 0));
     auto fade = std::make_unique<TWipeFrameList>();
     fade->KindByte = 3;
@@ -237,12 +230,7 @@ TEST_F(Cinemas, ATransitionTrackBringsInTheOtherBase) {
 
 // Saved and loaded, a cinema makes its track objects again and plays on where it was.
 TEST_F(Cinemas, SavedCinemasComeBackWithTheirTracks) {
-    TFilmManager film;
-    film.StageWidth = 100;
-    film.StageHeight = 60;
-    film.AddTrack(BoxTrack(60, 0, 59, 10, 8, 8, kRed, 0));
-    PutFilm("dot.rmt", film);
-    SetProperty(Cinema("dot.rmt", 1), PR_INDEX, 20);
+    SetProperty(MovingDot(), PR_INDEX, 20);
     Frame(17);
     const int32_t at = GetIntProperty(*Find("c")->AsControl(), PR_INDEX);
     SaveAndReload();

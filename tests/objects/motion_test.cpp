@@ -43,13 +43,7 @@ protected:
             t->Name = "..\\dot.zph";
             film.AddTrack(std::move(t));
         }
-        film.Resolve();
-        TMemoryStream bytes;
-        film.SaveToStream(bytes);
-        const std::vector<uint8_t> data = bytes.Bytes();
-        std::ofstream(dir / "game" / "anim" / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-        files.InvalidateLooseFiles();
+        PutFilmFile("anim/" + name, film);
     }
 
     // The world through its saved form.
