@@ -12,6 +12,8 @@
 #include "objects/propaccess.hpp"
 #include "objects/world.hpp"
 #include "script/services.hpp"
+#include "text/captions.hpp"
+#include "text/gxword.hpp"
 
 namespace ruvo {
 
@@ -57,7 +59,9 @@ void TFilmMotion::Load(const std::string& file) {
     if (!cache) return;
     try {
         if (!film_.LoadFromFile(cache->Files(), file)) return;
-        TCachePictures pictures(*cache);
+        // Label tracks are drawn with the text engine's captions.
+        TFilmCaptions captions(control_.Owner->TextObjects().Text().Fonts, cache->DisplayBitCount());
+        TCachePictures pictures(*cache, &captions);
         film_.LoadResources(pictures);
     } catch (const ERuvoError&) {
         film_.Clear();  // a missing or damaged frame list plays as an empty one

@@ -85,12 +85,13 @@ protected:
         return reached;
     }
 
-    int CountGreen() {
+    int CountGreenIn(const TRect& r) {
         int n = 0;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x) n += (world.Surface().GetPixel(x, y) & 0xFFFFFF) == PixelOf(kGreen);
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x) n += (world.Surface().GetPixel(x, y) & 0xFFFFFF) == PixelOf(kGreen);
         return n;
     }
+    int CountGreen() { return CountGreenIn(TRect{0, 0, kWidth, kHeight}); }
 
     TTextServices services{SharedWorldFonts(), &vars, &funcs};
 };
@@ -191,6 +192,27 @@ TEST_F(Cinemas, LabelTracksAreCaptions) {
     EXPECT_GT(caption->Width, 0);
     EXPECT_GT(CountGreen(), 0);
     EXPECT_EQ(c.TrackAt(50 + 12, 40 + 25, kHoverMask), caption);
+}
+
+// A motion's label tracks are drawn with the text engine too, where the track puts them.
+TEST_F(Cinemas, MotionsDrawTheirLabelTracks) {
+    TFilmManager film;
+    auto label = std::make_unique<TLabelFrameList>();
+    label->KindByte = 1;
+    label->Length = 30;
+    label->StartX = label->EndX = 60;
+    label->StartY = label->EndY = 70;
+    label->Text = "Hello";
+    label->FontHeight = 16;
+    label->FontColor = static_cast<int32_t>(kGreen);
+    film.AddTrack(std::move(label));
+    film.Resolve();
+    PutFilmFile("anim/words.rmt", film);
+    Images("m", "anim\\words.rmt");
+    for (int i = 0; i < 3; ++i) Frame(17);
+    const int inside = CountGreenIn(TRect{60, 70, 140, 86});
+    EXPECT_GT(inside, 10);
+    EXPECT_EQ(CountGreen(), inside);
 }
 
 // A transition track runs between the cinema's two screens: what starts with it is drawn on the other
