@@ -35,6 +35,20 @@ std::unique_ptr<TBoxFrameList> BoxTrack(int32_t length, int32_t x0, int32_t x1, 
     return t;
 }
 
+// "Hello" in green, 16 pixels high, at (x, y) for 30 frames from `start`.
+std::unique_ptr<TLabelFrameList> HelloTrack(int32_t start, int32_t x, int32_t y) {
+    auto label = std::make_unique<TLabelFrameList>();
+    label->KindByte = 1;
+    label->Length = 30;
+    label->OwnStart = start;
+    label->StartX = label->EndX = x;
+    label->StartY = label->EndY = y;
+    label->Text = "Hello";
+    label->FontHeight = 16;
+    label->FontColor = static_cast<int32_t>(kGreen);
+    return label;
+}
+
 class Cinemas : public ImageFixture {
 protected:
     Cinemas() {
@@ -161,16 +175,7 @@ TEST_F(Cinemas, AFrameRepaintsOnlyWhatMoved) {
 // says, and hit as a label; its internal name keeps it apart from the game's objects.
 TEST_F(Cinemas, LabelTracksAreCaptions) {
     TFilmManager film;
-    auto label = std::make_unique<TLabelFrameList>();
-    label->KindByte = 1;
-    label->Length = 30;
-    label->OwnStart = 5;
-    label->StartX = label->EndX = 10;
-    label->StartY = label->EndY = 20;
-    label->Text = "Hello";
-    label->FontHeight = 16;
-    label->FontColor = static_cast<int32_t>(kGreen);
-    film.AddTrack(std::move(label));
+    film.AddTrack(HelloTrack(5, 10, 20));
     PutFilm("caption.rmt", film);
     TRuvoCinema& c = Cinema("caption.rmt", 1);
     ASSERT_NE(c.Tracks(), nullptr);
@@ -197,16 +202,7 @@ TEST_F(Cinemas, LabelTracksAreCaptions) {
 // A motion's label tracks are drawn with the text engine too, where the track puts them.
 TEST_F(Cinemas, MotionsDrawTheirLabelTracks) {
     TFilmManager film;
-    auto label = std::make_unique<TLabelFrameList>();
-    label->KindByte = 1;
-    label->Length = 30;
-    label->StartX = label->EndX = 60;
-    label->StartY = label->EndY = 70;
-    label->Text = "Hello";
-    label->FontHeight = 16;
-    label->FontColor = static_cast<int32_t>(kGreen);
-    film.AddTrack(std::move(label));
-    film.Resolve();
+    film.AddTrack(HelloTrack(0, 60, 70));
     PutFilmFile("anim/words.rmt", film);
     Images("m", "anim\\words.rmt");
     for (int i = 0; i < 3; ++i) Frame(17);
