@@ -1140,7 +1140,8 @@ TEST_F(Games, ClicksOnACinemasTracksReachTheScript) {
            "Calc clicks = clicks + 1\n"
            "Calc where = @ParamStr[0] ++ \",\" ++ @ParamStr[1] ++ \" \" ++ @Sender\n");
     const std::string shot = (dir / "cinema.png").string();
-    const RunResult r = Play("--frames 30 --screenshot-at 4=" + shot,
+    const std::string objects = (dir / "objects.txt").string();
+    const RunResult r = Play("--frames 30 --dump-objects " + objects + " --screenshot-at 4=" + shot,
                              "5 click 80 90\n"     // the red track: stage (30, 40)
                              "10 click 180 90\n"   // the green one, transparent to the mouse
                              "15 click 130 130\n"  // the stage between them
@@ -1152,6 +1153,11 @@ TEST_F(Games, ClicksOnACinemasTracksReachTheScript) {
     EXPECT_EQ(p.argb.at(90 * 320 + 80) & 0xFFFFFF, 0xFF0000u);   // the tracks where the film puts them
     EXPECT_EQ(p.argb.at(90 * 320 + 180) & 0xFFFFFF, 0x00FF00u);
     EXPECT_EQ(p.argb.at(130 * 320 + 130) & 0xFFFFFF, 0u);        // the stage's colour
+    // The object dump lists the cinema's track objects under it.
+    const std::string dump = ReadFile(objects);
+    EXPECT_NE(dump.find("\"c\" type=4 left=50 top=50 width=200 height=100"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("    track base=0 \"\\x01track00000000\" type=0 left=10 top=20 width=50 height=40"),
+              std::string::npos) << dump;
 }
 
 } // namespace
