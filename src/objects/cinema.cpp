@@ -113,6 +113,11 @@ void TRuvoCinema::Paint() {
     PaintChildren();
 }
 
+bool TRuvoCinema::Opaque() const {
+    return shown_ && frame_ >= 0 && shown_->TransparentColor == -1 && shown_->GetWidth() >= Width &&
+           shown_->GetHeight() >= Height;
+}
+
 TRuvoControl* TRuvoCinema::TrackAt(int32_t x, int32_t y, TMouseMask mask) const {
     if (!tracks_ || frame_ < 0) return nullptr;
     const TRect r = ScreenRect();

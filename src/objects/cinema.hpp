@@ -30,6 +30,8 @@ public:
     bool IsPaused() const override { return Paused; }
     bool Update() override;
     void Paint() override;
+    // The stage's picture covers the control: what lies beneath need not be painted.
+    bool Opaque() const override;
     bool Playing() const override;
     TRuvoControl* HitTest(int32_t x, int32_t y, TMouseMask mask) override;
     void LeftDown() override;
