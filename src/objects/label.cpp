@@ -2,40 +2,21 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 
 #include "archive/serializer.hpp"
-#include "archive/sjis.hpp"
 #include "graphics/customdibx.hpp"
-#include "graphics/picturelimits.hpp"
 #include "objects/propaccess.hpp"
 #include "objects/world.hpp"
 #include "text/gxword.hpp"
+#include "text/captions.hpp"
 #include "text/labels.hpp"
 #include "text/textlines.hpp"
 
 namespace ruvo {
 
-namespace {
-
-// Copies the opacity of a rendered label into the caption's coverage at (x, y), clipped.
-void CopyCoverage(TDIBX& to, TDIBX& from, int32_t x, int32_t y) {
-    const int32_t left = std::max(0, -x), right = std::min(from.GetWidth(), to.GetWidth() - x);
-    if (right <= left) return;
-    for (int32_t row = std::max(0, -y); row < from.GetHeight() && row + y < to.GetHeight(); ++row) {
-        const uint8_t* src = from.LockPixel(left, row);
-        uint8_t* dst = to.LockPixel(x + left, y + row);
-        if (src && dst) std::memcpy(dst, src, static_cast<size_t>(right - left));
-        to.Unlock();
-        from.Unlock();
-    }
-}
-
-} // namespace
-
 TRuvoLabel::TRuvoLabel(TRuvoBaseList* owner)
-    : TRuvoControl(owner), FontName(Utf8ToSjis("ＭＳ Ｐゴシック")) {}
+    : TRuvoControl(owner), FontName(DefaultCaptionFont()) {}
 
 TRuvoLabel::~TRuvoLabel() = default;
 
@@ -53,45 +34,14 @@ void TRuvoLabel::Render() {
         if (!Owner) return;
         labels_ = std::make_unique<TGxLabelList>(Owner->TextObjects().Text().Fonts);
     }
-    TGxLabelList& list = *labels_;
-    list.Clear();
-    list.FontName = FontName;
-    list.FontHeight = std::clamp<int32_t>(FontHeight, -kMaxFontHeight, kMaxFontHeight);
-    list.Style = FontStyle;
-    list.Antialias = Antialias ? 3 : 0;
-    list.Color = FontColor;
-    for (const std::string& line : lines_) list.Add().SetText(line);
-    if (!lines_.empty()) list.Measure();
-
-    const int64_t pitch = int64_t{FontHeight} + LineSpace;
-    // Surfaces stay within what a picture may be; text beyond that is cut off.
-    naturalWidth_ = std::clamp<int32_t>(list.MaxWidth(), 0, kPictureMaxSide);
-    naturalHeight_ = static_cast<int32_t>(std::clamp<int64_t>(pitch * static_cast<int64_t>(lines_.size()), 0, kPictureMaxSide));
-    if (int64_t{naturalWidth_} * naturalHeight_ * 4 > kPictureMaxBytes)
-        naturalHeight_ = static_cast<int32_t>(kPictureMaxBytes / 4 / naturalWidth_);
-    Invalidate();
-    FitToText();
-
     const TCustomDIBX* screen = GetSurface();
-    const int bits = screen ? screen->GetBitCount() : 32;
-    if (colour_.GetWidth() != naturalWidth_ || colour_.GetHeight() != naturalHeight_ || colour_.GetBitCount() != bits) {
-        colour_.SetSize(naturalWidth_, naturalHeight_, bits);
-        coverage_.SetSize(naturalWidth_, naturalHeight_, 8);
-    }
-    if (!colour_.IsEmpty()) {
-        // One colour throughout: the text's shape is in the coverage alone.
-        colour_.FillRect(Bounds(0, 0, naturalWidth_, naturalHeight_), static_cast<uint32_t>(colour_.ColorToPixel(FontColor)));
-        coverage_.FillRect(Bounds(0, 0, naturalWidth_, naturalHeight_), 0);
-        list.Target = &colour_;
-        for (int i = 0; i < list.Count(); ++i) {
-            TGxLabelDIB& label = *list.Label(i);
-            label.Render();
-            if (label.OpacitySurface.IsEmpty()) continue;
-            const int32_t x = HAlign == 1 ? (naturalWidth_ - label.Width) / 2 : HAlign == 2 ? naturalWidth_ - label.Width : 0;
-            CopyCoverage(coverage_, label.OpacitySurface, x, static_cast<int32_t>(pitch * i));
-        }
-        list.Target = nullptr;
-    }
+    Invalidate();
+    const TCaptionSize natural =
+        RenderCaption(*labels_, TCaptionStyle{FontName, FontHeight, LineSpace, FontStyle, FontColor, HAlign, Antialias},
+                      lines_, screen ? screen->GetBitCount() : 32, colour_, coverage_);
+    naturalWidth_ = natural.Width;
+    naturalHeight_ = natural.Height;
+    FitToText();
     Invalidate();
 }
 
