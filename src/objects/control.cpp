@@ -20,7 +20,6 @@ TRect RectOf(int64_t left, int64_t top, int64_t width, int64_t height) {
     return TRect{Saturate(left), Saturate(top), Saturate(left + width), Saturate(top + height)};
 }
 
-
 bool IsSnapshotName(const std::string& name) { return name.size() == 2 && name[0] == kInternalMark && name[1] == kInternalMark; }
 
 // Drawing order of two siblings: true when a comes before b.
