@@ -309,6 +309,19 @@ std::optional<size_t> TRuvoControl::TopmostCover(const TRect& r) const {
 
 bool TRuvoControl::ChildCovers(const TRect& r) const { return TopmostCover(r).has_value(); }
 
+namespace {
+
+// A child paints inside its painted rectangle (what its repaints cover) and its own children inside its
+// rectangle: one that misses the area is not visited, so a repaint of many small areas costs what they
+// touch, not every child for each. A child without a size is always visited.
+bool Misses(const TRuvoControl& child, const TRect& area) {
+    TRect drawn = child.PaintedRect();
+    if (!child.Children().empty()) drawn = Union(drawn, child.ScreenRect());
+    return !drawn.IsEmpty() && Intersect(drawn, area).IsEmpty();
+}
+
+} // namespace
+
 void TRuvoControl::PaintChildren() {
     TCustomDIBX* surface = GetSurface();
     if (!surface || children_.empty()) return;
@@ -321,7 +334,7 @@ void TRuvoControl::PaintChildren() {
         if (!child->GetVisible()) continue;
         const TRect k = child->ScreenClip();
         const TRect area = k.IsEmpty() ? r : Intersect(r, k);
-        if (area.IsEmpty()) continue;
+        if (area.IsEmpty() || Misses(*child, area)) continue;
         surface->ResetClip();
         surface->AddClipRect(area);
         child->Paint();
