@@ -16,13 +16,13 @@ namespace {
 // A caption set up once with the label track's text and style; the track's motion is followed later.
 TRuvoLabel& MakeCaption(TRuvoBaseList& world, const TLabelFrameList& t) {
     auto& label = static_cast<TRuvoLabel&>(*world.CreateByType(9));
-    if (!t.FontName.empty()) label.FontName = t.FontName;
-    label.FontHeight = t.FontHeight;
-    label.FontStyle = static_cast<uint8_t>(t.FontStyle & 0x0F);
-    label.FontColor = t.FontColor;
-    label.LineSpace = t.LineSpace;
-    label.HAlign = t.HAlign;
-    label.Antialias = t.Antialias != 0;
+    if (!t.FontName.empty()) label.Style.FontName = t.FontName;
+    label.Style.FontHeight = t.FontHeight;
+    label.Style.FontStyle = static_cast<uint8_t>(t.FontStyle & 0x0F);
+    label.Style.FontColor = t.FontColor;
+    label.Style.LineSpace = t.LineSpace;
+    label.Style.HAlign = t.HAlign;
+    label.Style.Antialias = t.Antialias != 0;
     label.MouseMode = static_cast<uint8_t>(t.MouseMode & 7);
     return label;
 }

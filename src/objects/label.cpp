@@ -16,7 +16,7 @@
 namespace ruvo {
 
 TRuvoLabel::TRuvoLabel(TRuvoBaseList* owner)
-    : TRuvoControl(owner), FontName(DefaultCaptionFont()) {}
+    : TRuvoControl(owner), Style{DefaultCaptionFont()} {}
 
 TRuvoLabel::~TRuvoLabel() = default;
 
@@ -37,8 +37,7 @@ void TRuvoLabel::Render() {
     const TCustomDIBX* screen = GetSurface();
     Invalidate();
     const TCaptionSize natural =
-        RenderCaption(*labels_, TCaptionStyle{FontName, FontHeight, LineSpace, FontStyle, FontColor, HAlign, Antialias},
-                      lines_, screen ? screen->GetBitCount() : 32, colour_, coverage_);
+        RenderCaption(*labels_, Style, lines_, screen ? screen->GetBitCount() : 32, colour_, coverage_);
     naturalWidth_ = natural.Width;
     naturalHeight_ = natural.Height;
     FitToText();
@@ -129,14 +128,14 @@ const TPropertyMap& TRuvoLabel::ClassProperties() {
         using L = TRuvoLabel;
         TPropertyMap m(TRuvoControl::ClassProperties());
         m.Str<L>(PR_TEXT, [](L& l) { return l.Text(); }, [](L& l, std::string v) { l.SetText(v); });
-        m.Str<L>(PR_FONTNAME, [](L& l) { return l.FontName; }, [](L& l, std::string v) { l.Restyle(l.FontName, std::move(v)); });
-        m.Int<L>(PR_FONTHEIGHT, [](L& l) { return l.FontHeight; }, [](L& l, int32_t v) { l.Restyle(l.FontHeight, v); });
-        m.Int<L>(PR_LINESPACE, [](L& l) { return l.LineSpace; }, [](L& l, int32_t v) { l.Restyle(l.LineSpace, v); });
-        m.Int<L>(PR_FONTSTYLE, [](L& l) { return int32_t{l.FontStyle}; },
-                 [](L& l, int32_t v) { l.Restyle(l.FontStyle, static_cast<uint8_t>(v & 0x0F)); });
-        m.Int<L>(PR_FONTCOLOR, [](L& l) { return l.FontColor; }, [](L& l, int32_t v) { l.Restyle(l.FontColor, v); });
-        m.Int<L>(PR_HALIGN, [](L& l) { return l.HAlign; }, [](L& l, int32_t v) { l.Restyle(l.HAlign, v); });
-        m.Flag<L>(PR_ANTIALIAS, [](L& l) { return l.Antialias; }, [](L& l, bool v) { l.Restyle(l.Antialias, v); });
+        m.Str<L>(PR_FONTNAME, [](L& l) { return l.Style.FontName; }, [](L& l, std::string v) { l.Restyle(l.Style.FontName, std::move(v)); });
+        m.Int<L>(PR_FONTHEIGHT, [](L& l) { return l.Style.FontHeight; }, [](L& l, int32_t v) { l.Restyle(l.Style.FontHeight, v); });
+        m.Int<L>(PR_LINESPACE, [](L& l) { return l.Style.LineSpace; }, [](L& l, int32_t v) { l.Restyle(l.Style.LineSpace, v); });
+        m.Int<L>(PR_FONTSTYLE, [](L& l) { return int32_t{l.Style.FontStyle}; },
+                 [](L& l, int32_t v) { l.Restyle(l.Style.FontStyle, static_cast<uint8_t>(v & 0x0F)); });
+        m.Int<L>(PR_FONTCOLOR, [](L& l) { return l.Style.FontColor; }, [](L& l, int32_t v) { l.Restyle(l.Style.FontColor, v); });
+        m.Int<L>(PR_HALIGN, [](L& l) { return l.Style.HAlign; }, [](L& l, int32_t v) { l.Restyle(l.Style.HAlign, v); });
+        m.Flag<L>(PR_ANTIALIAS, [](L& l) { return l.Style.Antialias; }, [](L& l, bool v) { l.Restyle(l.Style.Antialias, v); });
         m.Int<L>(PR_ALPHA, [](L& l) { return l.Alpha; }, [](L& l, int32_t v) {
             l.Alpha = v;
             l.Invalidate();
@@ -162,14 +161,14 @@ const TPropertyMap& TRuvoLabel::ClassProperties() {
 void TRuvoLabel::Sync(TSerializer& s) {
     TRuvoControl::Sync(s);
     s.Strings(lines_);
-    s.Str(FontName);
-    s.Int(FontHeight);
-    s.Int(LineSpace);
-    s.Byte(FontStyle);
+    s.Str(Style.FontName);
+    s.Int(Style.FontHeight);
+    s.Int(Style.LineSpace);
+    s.Byte(Style.FontStyle);
     s.Int(Alpha);
-    s.Int(FontColor);
-    s.Int(HAlign);
-    s.Bool(Antialias);
+    s.Int(Style.FontColor);
+    s.Int(Style.HAlign);
+    s.Bool(Style.Antialias);
     s.Bool(flipH_);
     s.Bool(flipV_);
     s.Int(Angle);

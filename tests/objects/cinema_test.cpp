@@ -182,7 +182,7 @@ TEST_F(Cinemas, LabelTracksAreCaptions) {
     TRuvoLabel* caption = c.Tracks()->FirstLabel();
     ASSERT_NE(caption, nullptr);
     EXPECT_EQ(caption->Text(), "Hello");
-    EXPECT_EQ(caption->FontHeight, 16);
+    EXPECT_EQ(caption->Style.FontHeight, 16);
     EXPECT_TRUE(caption->IsInternal());
     EXPECT_EQ(world.FindObject(caption->Name), nullptr);  // not one of the game's objects
 
