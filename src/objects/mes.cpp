@@ -7,9 +7,13 @@
 #include "archive/serializer.hpp"
 #include "archive/streams.hpp"
 #include "graphics/customdibx.hpp"
+#include "objects/history.hpp"
+#include "objects/historylayout.hpp"
 #include "objects/propaccess.hpp"
+#include "objects/readmarks.hpp"
 #include "objects/screen.hpp"
 #include "objects/world.hpp"
+#include "params/varset.hpp"
 #include "script/services.hpp"
 #include "text/textlines.hpp"
 
@@ -126,7 +130,7 @@ int32_t Bottom(const TWdPage& page, int32_t lineSpace) {
 
 } // namespace
 
-std::optional<int> TRuvoMes::LoadReference(const std::string& pageFile, int32_t commandIndex) {
+std::optional<int> TRuvoMes::LoadReference(const std::string& pageFile, int32_t commandIndex, const std::string& frozen) {
     TScriptTexts* scripts = Owner->TextObjects().Scripts;
     const std::optional<std::string> stored = scripts ? scripts->StoredText(pageFile, commandIndex) : std::nullopt;
     if (!stored) return std::nullopt;
@@ -138,7 +142,9 @@ std::optional<int> TRuvoMes::LoadReference(const std::string& pageFile, int32_t 
     } catch (const ERuvoError&) {
         // A damaged text shows what could be read of it.
     }
+    engine_.VarValues = SplitLines(frozen);
     engine_.ExpandVars(first, -1);
+    engine_.VarValues.clear();
     return first;
 }
 
@@ -147,11 +153,12 @@ void TRuvoMes::LayOutReferences() {
     // One text-insert text without a range: its own pages.
     if (data_.Record.size() == 1 && data_.Record.front().FirstLine < 0) {
         const TMesReference& ref = data_.Record.front();
-        if (LoadReference(ref.PageFile, ref.CommandIndex)) engine_.Layout(pages_, 0, -1);
+        if (LoadReference(ref.PageFile, ref.CommandIndex, ref.Text)) engine_.Layout(pages_, 0, -1);
         return;
     }
     // Pieces of several texts (the history shown again): one page, each piece below the one before.
-    // A page that no longer exists ends the text there.
+    // A page that no longer exists ends the text there; history shown again skips it and goes on.
+    const bool skipMissing = SourceKind == skHistory;
     auto page = std::make_unique<TWdPage>(engine_);
     std::string pageFile;
     if (!data_.Record.empty()) {
@@ -159,7 +166,8 @@ void TRuvoMes::LayOutReferences() {
         for (const TMesReference& ref : data_.Record) {
             if (!ref.PageFile.empty()) pageFile = ref.PageFile;
             const int base = engine_.PositionOf(nullptr);
-            const std::optional<int> first = LoadReference(pageFile, ref.CommandIndex);
+            const std::optional<int> first = LoadReference(pageFile, ref.CommandIndex, ref.Text);
+            if (!first && skipMissing) continue;
             if (!first) break;
             const int from = ref.FirstLine < 0 ? *first : std::max(*first, engine_.GlyphAtPosition(base + ref.FirstLine));
             std::vector<std::unique_ptr<TWdPage>> laid;
@@ -172,10 +180,19 @@ void TRuvoMes::LayOutReferences() {
     } else {
         for (const TMesData::TPiece& piece : data_.Pieces) {
             if (!piece.PageFile.empty()) pageFile = piece.PageFile;
-            const std::optional<int> first = LoadReference(pageFile, piece.CommandIndex);
+            const std::optional<int> first = LoadReference(pageFile, piece.CommandIndex, std::string());
+            if (!first && skipMissing) continue;
             if (!first) break;
+            // Laid out in the window's size of the time, so that the page index finds the same page.
             std::vector<std::unique_ptr<TWdPage>> laid;
+            const int32_t width = engine_.AreaWidth, height = engine_.AreaHeight;
+            if (piece.X > 0 && piece.Y > 0) {
+                engine_.AreaWidth = piece.X;
+                engine_.AreaHeight = piece.Y;
+            }
             engine_.Layout(laid, *first, -1);
+            engine_.AreaWidth = width;
+            engine_.AreaHeight = height;
             if (piece.PageIndex >= 0 && piece.PageIndex < static_cast<int32_t>(laid.size()))
                 AppendRows(*page, *laid[static_cast<size_t>(piece.PageIndex)], Bottom(*page, engine_.LineSpace));
         }
@@ -353,17 +370,97 @@ void TRuvoMes::SetArea(bool height, int32_t v) {
 
 // ---- the history and the read marks
 
+TRuvoReadList* TRuvoMes::ReadMarks() const { return Owner->TextObjects().ReadMarks; }
+TRuvoNewHistory* TRuvoMes::History() const { return Owner->TextObjects().History; }
+
+std::string TRuvoMes::FrozenValues(const TWdPage& page) {
+    std::vector<std::string> lines;
+    page.CollectVarValues(lines);
+    return JoinLines(lines);
+}
+
 void TRuvoMes::RecordShown() {
     const TWdPage* page = CurrentPage();
     if (!page) return;
+    if (TRuvoNewHistory* history = History()) {
+        THistoryPending shown;
+        shown.WindowName = Name;
+        shown.PageFile = SourcePage;
+        shown.CommandIndex = SourceIndex;
+        shown.FirstLine = engine_.PositionOf(page->FirstWeighted());
+        shown.LastLine = engine_.PositionOf(page->LastWeighted());
+        shown.Text = FrozenValues(*page);
+        shown.WindowWidth = Width;
+        shown.WindowHeight = Height;
+        shown.PageIndex = index_;
+        const TParamCollection* vars = engine_.Services().Vars;
+        history->RecordShown(shown, vars ? vars->HistoryFormat() : std::array<int32_t, 6>{});
+    }
     SetPendingReadMark();
 }
 
-void TRuvoMes::CloseEntry() {}
+void TRuvoMes::CloseEntry() {
+    TRuvoNewHistory* history = History();
+    if (!history) return;
+    history->CloseEntry(Name, [this, history](const THistoryPending& shown) {
+        return LayOutHistoryLines(engine_.Services(), Owner->TextObjects().Scripts, history->Engine, shown);
+    });
+}
 
-bool TRuvoMes::IsRead() const { return false; }
-void TRuvoMes::SetPendingReadMark() {}
-void TRuvoMes::CommitReadMark() {}
+void TRuvoMes::ShowHistory(const TRuvoNewHistory& history, int32_t first, int32_t count) {
+    SourceKind = skHistory;
+    data_.ResetRecord();
+    data_.Pieces.clear();
+    StartOffset = 0;
+    const int64_t from = std::max<int64_t>(first, 0);
+    const int64_t to = from + std::max<int64_t>(count, 0);
+    if (!history.PageMode()) {
+        // Old mode: the entries, each naming its page file (or taking the nearest earlier one's).
+        std::string pageFile;
+        for (size_t i = 0; i < history.Entries.size() && static_cast<int64_t>(i) < to; ++i) {
+            const THistoryOldData& e = history.Entries[i];
+            if (!e.PageFile.empty()) pageFile = e.PageFile;
+            if (static_cast<int64_t>(i) >= from)
+                data_.Pieces.push_back({pageFile, e.CommandIndex, e.PageIndex, e.WindowWidth, e.WindowHeight});
+        }
+        SetScrollY(0);
+    } else {
+        // Page mode: first and count are pixels of the history's pages laid one below the other; every
+        // piece that reaches into [from, to) is shown, the first one moved up to the start.
+        int64_t top = 0;
+        bool started = false;
+        for (const TRuvoHistData& page : history.Pages) {
+            std::string pageFile;
+            for (const TRuvoHistData::TPiece& piece : page.Pieces) {
+                if (!piece.PageFile.empty()) pageFile = piece.PageFile;
+                const int64_t bottom = top + piece.Height;
+                if (bottom > from && top < to) {
+                    if (!started) StartOffset = static_cast<int32_t>(top - from);
+                    data_.Record.push_back({started && piece.PageFile.empty() ? std::string() : pageFile,
+                                            piece.CommandIndex, piece.FirstLine, piece.LastLine, piece.Height, piece.Text});
+                    started = true;
+                }
+                top = bottom;
+            }
+        }
+    }
+    Rebuild(false);
+    index_ = -1;
+    SetIndex(0);
+}
+
+bool TRuvoMes::IsRead() const {
+    const TRuvoReadList* marks = ReadMarks();
+    return marks && marks->IsRead(SourcePage, SourceIndex, index_);
+}
+
+void TRuvoMes::SetPendingReadMark() {
+    if (TRuvoReadList* marks = ReadMarks()) marks->SetPending(Name, SourcePage, index_, SourceIndex);
+}
+
+void TRuvoMes::CommitReadMark() {
+    if (TRuvoReadList* marks = ReadMarks()) marks->CommitPending(Name);
+}
 
 // ---- properties
 
@@ -462,7 +559,12 @@ void TRuvoMes::Sync(TSerializer& s) {
     TRuvoControl::Sync(s);
     if (s.Loading()) engine_.LoadStyle(s.Stream(), s.Version());
     else engine_.SaveStyle(s.Stream(), s.Version());
-    if (!s.Loading() && CurrentPage() && !data_.Record.empty()) data_.Record.front().Text = PageText();
+    // The variables' values as shown are kept with the reference, so that the text comes back as it was.
+    if (!s.Loading() && CurrentPage() && data_.Record.size() == 1) {
+        std::vector<std::string> frozen;
+        for (const auto& page : pages_) page->CollectVarValues(frozen);
+        data_.Record.front().Text = JoinLines(frozen);
+    }
     SyncPieces(s, data_);
     s.Byte(Mode);
     if (s.Version() > 112) s.Int(StartOffset);

@@ -19,6 +19,9 @@
 
 namespace ruvo {
 
+class TRuvoNewHistory;
+class TRuvoReadList;
+
 // Where a text shown by a window comes from: pieces of text-insert texts, each with the page of its
 // layout it starts on and the point its layout starts at; and the record of the current text, one
 // reference per laid-out piece of a text-insert text (the form the history keeps).
@@ -85,6 +88,9 @@ public:
     void Rebuild(bool startEvent);
     // Shows page i (ignored outside the pages and for the current one).
     void SetIndex(int32_t i);
+    // Shows the history again (the CallHist command): old-mode entries [first, first + count), or in
+    // page mode the recorded lines from pixel first on for count pixels. Never read-marked.
+    void ShowHistory(const TRuvoNewHistory& history, int32_t first, int32_t count);
     // Clears the text (the TextClr command).
     void ClearText();
     int PageCount() const noexcept { return static_cast<int>(pages_.size()); }
@@ -131,15 +137,19 @@ private:
     void RecordShown();
     // The window leaves its page: the history records it.
     void CloseEntry();
+    TRuvoReadList* ReadMarks() const;
+    TRuvoNewHistory* History() const;
+    // "expression=value" lines of the page's variables, as the history keeps them.
+    static std::string FrozenValues(const TWdPage& page);
     // The read marks of the current page of a read-marked text.
     bool IsRead() const;
     void SetPendingReadMark();
     void CommitReadMark();
     // Lays out the references of the record (or the pieces) into the pages.
     void LayOutReferences();
-    // Appends a text-insert text to the engine, variables expanded; its first glyph's index, or nothing
-    // when the text is not there.
-    std::optional<int> LoadReference(const std::string& pageFile, int32_t commandIndex);
+    // Appends a text-insert text to the engine, variables expanded (with frozen "expression=value"
+    // lines where given); its first glyph's index, or nothing when the text is not there.
+    std::optional<int> LoadReference(const std::string& pageFile, int32_t commandIndex, const std::string& frozen);
     // Positions the engine on the screen for drawing, stepping and the pointer.
     void PlaceEngine();
     void TakeChangedRects();
