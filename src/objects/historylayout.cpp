@@ -36,7 +36,7 @@ std::optional<std::vector<THistoryLine>> LayOutHistoryLines(TTextServices& servi
     std::vector<std::unique_ptr<TWdPage>> pages;
     const int first = engine.GlyphAtPosition(shown.FirstLine);
     if (first < 0) return std::vector<THistoryLine>{};
-    engine.Layout(pages, first, shown.LastLine);
+    engine.LayoutGlyphs(pages, first, engine.LastGlyphAtPosition(shown.LastLine));
     std::vector<THistoryLine> lines;
     for (const auto& page : pages)
         for (const auto& row : page->Rows()) {

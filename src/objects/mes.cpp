@@ -171,7 +171,7 @@ void TRuvoMes::LayOutReferences() {
             if (!first) break;
             const int from = ref.FirstLine < 0 ? *first : std::max(*first, engine_.GlyphAtPosition(base + ref.FirstLine));
             std::vector<std::unique_ptr<TWdPage>> laid;
-            engine_.Layout(laid, from, ref.LastLine < 0 ? -1 : base + ref.LastLine);
+            engine_.LayoutGlyphs(laid, from, ref.LastLine < 0 ? engine_.GlyphCount() - 1 : engine_.LastGlyphAtPosition(base + ref.LastLine));
             for (const auto& part : laid) {
                 AppendRows(*page, *part, y);
                 y = Bottom(*page, engine_.LineSpace);
