@@ -60,6 +60,7 @@ void TRuvoMes::SetText(const std::string& text) {
 
 void TRuvoMes::LayOutLiteral() {
     FreePages();
+    engine_.Paging = true;
     try {
         engine_.Parse(SplitLines(Text));
     } catch (const ERuvoError&) {
@@ -96,6 +97,8 @@ void TRuvoMes::Rebuild(bool startEvent) {
     CloseEntry();
     FreePages();
     index_ = -1;
+    // History shown again is one long page that PR_SCROLLY scrolls; story text comes in pages.
+    engine_.Paging = SourceKind != skHistory;
     LayOutReferences();
     if (!pages_.empty()) {
         if (startEvent) RaisePageStart();

@@ -203,5 +203,46 @@ TEST_F(MesHistory, PageModePacksLinesAndShowsThemAgainAsTheyWere) {
     EXPECT_EQ(GetIntProperty(log, PR_COUNT), 0);
 }
 
+// History shown again is one page that PR_SCROLLY scrolls: rows below the window wait to be typed
+// until they are scrolled into it, and nothing is painted outside the window.
+TEST_F(MesHistory, HistoryShownAgainScrollsInsideItsWindow) {
+    scripts.Add("s.rsb", 0, "一行目<BR>二行目<BR>三行目<BR>四行目");
+    vars.HistoryFormat() = {20, 0, 0, 190, 200, 4};
+    TRuvoMes& w = Window("mes");
+    SetProperty(w, PR_HEIGHT, 120);
+    w.ShowScriptText("s.rsb", 0, true);
+    w.ClearText();
+    SetProperty(w, PR_VISIBLE, false);
+    const int32_t line = history.Count() / 4;
+    ASSERT_GT(line, 20);
+    TRuvoMes& log = TextWorldFixture::Window("log", 0, 40, 190, 2 * line);
+    SetProperty(log, PR_TEXTDELAY, 0);
+    SetProperty(log, PR_FONTBORDER, 2);
+    SetProperty(log, PR_FONTBORDERCOLOR, 0x0000FF);
+    log.ShowHistory(history, 0, history.Count());
+    ASSERT_EQ(GetIntProperty(log, PR_COUNT), 1);
+    ASSERT_EQ(log.CurrentPage()->RowCount(), 4);
+    const TRect inside = Bounds(0, 40, 190, 2 * line), above = Bounds(0, 0, 200, 40),
+                below = Bounds(0, 40 + 2 * line, 200, kHeight - 40 - 2 * line);
+    std::vector<std::vector<uint32_t>> pictures;  // of the window, one per scroll
+    for (const int32_t scroll : {0, line / 2, 2 * line}) {
+        SetProperty(log, PR_SCROLLY, scroll);
+        Run(10);
+        PaintAll();
+        std::vector<uint32_t>& picture = pictures.emplace_back();
+        for (int32_t y = inside.Top; y < inside.Bottom; ++y)
+            for (int32_t x = inside.Left; x < inside.Right; ++x) picture.push_back(world.Surface().GetPixel(x, y));
+        EXPECT_GT(CountColour(0xFFFFFF, inside), 20) << scroll;
+        EXPECT_EQ(CountColour(0xFFFFFF, above) + CountColour(0x0000FF, above), 0) << scroll;
+        EXPECT_EQ(CountColour(0xFFFFFF, below) + CountColour(0x0000FF, below), 0) << scroll;
+        // The last rows are typed only once they are in sight.
+        EXPECT_EQ(log.CurrentPage()->IsFinished(), scroll == 2 * line) << scroll;
+    }
+    // The rows moved: each scroll shows another picture.
+    EXPECT_NE(pictures[0], pictures[1]);
+    EXPECT_NE(pictures[1], pictures[2]);
+    EXPECT_NE(pictures[0], pictures[2]);
+}
+
 } // namespace
 } // namespace ruvo::testing
