@@ -386,6 +386,8 @@ void TRuvoMes::RecordShown() {
     const TWdPage* page = CurrentPage();
     if (!page) return;
     if (TRuvoNewHistory* history = History()) {
+        // The history holds one pending page: another window's goes in now rather than being lost.
+        if (history->Pending.WindowName != Name) CloseEntryOf(history->Pending.WindowName);
         THistoryPending shown;
         shown.WindowName = Name;
         shown.PageFile = SourcePage;
@@ -402,10 +404,12 @@ void TRuvoMes::RecordShown() {
     SetPendingReadMark();
 }
 
-void TRuvoMes::CloseEntry() {
+void TRuvoMes::CloseEntry() { CloseEntryOf(Name); }
+
+void TRuvoMes::CloseEntryOf(const std::string& windowName) {
     TRuvoNewHistory* history = History();
     if (!history) return;
-    history->CloseEntry(Name, [this, history](const THistoryPending& shown) {
+    history->CloseEntry(windowName, [this, history](const THistoryPending& shown) {
         return LayOutHistoryLines(engine_.Services(), Owner->TextObjects().Scripts, history->Engine, shown);
     });
 }

@@ -135,8 +135,9 @@ private:
     void RaisePageStart();
     // The current page is shown: the history gets it and its read mark is pending.
     void RecordShown();
-    // The window leaves its page: the history records it.
+    // The window leaves its page: the history records it (or the page a window of that name left).
     void CloseEntry();
+    void CloseEntryOf(const std::string& windowName);
     TRuvoReadList* ReadMarks() const;
     TRuvoNewHistory* History() const;
     // "expression=value" lines of the page's variables, as the history keeps them.

@@ -91,7 +91,7 @@ TEST_F(MesHistory, ThePageStartSaysWhetherThePageWasReadBefore) {
 }
 
 // A page is recorded once, when its window leaves it: for another page, a new text, a cleared text;
-// another window leaving its page records nothing of this one.
+// another window leaving its page records nothing of this one, another showing a page records it.
 TEST_F(MesHistory, EachShownPageIsRecordedOnceWhenItsWindowLeavesIt) {
     scripts.Add("a.rsb", 1, "一<BR CLEAR>二");
     scripts.Add("a.rsb", 2, "三");
@@ -110,11 +110,16 @@ TEST_F(MesHistory, EachShownPageIsRecordedOnceWhenItsWindowLeavesIt) {
     EXPECT_EQ(recorded(), "1/0 ");
     other.ClearText();
     EXPECT_EQ(recorded(), "1/0 ");
-    w.ShowScriptText("a.rsb", 2, true);  // a second text before the first one's page was left
+    other.ShowScriptText("a.rsb", 2, true);  // another window shows a page: this one's is not lost
     EXPECT_EQ(recorded(), "1/0 1/1 ");
+    other.ClearText();
+    EXPECT_EQ(recorded(), "1/0 1/1 2/0 ");
+    w.ShowScriptText("a.rsb", 1, true);
+    w.ShowScriptText("a.rsb", 2, true);  // a second text before the first one's page was left
+    EXPECT_EQ(recorded(), "1/0 1/1 2/0 1/0 ");
     w.ShowScriptText("a.rsb", 2, false);  // not recorded itself, but it closes the one before
     w.ClearText();
-    EXPECT_EQ(recorded(), "1/0 1/1 2/0 ");
+    EXPECT_EQ(recorded(), "1/0 1/1 2/0 1/0 2/0 ");
     EXPECT_EQ(history.Entries[0].WindowWidth, 200);
     EXPECT_EQ(history.Entries[0].WindowHeight, 60);
 }
