@@ -862,19 +862,22 @@ int CountPixels(const std::filesystem::path& shot, uint32_t rgb, int l, int t, i
     return n;
 }
 
-constexpr const char* kStoryEvents =
-    "*start\n"
-    "Calc log = log ++ \"start\" ++ GetProp(\"mes\", PR_INDEX) ++ \"/\" ++ @ParamStr[0] ++ \";\"\n"
-    "Exit\n"
-    "*end\n"
-    "Calc log = log ++ \"end\" ++ GetProp(\"mes\", PR_INDEX) ++ \";\"\n"
-    "Exit\n"
+// A click shows the next page, or clears the text after the last one.
+constexpr const char* kNextPageOnClick =
     "*click\n"
     "If GetProp(\"mes\", PR_INDEX) + 1 < GetProp(\"mes\", PR_COUNT)\n"
     "    SetProp \"mes\", PR_INDEX, GetProp(\"mes\", PR_INDEX) + 1\n"
     "Else\n"
     "    TextClr \"mes\"\n"
     "Exit\n";
+
+const std::string kStoryEvents = std::string(
+    "*start\n"
+    "Calc log = log ++ \"start\" ++ GetProp(\"mes\", PR_INDEX) ++ \"/\" ++ @ParamStr[0] ++ \";\"\n"
+    "Exit\n"
+    "*end\n"
+    "Calc log = log ++ \"end\" ++ GetProp(\"mes\", PR_INDEX) ++ \";\"\n"
+    "Exit\n") + kNextPageOnClick;
 
 // A story told in a message window: each page is typed out, waits for a click, and the text-insert
 // command goes on once the last page was clicked away.
@@ -954,13 +957,7 @@ TEST_F(Games, ReadTextIsSkippedAndTheHistoryShowsItAgain) {
            "*end\n"
            "Calc log = log ++ \"end\" ++ GetProp(\"mes\", PR_INDEX) ++ \";\"\n"
            "Calc took = took ++ (@TickCount - t0) ++ \",\"\n"
-           "Exit\n"
-           "*click\n"
-           "If GetProp(\"mes\", PR_INDEX) + 1 < GetProp(\"mes\", PR_COUNT)\n"
-           "    SetProp \"mes\", PR_INDEX, GetProp(\"mes\", PR_INDEX) + 1\n"
-           "Else\n"
-           "    TextClr \"mes\"\n"
-           "Exit\n");
+           "Exit\n" + std::string(kNextPageOnClick));
     const auto shot = dir / "history.png";
     const RunResult r = Play("--frames 200 --screenshot-at 190=" + shot.string() + " --dump-objects " + (dir / "objects.txt").string(),
                              "40 click 50 30\n80 click 50 30\n100 click 50 30\n110 click 50 30\n");
