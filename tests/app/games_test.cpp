@@ -983,6 +983,50 @@ TEST_F(Games, ReadTextIsSkippedAndTheHistoryShowsItAgain) {
     EXPECT_EQ(CountPixels(shot, 0xF0C020, 0, 0, 320, 240), 0);
 }
 
+// FormatHist puts the history in page mode: it counts the recorded lines in pixels; ClrHist empties
+// it and ClrRead forgets what was read.
+TEST_F(Games, TheHistoryFormatClearingTheHistoryAndTheReadMarks) {
+    Project("var str log = \"\"\nvar int lines = 0\nvar int cleared = -1\n");
+    Source("main.rvs",
+           "MesNew {\n"
+           "    PR_NAME = \"mes\", PR_LEFT = 10, PR_TOP = 10, PR_WIDTH = 300, PR_HEIGHT = 60\n"
+           "    PR_FONTHEIGHT = 24, PR_TEXTDELAY = 0\n"
+           "    PR_ONPLAYSTART = \"events.rsb:start\", PR_ONLBTNDOWN = \"events.rsb:click\"\n"
+           "}\n"
+           "MesNew PR_NAME = \"log\", PR_LEFT = 10, PR_TOP = 100, PR_WIDTH = 300, PR_HEIGHT = 130, PR_FONTHEIGHT = 20, PR_LINESPACE = 2\n"
+           "FormatHist \"log\"\n"
+           "Call \"tell.rsb\"\n"
+           "Calc lines = @HistoryCount\n"
+           "CallHist \"log\", 0, @HistoryCount\n"
+           "ClrHist\n"
+           "Calc cleared = @HistoryCount\n"
+           "ClrRead\n"
+           "Call \"tell.rsb\"\n"
+           "Wait\n");
+    Source("tell.rvs",
+           "TextIns \"mes\", TRUE, TRUE \"\"\"\n"
+           "    一行目<BR>二行目<BR CLEAR>\n"
+           "    三行目\n"
+           "    \"\"\"\n");
+    Source("events.rvs",
+           "*start\n"
+           "Calc log = log ++ GetProp(\"mes\", PR_INDEX) ++ \"/\" ++ @ParamStr[0] ++ \";\"\n"
+           "Exit\n" + std::string(kNextPageOnClick));
+    const RunResult r = Play("--frames 120 --dump-objects " + (dir / "objects.txt").string(),
+                             "20 click 50 30\n40 click 50 30\n60 click 50 30\n80 click 50 30\n");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    // Three lines of at least the format's font height and line spacing each.
+    EXPECT_GE(std::stoi(r.vars.at("lines")), 3 * 22) << r.vars.at("lines");
+    EXPECT_LT(std::stoi(r.vars.at("lines")), 3 * 40) << r.vars.at("lines");
+    EXPECT_EQ(r.vars.at("cleared"), "0");
+    EXPECT_EQ(r.vars.at("log"), "0/0;1/0;0/0;1/0;");  // nothing read any more after ClrRead
+    const std::string objects = ReadFile(dir / "objects.txt");
+    EXPECT_NE(objects.find("\"log\" type=13 left=10 top=100 width=300 height=130 priority=0 visible=1 index=0 pages=1 "
+                           "text=\"一行目二行目三行目\""),
+              std::string::npos)
+        << objects;
+}
+
 // ---- saved games with display objects
 
 std::string Between(const std::string& text, const std::string& from, const std::string& to) {
