@@ -116,7 +116,8 @@ void TPlayer::StartUp() {
     BindPlayerState();
     runtime_->Start();
     if ((Windowed() && !options_.noLogo) || options_.logo)
-        logo_ = std::make_unique<TStartLogo>(runtime_->Pictures().Files(), runtime_->Pictures(), runtime_->World());
+        logo_ = std::make_unique<TStartLogo>(runtime_->Pictures().Files(), runtime_->Pictures(), runtime_->World(),
+                                             [this](const std::string& url) { platform_.OpenUrl(url); });
     const TProjectFile& p = runtime_->Project()->Settings;
     const TRuvoBaseList& world = runtime_->World();
     platform_.OpenWindow({SjisToUtf8Lossy(p.Title), world.Width(), world.Height()});

@@ -28,6 +28,24 @@ inline void ReadInto(const TPixelView& v, int32_t x, int32_t y, uint8_t* buffer,
     }
 }
 
+// Row buffers of the drawing operations, kept per thread and only grown, so that drawing allocates
+// nothing once its rows have been as wide. No operation that uses them calls another that does.
+struct TScratch {
+    std::vector<uint8_t> Src, Mask;
+    std::vector<int32_t> Cols;
+    TStretchMap Map;
+};
+TScratch& Scratch() {
+    thread_local TScratch scratch;
+    return scratch;
+}
+template <class T>
+T* Grown(std::vector<T>& v, size_t n) {
+    if (v.size() < n)
+        v.resize(n);
+    return v.data();
+}
+
 struct TLocks {
     TPixelLock Dst, Src, Mask;
     bool HasMask;
@@ -98,10 +116,10 @@ void FillRule(TCustomDIBX& dst, const TRect& rect, uint32_t pixel, const TBlendO
     const TRect r = Intersect(rect, dst.EffectiveClip());
     if (!v.Valid() || r.IsEmpty())
         return;
-    std::vector<uint8_t> row(size_t(r.Width()) * BufferBytes(v.Format));
-    FillBuffer(v.Format, row.data(), r.Width(), pixel);
+    uint8_t* row = Grown(Scratch().Src, size_t(r.Width()) * BufferBytes(v.Format));
+    FillBuffer(v.Format, row, r.Width(), pixel);
     for (int32_t y = r.Top; y < r.Bottom; ++y)
-        BlendRow(v.Format, v.Row(y), r.Left, row.data(), nullptr, r.Width(), op);
+        BlendRow(v.Format, v.Row(y), r.Left, row, nullptr, r.Width(), op);
 }
 
 void Positioned(TCustomDIBX& dst, int32_t x, int32_t y, TCustomDIBX& source, const TRect& sr, bool flipH,
@@ -122,12 +140,13 @@ void Positioned(TCustomDIBX& dst, int32_t x, int32_t y, TCustomDIBX& source, con
     const int32_t n = ax.Dst1 - ax.Dst0;
     const int bytes = BufferBytes(dv.Format);
     const bool direct = !flipH && dv.Format.StorageBits() >= 8;
-    std::vector<uint8_t> srcBuffer, maskBuffer;
-    std::vector<int32_t> cols;
+    uint8_t *srcBuffer = nullptr, *maskBuffer = nullptr;
+    int32_t* cols = nullptr;
     if (!direct) {
-        srcBuffer.resize(size_t(n) * bytes);
-        maskBuffer.resize(mv ? size_t(n) : 0);
-        cols.resize(size_t(n));
+        TScratch& scratch = Scratch();
+        srcBuffer = Grown(scratch.Src, size_t(n) * bytes);
+        maskBuffer = mv ? Grown(scratch.Mask, size_t(n)) : nullptr;
+        cols = Grown(scratch.Cols, size_t(n));
         for (int32_t k = 0; k < n; ++k)
             cols[k] = ax.SrcFirst + ax.Dir * k;
     }
@@ -143,11 +162,11 @@ void Positioned(TCustomDIBX& dst, int32_t x, int32_t y, TCustomDIBX& source, con
             if (mv)
                 mp = mv->Row(sy) + ax.SrcFirst;
         } else {
-            GatherRow(sv, sy, cols.data(), n, srcBuffer.data());
-            sp = srcBuffer.data();
+            GatherRow(sv, sy, cols, n, srcBuffer);
+            sp = srcBuffer;
             if (mv) {
-                GatherRow(*mv, sy, cols.data(), n, maskBuffer.data());
-                mp = maskBuffer.data();
+                GatherRow(*mv, sy, cols, n, maskBuffer);
+                mp = maskBuffer;
             }
         }
         BlendRow(dv.Format, dv.Row(dy), ax.Dst0, sp, mp, n, op);
@@ -196,7 +215,9 @@ void Mapped(TCustomDIBX& dst, const TStretchMap& map, TCustomDIBX& source, TCust
     // An opaque copy samples straight into the destination, and a row that samples the same source row
     // as the one above is a copy of it.
     const bool plainCopy = op.Rule == TBlendRule::Copy && !op.UseKey && dv.Format.StorageBits() >= 8;
-    std::vector<uint8_t> srcBuffer(plainCopy ? 0 : size_t(n) * bytes), maskBuffer(mv ? size_t(n) : 0);
+    TScratch& scratch = Scratch();
+    uint8_t* srcBuffer = plainCopy ? nullptr : Grown(scratch.Src, size_t(n) * bytes);
+    uint8_t* maskBuffer = mv ? Grown(scratch.Mask, size_t(n)) : nullptr;
     for (int32_t i = 0; i < map.Dst.Height(); ++i) {
         const int32_t dy = map.Dst.Top + i, sy = map.Rows[i];
         uint8_t* out = dv.Row(dy) + ptrdiff_t(map.Dst.Left) * bytes;
@@ -207,17 +228,17 @@ void Mapped(TCustomDIBX& dst, const TStretchMap& map, TCustomDIBX& source, TCust
                 GatherRow(sv, sy, map.Cols.data(), n, out);
             continue;
         }
-        GatherRow(sv, sy, map.Cols.data(), n, srcBuffer.data());
+        GatherRow(sv, sy, map.Cols.data(), n, srcBuffer);
         if (mv)
-            GatherRow(*mv, sy, map.Cols.data(), n, maskBuffer.data());
-        BlendRow(dv.Format, dv.Row(dy), map.Dst.Left, srcBuffer.data(), mv ? maskBuffer.data() : nullptr, n, op);
+            GatherRow(*mv, sy, map.Cols.data(), n, maskBuffer);
+        BlendRow(dv.Format, dv.Row(dy), map.Dst.Left, srcBuffer, mv ? maskBuffer : nullptr, n, op);
     }
 }
 
 void Stretched(TCustomDIBX& dst, const TRect& rect, TCustomDIBX& source, const TRect& srcRect, bool flipH,
                bool flipV, TCustomDIBX* maskSource, const TBlendOp& op) {
     TCustomDIBX* mask = UsesMask(op.Rule) ? maskSource : nullptr;
-    TStretchMap map;
+    TStretchMap& map = Scratch().Map;
     if (MapStretch(rect, dst.EffectiveClip(), SourceBounds(source, mask, srcRect), flipH, flipV, map))
         Mapped(dst, map, source, maskSource, op);
 }
@@ -259,7 +280,9 @@ void Rotated(TCustomDIBX& dst, int32_t x, int32_t y, int zoomX, int zoomY, TCust
     const int64_t duy = int64_t(s / zx * 65536.0), dvy = int64_t(c / zy * 65536.0);
     const int32_t n = area.Width();
     const int bytes = BufferBytes(dv.Format);
-    std::vector<uint8_t> srcBuffer(size_t(n) * bytes), maskBuffer(mv ? size_t(n) : 0);
+    TScratch& scratch = Scratch();
+    uint8_t* srcBuffer = Grown(scratch.Src, size_t(n) * bytes);
+    uint8_t* maskBuffer = mv ? Grown(scratch.Mask, size_t(n)) : nullptr;
 
     // Source positions along u (or v) that may be read: inside the source rectangle and inside the
     // readable area, as a half-open range of 16.16 positions.
@@ -301,7 +324,7 @@ void Rotated(TCustomDIBX& dst, int32_t x, int32_t y, int zoomX, int zoomY, TCust
             continue;
         int64_t u = u0 + first * dux, v = v0 + first * dvx;
         const int32_t count = int32_t(last - first + 1);
-        uint8_t* out = srcBuffer.data();
+        uint8_t* out = srcBuffer;
         for (int32_t k = 0; k < count; ++k, u += dux, v += dvx) {
             const int32_t col = colBase + colDir * int32_t(u >> 16), row = rowBase + rowDir * int32_t(v >> 16);
             const uint8_t* srow = sv.Row(row);
@@ -311,9 +334,9 @@ void Rotated(TCustomDIBX& dst, int32_t x, int32_t y, int zoomX, int zoomY, TCust
             default: ReadInto(sv, col, row, out, k); break;
             }
             if (mv)
-                maskBuffer[size_t(k)] = mv->Row(row)[col];
+                maskBuffer[k] = mv->Row(row)[col];
         }
-        BlendRow(dv.Format, dv.Row(dy), area.Left + int32_t(first), out, mv ? maskBuffer.data() : nullptr, count, op);
+        BlendRow(dv.Format, dv.Row(dy), area.Left + int32_t(first), out, mv ? maskBuffer : nullptr, count, op);
     }
 }
 

@@ -34,6 +34,10 @@ int32_t TurnFraction(double degrees) noexcept {
 
 bool Shows(int32_t blend) noexcept { return blend > 0 && blend < 512; }
 
+int32_t Saturate32(int64_t v) noexcept {
+    return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
 } // namespace
 
 void DrawWithBlend(TCustomDIBX& target, int32_t x, int32_t y, TCustomDIBX& src, const TRect& srcRect,
@@ -188,10 +192,33 @@ const TImageFrame* TImageFrameList::CurrentFrame() const noexcept {
     return CurFrame >= 0 && size_t(CurFrame) < frames_.size() ? &frames_[size_t(CurFrame)] : nullptr;
 }
 
+bool TImageFrameList::ShowsFrame() const noexcept {
+    return Active() && CurrentFrame() && Shows(CurAlpha) && !CurSource.IsEmpty() && CurZoomX > 0 && CurZoomY > 0;
+}
+
+TRect TImageFrameList::DrawnRect() const {
+    if (!ShowsFrame())
+        return {};
+    const TImageFrame& frame = *CurrentFrame();
+    const int64_t pivotX = AnchorX - frame.OffsetX, pivotY = AnchorY - frame.OffsetY;
+    const int64_t w = CurSource.Width(), h = CurSource.Height();
+    if (CurAngle != 0) {
+        // Every point of the zoomed picture lies within its farthest corner's distance of the pivot,
+        // whichever way it is flipped and turned.
+        const double dx = double(std::max(std::abs(pivotX), std::abs(w - pivotX))) * CurZoomX / 256;
+        const double dy = double(std::max(std::abs(pivotY), std::abs(h - pivotY))) * CurZoomY / 256;
+        const int64_t r = int64_t(std::ceil(std::hypot(dx, dy))) + 2;
+        return Bounds(Saturate32(CurX - r), Saturate32(CurY - r), Saturate32(2 * r), Saturate32(2 * r));
+    }
+    const int64_t left = CurX - pivotX * CurZoomX / 256, top = CurY - pivotY * CurZoomY / 256;
+    return TRect{Saturate32(left), Saturate32(top), Saturate32(left + w * CurZoomX / 256),
+                 Saturate32(top + h * CurZoomY / 256)};
+}
+
 void TImageFrameList::Draw(const TFilmCanvas& canvas) const {
-    const TImageFrame* frame = CurrentFrame();
-    if (!Active() || !frame || !Shows(CurAlpha) || CurSource.IsEmpty() || CurZoomX <= 0 || CurZoomY <= 0)
+    if (!ShowsFrame())
         return;
+    const TImageFrame* frame = CurrentFrame();
     TCustomDIBX& target = canvas.Target;
     TDIBX& src = *frame->Colour;
     TDIBX* mask = frame->Mask.get();
@@ -259,12 +286,18 @@ void TTileFrameList::Pose(int32_t d, int32_t n) {
         CurSource = TileSource.At(tileSourceFrom_, n, d, frame->Colour->GetWidth(), frame->Colour->GetHeight());
 }
 
+TRect TTileFrameList::DrawnRect() const {
+    if (!ShowsFrame() || CurWidth <= 0 || CurHeight <= 0)
+        return {};
+    return Bounds(CurX - AnchorX, CurY - AnchorY, CurWidth, CurHeight);
+}
+
 void TTileFrameList::Draw(const TFilmCanvas& canvas) const {
-    const TImageFrame* frame = CurrentFrame();
-    if (!Active() || !frame || !Shows(CurAlpha) || CurSource.IsEmpty() || CurZoomX <= 0 || CurZoomY <= 0 ||
-        CurWidth <= 0 || CurHeight <= 0)
+    const TRect drawn = DrawnRect();
+    if (drawn.IsEmpty())
         return;
-    const TRect area = Bounds(canvas.OriginX + CurX - AnchorX, canvas.OriginY + CurY - AnchorY, CurWidth, CurHeight);
+    const TImageFrame* frame = CurrentFrame();
+    const TRect area = Bounds(canvas.OriginX + drawn.Left, canvas.OriginY + drawn.Top, CurWidth, CurHeight);
     const int32_t pitchX = DistanceX >= 1 ? DistanceX : CurSource.Width();
     const int32_t pitchY = DistanceY >= 1 ? DistanceY : CurSource.Height();
     TDIBX& src = *frame->Colour;

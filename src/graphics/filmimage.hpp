@@ -88,11 +88,14 @@ public:
     void SetStartValues(const TCustomFrameList* parent) override;
     void LoadResources(TFilmResources& resources, std::string_view folder) override;
     void Draw(const TFilmCanvas& canvas) const override;
+    TRect DrawnRect() const override;
 
 protected:
     void SyncOwn(TFilmFields& f) override;
     void Pose(int32_t d, int32_t n) override;
     const TImageFrame* CurrentFrame() const noexcept;
+    // Whether Draw shows the current frame at all.
+    bool ShowsFrame() const noexcept;
 
 private:
     std::shared_ptr<const TPicture> picture_;  // keeps the frames' pixels
@@ -113,6 +116,7 @@ public:
 
     void SetStartValues(const TCustomFrameList* parent) override;
     void Draw(const TFilmCanvas& canvas) const override;
+    TRect DrawnRect() const override;
 
 protected:
     void SyncOwn(TFilmFields& f) override;

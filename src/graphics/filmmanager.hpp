@@ -87,6 +87,8 @@ public:
     // Parity of the transitions whose last frame has come by the last update (0 or 1): the base shown
     // once no transition runs.
     int BaseIndex() const noexcept { return baseIndex_; }
+    // The visual tracks, lowest priority first (file order among equals): the order they are drawn in.
+    const std::vector<TCustomFrameList*>& DrawOrder() const noexcept { return drawOrder_; }
     // Draws the active visual tracks on `base`, lowest priority first (file order among equals).
     void Draw(const TFilmCanvas& canvas, int base) const;
     // Draws the active visual tracks of both bases.

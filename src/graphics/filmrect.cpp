@@ -92,6 +92,12 @@ void TBoxFrameList::Pose(int32_t d, int32_t n) {
     CurAlpha = EaseInt(StartAlpha, EndAlpha, n, d, EaseFill);
 }
 
+TRect TBoxFrameList::DrawnRect() const {
+    if (!Active() || CurAlpha <= 0 || CurAlpha >= 512 || (CurColor < 0 && (BorderWidth <= 0 || BorderColor < 0)))
+        return {};
+    return Bounds(CurRect.Left, CurRect.Top, CurRect.Width(), CurRect.Height());
+}
+
 void TBoxFrameList::Draw(const TFilmCanvas& canvas) const {
     if (!Active() || CurAlpha <= 0 || CurAlpha >= 512)
         return;

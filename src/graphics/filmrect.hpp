@@ -41,6 +41,7 @@ public:
 
     bool Visual() const noexcept override { return true; }
     void Draw(const TFilmCanvas& canvas) const override;
+    TRect DrawnRect() const override;
 
 protected:
     void SyncOwn(TFilmFields& f) override;

@@ -39,27 +39,31 @@ void TSurfaceFilmStage::Render(TFilmManager& manager, int32_t time, int32_t orig
         bases_[base].Clear(background);
         manager.Draw(TFilmCanvas{bases_[base], originX, originY}, base);
     }
+    TCustomDIBX& shown = Compose(bases_[0], bases_[1]);
+    if (&shown != &screen_)
+        screen_.Assign(shown);
+}
+
+TCustomDIBX& TSurfaceFilmStage::Compose(TCustomDIBX& base0, TCustomDIBX& base1) {
+    TCustomDIBX* bases[2] = {&base0, &base1};
     if (!transition_) {
         wipe_ = {};
-        screen_.Assign(bases_[shown_]);
-        return;
+        return *bases[shown_];
     }
-    TDIBX& after = bases_[from_ ^ 1];
+    TCustomDIBX& after = *bases[from_ ^ 1];
     // Made once the bases are painted: some transitions take their pictures when they are prepared.
     if (restart_) {
         const TWipeFrameList& t = *transition_;
         TWipeSettings settings{.Type = t.Type, .Duration = t.Length, .Reverse = t.Reverse != 0, .Rule = t.Rule()};
         if (t.HasParams())
             settings.Param0 = t.Param0, settings.Param1 = t.Param1;
-        wipe_ = StartWipe(settings, {screen_, bases_[from_], after}, random_);
+        wipe_ = StartWipe(settings, {screen_, *bases[from_], after}, random_);
+        restart_ = false;
     }
-    if (!wipe_.Wipe) {
-        screen_.Assign(after);
-        return;
-    }
+    if (!wipe_.Wipe)
+        return after;
     wipe_.Wipe->Elapsed = elapsed_;
-    if (wipe_.Wipe->Step())
-        screen_.Assign(after);
+    return wipe_.Wipe->Step() ? after : screen_;
 }
 
 } // namespace ruvo

@@ -46,6 +46,13 @@ public:
     // or the running transition. The manager must drive this stage.
     void Render(TFilmManager& manager, int32_t time, int32_t originX = 0, int32_t originY = 0);
 
+    // The picture to show for the manager's last update, with bases painted elsewhere (a cinema's
+    // screens): the base shown, or the screen with the running transition between them. The bases must
+    // stay the same surfaces while a transition runs.
+    TCustomDIBX& Compose(TCustomDIBX& base0, TCustomDIBX& base1);
+    // The base the last update shows, or leads to while a transition runs.
+    int ShownBase() const noexcept { return transition_ ? from_ ^ 1 : shown_; }
+
     void ShowBase(int base) override;
     void ShowTransition(const TWipeFrameList& track, int from, int32_t elapsed, bool restart) override;
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "graphics/filmfields.hpp"
+#include "graphics/pixelformat.hpp"
 
 namespace ruvo {
 
@@ -92,6 +93,9 @@ public:
     int32_t Steps() const noexcept;
 
     virtual void Draw(const TFilmCanvas& /*canvas*/) const {}
+    // What Draw may touch now, relative to the canvas's origin (a turned picture: the square its turn
+    // sweeps); empty when it draws nothing. The cinema's track objects take it as their rectangle.
+    virtual TRect DrawnRect() const { return {}; }
 
 protected:
     virtual void SyncOwn(TFilmFields& f) = 0;

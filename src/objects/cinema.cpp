@@ -7,6 +7,7 @@
 #include "archive/serializer.hpp"
 #include "graphics/filmstage.hpp"
 #include "graphics/picturecache.hpp"
+#include "objects/cinemaworld.hpp"
 #include "objects/customimage.hpp"
 #include "objects/filmmotion.hpp"
 #include "objects/propaccess.hpp"
@@ -24,7 +25,10 @@ void TRuvoCinema::SetSource(std::string source) {
     Source = std::move(source);
     Invalidate();
     film_.Clear();
+    tracks_.reset();
     stage_.reset();
+    shown_ = nullptr;
+    hitTrack_ = 0;
     elapsed_ = 0;
     started_ = finished_ = false;
     frame_ = -1;
@@ -32,7 +36,7 @@ void TRuvoCinema::SetSource(std::string source) {
     if (cache && IsFilmName(Source)) {
         try {
             if (film_.LoadFromFile(cache->Files(), Source)) {
-                TGamePictures pictures(cache->Files(), cache->Key(), cache->DisplayBitCount());
+                TCachePictures pictures(*cache);
                 film_.LoadResources(pictures);
             }
         } catch (const ERuvoError&) {
@@ -50,6 +54,7 @@ void TRuvoCinema::SetSource(std::string source) {
         h = std::clamp<int32_t>(h, 1, static_cast<int32_t>(TRuvoBaseList::kMaxPixels / w));
         stage_ = std::make_unique<TSurfaceFilmStage>(w, h, cache->DisplayBitCount(), FilmRandom(randomState_));
         film_.SetStage(stage_.get());
+        tracks_ = std::make_unique<TRuvoBaseListCinema>(*Owner, film_, w, h);
         Width = w;
         Height = h;
     } else {
@@ -81,20 +86,98 @@ bool TRuvoCinema::Update() {
     return false;
 }
 
+// The film to frame f, its track objects after it, and the outer screen repainted where the picture
+// changed: the bases' changed parts, or the whole stage when the base shown changes or a transition
+// runs.
 void TRuvoCinema::Show(int32_t f) {
     frame_ = f;
-    stage_->Render(film_, f);
-    Invalidate();
+    film_.Update(f);
+    tracks_->Show(stage_->ShownBase());
+    TCustomDIBX* before = shown_;
+    shown_ = &stage_->Compose(tracks_->Base(0), tracks_->Base(1));
+    if (shown_ != before || shown_ == &stage_->Screen()) {
+        Invalidate();
+        return;
+    }
+    const int32_t x = ScreenLeft(), y = ScreenTop();
+    for (const TRect& r : tracks_->Changed())
+        Invalidate(TRect{Saturate(int64_t{r.Left} + x), Saturate(int64_t{r.Top} + y), Saturate(int64_t{r.Right} + x),
+                         Saturate(int64_t{r.Bottom} + y)});
 }
 
 void TRuvoCinema::Paint() {
     TCustomDIBX* target = GetSurface();
-    if (target && stage_ && frame_ >= 0) {
-        TDIBX& screen = stage_->Screen();
-        DrawPicture(*target, ScreenLeft(), ScreenTop(), screen, TRect{0, 0, screen.GetWidth(), screen.GetHeight()},
+    if (target && shown_ && frame_ >= 0)
+        DrawPicture(*target, ScreenLeft(), ScreenTop(), *shown_, TRect{0, 0, shown_->GetWidth(), shown_->GetHeight()},
                     nullptr, 255, false, false);
-    }
     PaintChildren();
+}
+
+bool TRuvoCinema::Opaque() const {
+    return shown_ && frame_ >= 0 && shown_->TransparentColor == -1 && shown_->GetWidth() >= Width &&
+           shown_->GetHeight() >= Height;
+}
+
+TRuvoControl* TRuvoCinema::TrackAt(int32_t x, int32_t y, TMouseMask mask) const {
+    if (!tracks_ || frame_ < 0) return nullptr;
+    const TRect r = ScreenRect();
+    if (x < r.Left || x >= r.Right || y < r.Top || y >= r.Bottom) return nullptr;
+    return tracks_->TrackAt(stage_->ShownBase(), x - r.Left, y - r.Top, mask);
+}
+
+TRuvoControl* TRuvoCinema::HitTrack() const {
+    TRuvoObject* o = tracks_ && hitTrack_ ? tracks_->World().Lookup(hitTrack_) : nullptr;
+    return o ? o->AsControl() : nullptr;
+}
+
+// Controls inside the cinema lie over its stage; then a track object that takes the pointer makes the
+// cinema the target; else the cinema's own mode decides.
+TRuvoControl* TRuvoCinema::HitTest(int32_t x, int32_t y, TMouseMask mask) {
+    hitTrack_ = 0;
+    if (!GetVisible()) return nullptr;
+    const TRect r = ScreenRect();
+    if (x < r.Left || x >= r.Right || y < r.Top || y >= r.Bottom) return nullptr;
+    for (auto it = Children().rbegin(); it != Children().rend(); ++it)
+        if (TRuvoControl* hit = (*it)->HitTest(x, y, mask)) return hit;
+    if (TRuvoControl* track = TrackAt(x, y, mask)) {
+        hitTrack_ = track->Id();
+        return this;
+    }
+    return ModeIn(mask) ? this : nullptr;
+}
+
+namespace {
+
+// A press on a track object is taken as that object's mouse mode allows.
+class TModeOfTrack {
+public:
+    TModeOfTrack(TRuvoControl& cinema, const TRuvoControl* track) : cinema_(cinema), own_(cinema.MouseMode) {
+        if (track) cinema.MouseMode = track->MouseMode;
+    }
+    ~TModeOfTrack() { cinema_.MouseMode = own_; }
+    TModeOfTrack(const TModeOfTrack&) = delete;
+    TModeOfTrack& operator=(const TModeOfTrack&) = delete;
+
+private:
+    TRuvoControl& cinema_;
+    uint8_t own_;
+};
+
+} // namespace
+
+void TRuvoCinema::LeftDown() {
+    TModeOfTrack mode(*this, HitTrack());
+    TRuvoControl::LeftDown();
+}
+
+void TRuvoCinema::RightDown() {
+    TModeOfTrack mode(*this, HitTrack());
+    TRuvoControl::RightDown();
+}
+
+std::string TRuvoCinema::GetCursorFile() const {
+    const TRuvoControl* track = HitTrack();
+    return track && !track->GetCursorFile().empty() ? track->GetCursorFile() : TRuvoControl::GetCursorFile();
 }
 
 const TPropertyMap& TRuvoCinema::ClassProperties() {

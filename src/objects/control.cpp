@@ -20,8 +20,6 @@ TRect RectOf(int64_t left, int64_t top, int64_t width, int64_t height) {
     return TRect{Saturate(left), Saturate(top), Saturate(left + width), Saturate(top + height)};
 }
 
-int64_t FloorDiv(int64_t a, int64_t b) noexcept { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
-
 bool IsSnapshotName(const std::string& name) { return name.size() == 2 && name[0] == kInternalMark && name[1] == kInternalMark; }
 
 // Drawing order of two siblings: true when a comes before b.
@@ -170,28 +168,35 @@ int64_t TRuvoControl::ScreenPosition(bool vertical) const {
     const TRuvoControl* p = parent_;
     const int64_t parentPos = p ? (vertical ? p->ScreenTop() : p->ScreenLeft()) : 0;
     const int64_t parentScroll = p ? (vertical ? p->ScrollY() : p->ScrollX()) : 0;
-    // An object drawn inside a parent image of the same zoom follows the parent's scaling of its surface.
-    const TCustomDIBX* own = DrawnSurface();
-    const TCustomDIBX* parentSurface = p && !p->IsScreen() ? p->DrawnSurface() : nullptr;
-    if (PosZoomed && own && parentSurface && !motion_ && z == (vertical ? p->ZoomY() : p->ZoomX())) {
-        const int64_t parentExtent = vertical ? p->Height : p->Width;
-        const int64_t surfaceExtent = vertical ? parentSurface->GetHeight() : parentSurface->GetWidth();
-        const int64_t ownExtent = vertical ? own->GetHeight() : own->GetWidth();
-        if (parentExtent != 0 && surfaceExtent > 0) {
-            // The ratio surface / parent extent in 16.16, its reciprocal, and the offset scaled by it,
-            // rounded half up.
-            const int64_t r = std::llround(static_cast<double>(surfaceExtent) / static_cast<double>(parentExtent) * 65536.0);
-            const int64_t d = r > 0 ? (int64_t{1} << 32) / r : 0;
-            if (d > 0) {
-                const int64_t n = flip ? surfaceExtent + offset - pos - ownExtent : pos - offset;
-                const int64_t e = FloorDiv(n * 65536 * 2 + d, 2 * d);
-                return e + parentPos + plus - parentScroll;
-            }
-        }
+    if (const int64_t scale = ParentScale(vertical); scale > 0) {
+        const int64_t surfaceExtent = vertical ? p->DrawnSurface()->GetHeight() : p->DrawnSurface()->GetWidth();
+        const int64_t ownExtent = vertical ? DrawnSurface()->GetHeight() : DrawnSurface()->GetWidth();
+        const int64_t n = flip ? surfaceExtent + offset - pos - ownExtent : pos - offset;
+        return ScaleToParent(n, scale) + parentPos + plus - parentScroll;
     }
     const int64_t pivot = PivotTerm(vertical);
     const int64_t x = motion_ ? (vertical ? MotionY : MotionX) : PosZoomed ? z * pos / 256 : pos;
     return p ? x + parentPos - parentScroll - pivot + plus : x - pivot + plus;
+}
+
+int64_t TRuvoControl::ParentScale(bool vertical) const {
+    const TRuvoControl* p = parent_;
+    if (!PosZoomed || motion_ || !p || p->IsScreen() || !DrawnSurface()) return 0;
+    const TCustomDIBX* parentSurface = p->DrawnSurface();
+    if (!parentSurface || (vertical ? ZoomY() != p->ZoomY() : ZoomX() != p->ZoomX())) return 0;
+    const int64_t parentExtent = vertical ? p->Height : p->Width;
+    const int64_t surfaceExtent = vertical ? parentSurface->GetHeight() : parentSurface->GetWidth();
+    if (parentExtent == 0 || surfaceExtent <= 0) return 0;
+    const int64_t r = std::llround(static_cast<double>(surfaceExtent) / static_cast<double>(parentExtent) * 65536.0);
+    return r > 0 ? (int64_t{1} << 32) / r : 0;
+}
+
+int64_t TRuvoControl::ScaleToParent(int64_t value, int64_t scale) noexcept {
+    // Scaled by the parent's extent per surface pixel (multiplying where a division by the reciprocal
+    // would scale the wrong way: a half-size parent would place its children twice as far apart).
+    const __int128 twice = static_cast<__int128>(value) * scale * 2 + 65536;
+    const __int128 q = twice / 131072 - ((twice % 131072 != 0) && twice < 0);
+    return static_cast<int64_t>(std::clamp<__int128>(q, INT64_MIN, INT64_MAX));
 }
 
 int64_t TRuvoControl::PivotTerm(bool vertical) const {

@@ -187,6 +187,12 @@ protected:
     // ScreenLeft (ScreenTop when vertical), before it is brought within 32 bits; tiles place themselves
     // their own way.
     virtual int64_t ScreenPosition(bool vertical) const;
+    // Inside a parent image of the same zoom, with PosZoomed and no motion, positions and sizes follow the
+    // parent's scaling of its surface: the parent's extent per surface pixel in 16.16 (the reciprocal of
+    // the rounded surface / extent ratio), or 0 when that rule does not apply.
+    int64_t ParentScale(bool vertical) const;
+    // A length in the parent's surface pixels brought to the screen by a ParentScale, rounded half up.
+    static int64_t ScaleToParent(int64_t value, int64_t scale) noexcept;
 
 private:
     // The index of the topmost visible child that covers r with opaque pixels.

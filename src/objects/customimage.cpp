@@ -56,8 +56,15 @@ void TRuvoCustomImage::Borrow(TDIBX* surface, TDIBX* mask, const std::vector<TRe
 void TRuvoCustomImage::RecomputeSize() {
     if (GetMotion()) return;
     const TCustomDIBX* s = DrawnSurface();
-    const int32_t w = s ? Saturate(int64_t{s->GetWidth()} * ZoomXValue / 256) : 0;
-    const int32_t h = s ? Saturate(int64_t{s->GetHeight()} * ZoomYValue / 256) : 0;
+    // Inside a parent image of the same zoom the size is scaled as the position is, so that the child
+    // stays aligned with what the parent drew of it.
+    const auto extent = [&](bool vertical) -> int32_t {
+        if (!s) return 0;
+        const int64_t own = vertical ? s->GetHeight() : s->GetWidth();
+        if (const int64_t scale = ParentScale(vertical); scale > 0) return Saturate(ScaleToParent(own, scale));
+        return Saturate(own * (vertical ? ZoomYValue : ZoomXValue) / 256);
+    };
+    const int32_t w = extent(false), h = extent(true);
     if (w == Width && h == Height) return;
     Invalidate();
     Width = w;

@@ -12,29 +12,19 @@
 #include "objects/propaccess.hpp"
 #include "objects/world.hpp"
 #include "script/services.hpp"
+#include "text/captions.hpp"
+#include "text/gxword.hpp"
 
 namespace ruvo {
 
-namespace {
-
-// The film's pictures come from the world's cache, so a picture shown by images and motions is decoded
-// once; a damaged picture shows nothing.
-class TCachePictures final : public TFilmResources {
-public:
-    explicit TCachePictures(TPictureCache& cache) : cache_(cache) {}
-    std::shared_ptr<const TPicture> Picture(const std::string& gameName) override {
-        try {
-            return cache_.Acquire(gameName);
-        } catch (const ERuvoError&) {
-            return nullptr;
-        }
+// A damaged picture shows nothing.
+std::shared_ptr<const TPicture> TCachePictures::Picture(const std::string& gameName) {
+    try {
+        return cache_.Acquire(gameName);
+    } catch (const ERuvoError&) {
+        return nullptr;
     }
-
-private:
-    TPictureCache& cache_;
-};
-
-} // namespace
+}
 
 TRandomFunction FilmRandom(uint32_t& state) {
     return [&state](int32_t n) {
@@ -69,7 +59,9 @@ void TFilmMotion::Load(const std::string& file) {
     if (!cache) return;
     try {
         if (!film_.LoadFromFile(cache->Files(), file)) return;
-        TCachePictures pictures(*cache);
+        // Label tracks are drawn with the text engine's captions.
+        TFilmCaptions captions(control_.Owner->TextObjects().Text().Fonts, cache->DisplayBitCount());
+        TCachePictures pictures(*cache, &captions);
         film_.LoadResources(pictures);
     } catch (const ERuvoError&) {
         film_.Clear();  // a missing or damaged frame list plays as an empty one

@@ -14,7 +14,22 @@
 
 namespace ruvo {
 
+class TPictureCache;
 class TRuvoControl;
+
+// A film's pictures from the world's picture cache, so that a picture shown by images, motions and
+// cinemas is decoded once; label tracks rendered by `labels` when given.
+class TCachePictures final : public TFilmResources {
+public:
+    explicit TCachePictures(TPictureCache& cache, TFilmLabelRenderer* labels = nullptr)
+        : cache_(cache), labels_(labels) {}
+    std::shared_ptr<const TPicture> Picture(const std::string& gameName) override;
+    TFilmLabelRenderer* Labels() override { return labels_; }
+
+private:
+    TPictureCache& cache_;
+    TFilmLabelRenderer* labels_;
+};
 
 // The chance the transitions of frame lists draw on: a sequence of the player's own kept in `state`,
 // so that a film looks the same every time it plays.

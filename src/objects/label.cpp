@@ -2,40 +2,21 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 
 #include "archive/serializer.hpp"
-#include "archive/sjis.hpp"
 #include "graphics/customdibx.hpp"
-#include "graphics/picturelimits.hpp"
 #include "objects/propaccess.hpp"
 #include "objects/world.hpp"
 #include "text/gxword.hpp"
+#include "text/captions.hpp"
 #include "text/labels.hpp"
 #include "text/textlines.hpp"
 
 namespace ruvo {
 
-namespace {
-
-// Copies the opacity of a rendered label into the caption's coverage at (x, y), clipped.
-void CopyCoverage(TDIBX& to, TDIBX& from, int32_t x, int32_t y) {
-    const int32_t left = std::max(0, -x), right = std::min(from.GetWidth(), to.GetWidth() - x);
-    if (right <= left) return;
-    for (int32_t row = std::max(0, -y); row < from.GetHeight() && row + y < to.GetHeight(); ++row) {
-        const uint8_t* src = from.LockPixel(left, row);
-        uint8_t* dst = to.LockPixel(x + left, y + row);
-        if (src && dst) std::memcpy(dst, src, static_cast<size_t>(right - left));
-        to.Unlock();
-        from.Unlock();
-    }
-}
-
-} // namespace
-
 TRuvoLabel::TRuvoLabel(TRuvoBaseList* owner)
-    : TRuvoControl(owner), FontName(Utf8ToSjis("ＭＳ Ｐゴシック")) {}
+    : TRuvoControl(owner), Style{DefaultCaptionFont()} {}
 
 TRuvoLabel::~TRuvoLabel() = default;
 
@@ -53,45 +34,13 @@ void TRuvoLabel::Render() {
         if (!Owner) return;
         labels_ = std::make_unique<TGxLabelList>(Owner->TextObjects().Text().Fonts);
     }
-    TGxLabelList& list = *labels_;
-    list.Clear();
-    list.FontName = FontName;
-    list.FontHeight = std::clamp<int32_t>(FontHeight, -kMaxFontHeight, kMaxFontHeight);
-    list.Style = FontStyle;
-    list.Antialias = Antialias ? 3 : 0;
-    list.Color = FontColor;
-    for (const std::string& line : lines_) list.Add().SetText(line);
-    if (!lines_.empty()) list.Measure();
-
-    const int64_t pitch = int64_t{FontHeight} + LineSpace;
-    // Surfaces stay within what a picture may be; text beyond that is cut off.
-    naturalWidth_ = std::clamp<int32_t>(list.MaxWidth(), 0, kPictureMaxSide);
-    naturalHeight_ = static_cast<int32_t>(std::clamp<int64_t>(pitch * static_cast<int64_t>(lines_.size()), 0, kPictureMaxSide));
-    if (int64_t{naturalWidth_} * naturalHeight_ * 4 > kPictureMaxBytes)
-        naturalHeight_ = static_cast<int32_t>(kPictureMaxBytes / 4 / naturalWidth_);
-    Invalidate();
-    FitToText();
-
     const TCustomDIBX* screen = GetSurface();
-    const int bits = screen ? screen->GetBitCount() : 32;
-    if (colour_.GetWidth() != naturalWidth_ || colour_.GetHeight() != naturalHeight_ || colour_.GetBitCount() != bits) {
-        colour_.SetSize(naturalWidth_, naturalHeight_, bits);
-        coverage_.SetSize(naturalWidth_, naturalHeight_, 8);
-    }
-    if (!colour_.IsEmpty()) {
-        // One colour throughout: the text's shape is in the coverage alone.
-        colour_.FillRect(Bounds(0, 0, naturalWidth_, naturalHeight_), static_cast<uint32_t>(colour_.ColorToPixel(FontColor)));
-        coverage_.FillRect(Bounds(0, 0, naturalWidth_, naturalHeight_), 0);
-        list.Target = &colour_;
-        for (int i = 0; i < list.Count(); ++i) {
-            TGxLabelDIB& label = *list.Label(i);
-            label.Render();
-            if (label.OpacitySurface.IsEmpty()) continue;
-            const int32_t x = HAlign == 1 ? (naturalWidth_ - label.Width) / 2 : HAlign == 2 ? naturalWidth_ - label.Width : 0;
-            CopyCoverage(coverage_, label.OpacitySurface, x, static_cast<int32_t>(pitch * i));
-        }
-        list.Target = nullptr;
-    }
+    Invalidate();
+    const TCaptionSize natural =
+        RenderCaption(*labels_, Style, lines_, screen ? screen->GetBitCount() : 32, colour_, coverage_);
+    naturalWidth_ = natural.Width;
+    naturalHeight_ = natural.Height;
+    FitToText();
     Invalidate();
 }
 
@@ -179,14 +128,14 @@ const TPropertyMap& TRuvoLabel::ClassProperties() {
         using L = TRuvoLabel;
         TPropertyMap m(TRuvoControl::ClassProperties());
         m.Str<L>(PR_TEXT, [](L& l) { return l.Text(); }, [](L& l, std::string v) { l.SetText(v); });
-        m.Str<L>(PR_FONTNAME, [](L& l) { return l.FontName; }, [](L& l, std::string v) { l.Restyle(l.FontName, std::move(v)); });
-        m.Int<L>(PR_FONTHEIGHT, [](L& l) { return l.FontHeight; }, [](L& l, int32_t v) { l.Restyle(l.FontHeight, v); });
-        m.Int<L>(PR_LINESPACE, [](L& l) { return l.LineSpace; }, [](L& l, int32_t v) { l.Restyle(l.LineSpace, v); });
-        m.Int<L>(PR_FONTSTYLE, [](L& l) { return int32_t{l.FontStyle}; },
-                 [](L& l, int32_t v) { l.Restyle(l.FontStyle, static_cast<uint8_t>(v & 0x0F)); });
-        m.Int<L>(PR_FONTCOLOR, [](L& l) { return l.FontColor; }, [](L& l, int32_t v) { l.Restyle(l.FontColor, v); });
-        m.Int<L>(PR_HALIGN, [](L& l) { return l.HAlign; }, [](L& l, int32_t v) { l.Restyle(l.HAlign, v); });
-        m.Flag<L>(PR_ANTIALIAS, [](L& l) { return l.Antialias; }, [](L& l, bool v) { l.Restyle(l.Antialias, v); });
+        m.Str<L>(PR_FONTNAME, [](L& l) { return l.Style.FontName; }, [](L& l, std::string v) { l.Restyle(l.Style.FontName, std::move(v)); });
+        m.Int<L>(PR_FONTHEIGHT, [](L& l) { return l.Style.FontHeight; }, [](L& l, int32_t v) { l.Restyle(l.Style.FontHeight, v); });
+        m.Int<L>(PR_LINESPACE, [](L& l) { return l.Style.LineSpace; }, [](L& l, int32_t v) { l.Restyle(l.Style.LineSpace, v); });
+        m.Int<L>(PR_FONTSTYLE, [](L& l) { return int32_t{l.Style.FontStyle}; },
+                 [](L& l, int32_t v) { l.Restyle(l.Style.FontStyle, static_cast<uint8_t>(v & 0x0F)); });
+        m.Int<L>(PR_FONTCOLOR, [](L& l) { return l.Style.FontColor; }, [](L& l, int32_t v) { l.Restyle(l.Style.FontColor, v); });
+        m.Int<L>(PR_HALIGN, [](L& l) { return l.Style.HAlign; }, [](L& l, int32_t v) { l.Restyle(l.Style.HAlign, v); });
+        m.Flag<L>(PR_ANTIALIAS, [](L& l) { return l.Style.Antialias; }, [](L& l, bool v) { l.Restyle(l.Style.Antialias, v); });
         m.Int<L>(PR_ALPHA, [](L& l) { return l.Alpha; }, [](L& l, int32_t v) {
             l.Alpha = v;
             l.Invalidate();
@@ -212,14 +161,14 @@ const TPropertyMap& TRuvoLabel::ClassProperties() {
 void TRuvoLabel::Sync(TSerializer& s) {
     TRuvoControl::Sync(s);
     s.Strings(lines_);
-    s.Str(FontName);
-    s.Int(FontHeight);
-    s.Int(LineSpace);
-    s.Byte(FontStyle);
+    s.Str(Style.FontName);
+    s.Int(Style.FontHeight);
+    s.Int(Style.LineSpace);
+    s.Byte(Style.FontStyle);
     s.Int(Alpha);
-    s.Int(FontColor);
-    s.Int(HAlign);
-    s.Bool(Antialias);
+    s.Int(Style.FontColor);
+    s.Int(Style.HAlign);
+    s.Bool(Style.Antialias);
     s.Bool(flipH_);
     s.Bool(flipV_);
     s.Int(Angle);

@@ -9,6 +9,7 @@
 
 #include "graphics/dibx.hpp"
 #include "objects/control.hpp"
+#include "text/captions.hpp"
 
 namespace ruvo {
 
@@ -55,14 +56,8 @@ public:
     void SetAngle(int32_t angle);
     void SetSource(std::string source);
 
-    std::string FontName;
-    int32_t FontHeight = 12;
-    int32_t LineSpace = 0;
-    uint8_t FontStyle = 0;
+    TCaptionStyle Style;
     int32_t Alpha = 255;
-    int32_t FontColor = 0;
-    int32_t HAlign = 0;  // HA_LEFT, HA_CENTER, HA_RIGHT
-    bool Antialias = false;
     int32_t Angle = 0;   // 1/256 of a full turn
     std::string OnIdle;
     std::string Source;

@@ -5,6 +5,8 @@
 #include "archive/sjis.hpp"
 #include "objects/box.hpp"
 #include "objects/cglabel.hpp"
+#include "objects/cinema.hpp"
+#include "objects/cinemaworld.hpp"
 #include "objects/label.hpp"
 #include "objects/mes.hpp"
 #include "objects/screen.hpp"
@@ -52,7 +54,16 @@ void Control(std::string& out, const TRuvoControl& c, int depth) {
         out += " text=" + Quoted(label->Text());
     else if (const auto* cg = dynamic_cast<const TRuvoCGLabel*>(&c))
         out += " text=" + Quoted(cg->Text);
+    else if (const auto* cinema = dynamic_cast<const TRuvoCinema*>(&c))
+        out += " frame=" + std::to_string(cinema->Frame()) + " count=" + std::to_string(cinema->Length());
     out += '\n';
+    // A cinema's track objects, in its own world, before the controls placed over its stage.
+    if (const auto* cinema = dynamic_cast<const TRuvoCinema*>(&c); cinema && cinema->Tracks())
+        for (int base = 0; base < 2; ++base)
+            for (const TRuvoControl* track : cinema->Tracks()->World().Screen(base).Children()) {
+                out += std::string(2 * static_cast<size_t>(depth + 1), ' ') + "track base=" + std::to_string(base) + " ";
+                Control(out, *track, 0);
+            }
     for (const TRuvoControl* child : c.Children())
         if (!child->PendingDelete) Control(out, *child, depth + 1);
 }

@@ -46,6 +46,7 @@ public:
     TRuvoBaseList& operator=(const TRuvoBaseList&) = delete;
 
     TPlayerServices& Services() const noexcept { return services_; }
+    TParamCollection& Vars() const noexcept { return vars_; }
     // Fonts, pictures, script texts, read marks and history for the text objects.
     TTextObjectServices& TextObjects() noexcept { return textObjects_; }
     // Where image objects take their pictures from; null until the runtime sets it (nothing is shown).

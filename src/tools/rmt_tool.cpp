@@ -10,11 +10,14 @@
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
 #include "graphics/filmstage.hpp"
+#include "graphics/fontcatalog.hpp"
+#include "graphics/fontpixels.hpp"
 #include "graphics/pngfile.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 #include "tools/cli.hpp"
 #include "tools/commands.hpp"
+#include "text/captions.hpp"
 #include "tools/gamefiles.hpp"
 
 namespace ruvo::tools {
@@ -87,6 +90,10 @@ int RunRmt(const Args& args) {
         if (!film.LoadFromStream(bytes, in.Name))
             throw std::runtime_error(input + ": not a frame list the player reads (its signature or version is another)");
         TGamePictures pictures(files->Files(), key, 32);
+        TSystemFontCatalog catalog;
+        TFontPixelManager fonts(catalog);
+        TFilmCaptions captions(fonts, 32);
+        pictures.SetLabelRenderer(&captions);
         film.LoadResources(pictures);
 
         const int32_t width = size ? size->first : film.StageWidth > 0 ? film.StageWidth : kDefaultWidth;

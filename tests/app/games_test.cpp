@@ -1225,3 +1225,52 @@ TEST_F(Games, TheStartLogoPlaysFirstAndSpaceSkipsIt) {
 
 } // namespace
 } // namespace ruvo
+
+namespace ruvo {
+namespace {
+
+// A cinema's tracks are objects of their own: a click on a track that takes the mouse reaches the
+// cinema's handler (the pointer relative to the cinema), a click on a track transparent to the mouse or
+// on the stage between them (the cinema itself transparent) does not.
+TEST_F(Games, ClicksOnACinemasTracksReachTheScript) {
+    Project("var int clicks = 0\nvar str where = \"\"\n");
+    // A 50 × 40 box at stage (left, 20) for the whole film.
+    const auto box = [](int left, int colour, int mouse) {
+        std::string t = "track box\n    length = 600\n    mouse = " + std::to_string(mouse) + "\n";
+        for (const auto& [field, value] : {std::pair{"left", left}, {"top", 20}, {"width", 50}, {"height", 40}, {"color", colour}})
+            for (const char* end : {"start_", "end_"}) t += std::string("    ") + end + field + " = " + std::to_string(value) + "\n";
+        return t;
+    };
+    Source("anim/scene.rvm", "cinema 108\nstage_width = 200\nstage_height = 100\ncolor = 0\n" + box(10, 255, 0) +
+                                 box(100, 65280, 1));
+    Source("main.rvs",
+           "Cinema PR_NAME = \"c\", PR_LEFT = 50, PR_TOP = 50, PR_IGNOREMOUSE = 1, PR_SOURCE = \"anim\\scene.rmt\", "
+           "PR_ONLBTNDOWN = \"events.rsb:click\"\n"
+           "Wait\n");
+    Source("events.rvs",
+           "*click\n"
+           "Calc clicks = clicks + 1\n"
+           "Calc where = @ParamStr[0] ++ \",\" ++ @ParamStr[1] ++ \" \" ++ @Sender\n");
+    const std::string shot = (dir / "cinema.png").string();
+    const std::string objects = (dir / "objects.txt").string();
+    const RunResult r = Play("--frames 30 --dump-objects " + objects + " --screenshot-at 4=" + shot,
+                             "5 click 80 90\n"     // the red track: stage (30, 40)
+                             "10 click 180 90\n"   // the green one, transparent to the mouse
+                             "15 click 130 130\n"  // the stage between them
+                             "20 click 5 5\n");    // beside the cinema
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.vars.at("clicks"), "1");
+    EXPECT_EQ(r.vars.at("where"), "30,40 c");
+    const TPngPicture p = LoadPngFile(shot);
+    EXPECT_EQ(p.argb.at(90 * 320 + 80) & 0xFFFFFF, 0xFF0000u);   // the tracks where the film puts them
+    EXPECT_EQ(p.argb.at(90 * 320 + 180) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(p.argb.at(130 * 320 + 130) & 0xFFFFFF, 0u);        // the stage's colour
+    // The object dump lists the cinema's track objects under it.
+    const std::string dump = ReadFile(objects);
+    EXPECT_NE(dump.find("\"c\" type=4 left=50 top=50 width=200 height=100"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("    track base=0 \"\\x01track00000000\" type=0 left=10 top=20 width=50 height=40"),
+              std::string::npos) << dump;
+}
+
+} // namespace
+} // namespace ruvo

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/player.hpp"
+#include "app/startlogo.hpp"
 #include "archive/installset.hpp"
 #include "graphics/iconfile.hpp"
 #include "graphics/zephframes.hpp"
@@ -55,7 +56,8 @@ public:
 class Player : public ::testing::Test {
 protected:
     // Builds a game whose start page is main (builder source) and runs it headless for frames frames.
-    std::map<std::string, std::string> Play(const std::string& main, const std::string& input = "", int frames = 200) {
+    std::map<std::string, std::string> Play(const std::string& main, const std::string& input = "", int frames = 200,
+                                            bool logo = false) {
         WriteFile(dir / "src" / "project.rvp", "title = \"テスト\"\nscreen = 320, 240\nstart = \"main.rsb\"\n");
         WriteFile(dir / "src" / "main.rvs", main);
         const std::string game = (dir / "game").string();
@@ -64,6 +66,7 @@ protected:
         TPlayerOptions options;
         options.gameFolders = {game};
         options.frames = frames;
+        options.logo = logo;
         options.dumpVarsFile = dir / "vars.txt";
         TPlayer player(options, *platform, dir / "ruvoplay");
         EXPECT_EQ(player.Run(), 0);
@@ -264,6 +267,28 @@ TEST_F(Player, TheDateAndTimeAreTakenOncePerFrame) {
         "Calc same = @Sec == s0\n"
         "Terminate\n");
     EXPECT_EQ(vars["same"], "TRUE");
+}
+
+} // namespace
+} // namespace ruvo
+
+namespace ruvo {
+namespace {
+
+// The start-up logo's caption is its link: over it the pointer is the logo's hand, a click on it opens
+// the player's web page through the platform and leaves the logo playing; a click elsewhere skips it.
+TEST_F(Player, TheLogoCaptionShowsTheHandAndOpensTheWebPage) {
+    const std::string main = "VarNew \"started\", int, 0, 0\nCalc started = @UpdateCount\nWait\n";
+    // The logo's stage (240 × 88) lies at (40, 76); its caption from (106, 144) on, from frame 30.
+    auto vars = Play(main, "45 move 120 150\n50 click 120 150\n60 move 300 10\n70 click 300 10\n", 100, true);
+    EXPECT_EQ(platform->urls, std::vector<std::string>{TStartLogo::kWebAddress});
+    ASSERT_GE(platform->cursors.size(), 2u);
+    EXPECT_FALSE(platform->cursors[0]);  // the hand over the caption
+    EXPECT_TRUE(platform->cursors.back());
+    // The caption's click did not skip the logo; the click beside it did.
+    const int started = std::stoi(vars["started"]);
+    EXPECT_GT(started, 70);
+    EXPECT_LT(started, 80);
 }
 
 } // namespace

@@ -111,7 +111,8 @@ TEST_F(Geometry, AMotionPlacesTheControlInsteadOfLeftAndTop) {
 }
 
 // Inside a parent image of the same zoom, a zoomed-position image follows the parent's scaling of its
-// picture: the offset is scaled by surface width / parent width in 16.16, rounded half up.
+// picture: the offset, in the parent's picture pixels, is scaled by parent width / surface width in 16.16,
+// rounded half up, so that a half-size parent also halves the places of its children.
 TEST_F(Geometry, InsideAnImageOfTheSameZoomThePlaceFollowsTheImagesScaling) {
     TShaped& parent = Shaped(&world.ActiveScreen());
     parent.Draws(200, 90);
@@ -127,10 +128,10 @@ TEST_F(Geometry, InsideAnImageOfTheSameZoomThePlaceFollowsTheImagesScaling) {
     child.Left = 40;
     child.OffsetX = 3;
     child.Top = 7;
-    EXPECT_EQ(child.ScreenLeft(), 10 + 74);   // (40 − 3) × 2
-    EXPECT_EQ(child.ScreenTop(), 20 + 14);    // 7 × 90 / 45
+    EXPECT_EQ(child.ScreenLeft(), 10 + 19);   // (40 − 3) / 2 = 18.5
+    EXPECT_EQ(child.ScreenTop(), 20 + 4);     // 7 × 45 / 90 = 3.5
     child.flipH = true;
-    EXPECT_EQ(child.ScreenLeft(), 10 + 266);  // (200 + 3 − 40 − 30) × 2
+    EXPECT_EQ(child.ScreenLeft(), 10 + 67);   // (200 + 3 − 40 − 30) / 2 = 66.5
     // Another zoom, a motion or a screen as parent: the ordinary rule.
     child.flipH = false;
     child.zoomX = 256;
@@ -139,8 +140,8 @@ TEST_F(Geometry, InsideAnImageOfTheSameZoomThePlaceFollowsTheImagesScaling) {
 
 TEST_F(Geometry, ThePlacementRoundsHalfUp) {
     TShaped& parent = Shaped(&world.ActiveScreen());
-    parent.Draws(1, 1);
-    parent.Width = 2;  // ratio 0.5
+    parent.Draws(2, 2);
+    parent.Width = 1;  // half the picture's width
     TShaped& child = Shaped(&parent);
     child.Draws(1, 1);
     child.PosZoomed = true;

@@ -8,6 +8,7 @@
 #include "archive/deletionlist.hpp"
 #include "archive/streams.hpp"
 #include "archive/vrfilemanager.hpp"
+#include "graphics/filmmanager.hpp"
 #include "graphics/picturecache.hpp"
 #include "graphics/surfaceops.hpp"
 #include "graphics/zephfile.hpp"
@@ -68,6 +69,18 @@ protected:
         TZephWriteOptions options;
         options.Key = key;
         WriteZeph(bytes, zf, options);
+        const std::vector<uint8_t> data = bytes.Bytes();
+        std::ofstream(dir / "game" / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+        files.InvalidateLooseFiles();
+    }
+
+    // Writes a frame list as a loose game file (name relative to the game's folder, "/" between folders);
+    // its tracks are resolved first.
+    void PutFilmFile(const std::string& name, TFilmManager& film) {
+        film.Resolve();
+        TMemoryStream bytes;
+        film.SaveToStream(bytes);
         const std::vector<uint8_t> data = bytes.Bytes();
         std::ofstream(dir / "game" / name, std::ios::binary)
             .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));

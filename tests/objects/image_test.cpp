@@ -119,6 +119,32 @@ TEST_F(ImageObjects, TheSizeFollowsTheFrameAndTheZoomAtTheNextUpdate) {
     EXPECT_EQ(GetIntProperty(i, PR_ORIGHEIGHT), 30);
 }
 
+// An image inside a parent image of the same zoom takes the parent's scale of its picture for its size
+// too, so that it covers what the parent would draw of it.
+TEST_F(ImageObjects, InsideAnImageOfTheSameZoomTheSizeFollowsTheParentsScale) {
+    PutPicture("big.zph", 101, 40, {Solid(0x123456)});
+    PutPicture("small.zph", 21, 9, {Solid(0x654321)});
+    TRuvoImages& parent = Images("parent", "big.zph");
+    TRuvoImages& child = Images("child", "small.zph", 0, 0, &parent);
+    SetProperty(parent, PR_ZOOMX, 128);
+    SetProperty(parent, PR_ZOOMY, 128);
+    SetProperty(child, PR_ZOOMX, 128);
+    SetProperty(child, PR_ZOOMY, 128);
+    Frame();
+    EXPECT_EQ(parent.Width, 50);  // 101 × 128 / 256, truncated
+    EXPECT_EQ(child.Width, 10);
+    SetProperty(child, PR_POSZOOMED, true);
+    SetProperty(child, PR_ZOOMX, 128);  // a zoom change makes the size recomputed at the next update
+    Frame();
+    // 16.16 scale of the parent: 2^32 / round(101 / 50 × 65536) = 32443; 21 × 32443 / 65536 = 10.4 → 10,
+    // 9 × 0.5 = 4.5 → 5 (rounded half up, where the plain zoom truncates to 4).
+    EXPECT_EQ(child.Width, 10);
+    EXPECT_EQ(child.Height, 5);
+    SetProperty(child, PR_ZOOMY, 256);  // another zoom: the plain rule
+    Frame();
+    EXPECT_EQ(child.Height, 9);
+}
+
 struct DrawCase {
     const char* what;
     int alpha = 255;

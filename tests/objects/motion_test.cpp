@@ -43,13 +43,7 @@ protected:
             t->Name = "..\\dot.zph";
             film.AddTrack(std::move(t));
         }
-        film.Resolve();
-        TMemoryStream bytes;
-        film.SaveToStream(bytes);
-        const std::vector<uint8_t> data = bytes.Bytes();
-        std::ofstream(dir / "game" / "anim" / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-        files.InvalidateLooseFiles();
+        PutFilmFile("anim/" + name, film);
     }
 
     // The world through its saved form.
@@ -302,6 +296,22 @@ TEST_F(Motions, ACinemaPlaysOnItsOwnStage) {
     for (int i = 0; i < 5; ++i) Frame(17);
     EXPECT_EQ(Find("c"), nullptr);
     EXPECT_TRUE(Events().empty());
+}
+
+// A picture shown by an image object and by a cinema's track is decoded once: both take it from the
+// world's picture cache.
+TEST_F(Motions, ACinemaSharesPicturesWithImages) {
+    PutFilm("walk.rmt", {{11, 0, 100, 20}});
+    auto& c = static_cast<TRuvoCinema&>(*world.CreateByType(4));
+    c.SetName("c");
+    c.SetParent(&world.ActiveScreen());
+    SetProperty(c, PR_SOURCE, std::string("anim\\walk.rmt"));
+    EXPECT_EQ(pictures.Decodes(), 1);  // the cinema's track took it from the cache
+    Images("i", "dot.zph", 0, 100);    // in front of the cinema's stage (by name)
+    Frame(17);
+    EXPECT_EQ(Dot(), std::pair(0, 20));
+    EXPECT_EQ((world.Surface().GetPixel(0, 100) & 0xFFFFFF), PixelOf(kRed));
+    EXPECT_EQ(pictures.Decodes(), 1);
 }
 
 } // namespace

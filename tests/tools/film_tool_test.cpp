@@ -221,6 +221,27 @@ TEST(FilmTool, RenderPutsTheSpriteWhereTheTimelineDoes) {
     EXPECT_EQ(RedBox(game.dir / "end.png"), TBox{});
 }
 
+// A label track's text is drawn in its colour where the track puts it, and only there.
+TEST(FilmTool, RenderDrawsLabelTracksText) {
+    TempDir dir;
+    WriteFile(dir / "src/project.rvp", "title = \"t\"\nstart = \"main.rsb\"\n");
+    WriteFile(dir / "src/main.rvs", "Calc 1\n");
+    WriteFile(dir / "src/caption.rvm",
+              "motion 108\nstage_width = 120\nstage_height = 60\n"
+              "track label\n    length = 10\n    start_x = 20\n    end_x = 20\n    start_y = 30\n    end_y = 30\n"
+              "    text = \"Hello\"\n    font_height = 16\n    font_color = 255\n    antialias = 0\n");
+    ASSERT_EQ(RunRuvotool("build " + Q(dir / "src") + " -o " + Q(dir / "game")).code, 0);
+    const fs::path out = dir / "label.png";
+    const ToolRun run = RunRuvotool("rmt render " + Q(dir / "game/game.dat") + ":caption.rmt --frame 3 -o " + Q(out));
+    ASSERT_EQ(run.code, 0) << run.out;
+    const TBox box = RedBox(out);
+    EXPECT_GE(box.left, 20);
+    EXPECT_GE(box.top, 30);
+    EXPECT_LT(box.left, 30);
+    EXPECT_LE(box.bottom, 30 + 16);
+    EXPECT_GT(box.right - box.left, 16);  // five letters
+}
+
 TEST(FilmTool, RenderRefusesWhatItCannotDraw) {
     TempDir dir;
     WriteFile(dir / "x.rmt", "RuvoMotion109 and more");
