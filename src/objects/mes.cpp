@@ -7,7 +7,6 @@
 #include "archive/serializer.hpp"
 #include "archive/streams.hpp"
 #include "graphics/customdibx.hpp"
-#include "objects/history.hpp"
 #include "objects/historylayout.hpp"
 #include "objects/propaccess.hpp"
 #include "objects/readmarks.hpp"
@@ -80,7 +79,10 @@ void TRuvoMes::ShowScriptText(const std::string& pageFile, int32_t commandIndex,
     }
     data_.ResetRecord();
     data_.Pieces.clear();
-    data_.Record.push_back(TMesReference{pageFile, commandIndex});
+    TRuvoHistData::TPiece whole;
+    whole.PageFile = pageFile;
+    whole.CommandIndex = commandIndex;
+    data_.Record.Pieces.push_back(std::move(whole));
     Mode = 0;
     Rebuild(false);
     if (!pages_.empty()) SetIndex(0);
@@ -154,8 +156,9 @@ std::optional<int> TRuvoMes::LoadReference(const std::string& pageFile, int32_t 
 void TRuvoMes::LayOutReferences() {
     engine_.Clear();
     // One text-insert text without a range: its own pages.
-    if (data_.Record.size() == 1 && data_.Record.front().FirstLine < 0) {
-        const TMesReference& ref = data_.Record.front();
+    const std::vector<TRuvoHistData::TPiece>& record = data_.Record.Pieces;
+    if (record.size() == 1 && record.front().FirstLine < 0) {
+        const TRuvoHistData::TPiece& ref = record.front();
         if (LoadReference(ref.PageFile, ref.CommandIndex, ref.Text)) engine_.Layout(pages_, 0, -1);
         return;
     }
@@ -164,9 +167,9 @@ void TRuvoMes::LayOutReferences() {
     const bool skipMissing = SourceKind == skHistory;
     auto page = std::make_unique<TWdPage>(engine_);
     std::string pageFile;
-    if (!data_.Record.empty()) {
+    if (!record.empty()) {
         int32_t y = StartOffset;
-        for (const TMesReference& ref : data_.Record) {
+        for (const TRuvoHistData::TPiece& ref : record) {
             if (!ref.PageFile.empty()) pageFile = ref.PageFile;
             const int base = engine_.PositionOf(nullptr);
             const std::optional<int> first = LoadReference(pageFile, ref.CommandIndex, ref.Text);
@@ -443,7 +446,7 @@ void TRuvoMes::ShowHistory(const TRuvoNewHistory& history, int32_t first, int32_
                 const int64_t bottom = top + piece.Height;
                 if (bottom > from && top < to) {
                     if (!started) StartOffset = static_cast<int32_t>(top - from);
-                    data_.Record.push_back({started && piece.PageFile.empty() ? std::string() : pageFile,
+                    data_.Record.Pieces.push_back({started && piece.PageFile.empty() ? std::string() : pageFile,
                                             piece.CommandIndex, piece.FirstLine, piece.LastLine, piece.Height, piece.Text});
                     started = true;
                 }
@@ -530,22 +533,6 @@ const TPropertyMap& TRuvoMes::ClassProperties() {
 
 namespace {
 
-// The record of the current text in the history's page form.
-void SyncRecord(TSerializer& s, TMesData& data) {
-    int32_t n = static_cast<int32_t>(data.Record.size());
-    s.Count(n, 20);
-    if (s.Loading()) data.Record.assign(static_cast<size_t>(n), TMesReference{});
-    for (TMesReference& r : data.Record) {
-        s.Str(r.PageFile);
-        s.Int(r.CommandIndex);
-        s.Int(r.FirstLine);
-        s.Int(r.LastLine);
-        s.Int(r.Height);
-        s.Str(r.Text, 124);
-    }
-    s.Int(data.RecordHeight);
-}
-
 void SyncPieces(TSerializer& s, TMesData& data) {
     int32_t n = static_cast<int32_t>(data.Pieces.size());
     s.Count(n, 4 + 4 + 4 + 8);
@@ -557,7 +544,7 @@ void SyncPieces(TSerializer& s, TMesData& data) {
         s.Int(p.X);
         s.Int(p.Y);
     }
-    if (s.Version() > 112) SyncRecord(s, data);
+    if (s.Version() > 112) data.Record.Sync(s);
 }
 
 } // namespace
@@ -567,10 +554,10 @@ void TRuvoMes::Sync(TSerializer& s) {
     if (s.Loading()) engine_.LoadStyle(s.Stream(), s.Version());
     else engine_.SaveStyle(s.Stream(), s.Version());
     // The variables' values as shown are kept with the reference, so that the text comes back as it was.
-    if (!s.Loading() && CurrentPage() && data_.Record.size() == 1) {
+    if (!s.Loading() && CurrentPage() && data_.Record.Pieces.size() == 1) {
         std::vector<std::string> frozen;
         for (const auto& page : pages_) page->CollectVarValues(frozen);
-        data_.Record.front().Text = JoinLines(frozen);
+        data_.Record.Pieces.front().Text = JoinLines(frozen);
     }
     SyncPieces(s, data_);
     s.Byte(Mode);
@@ -580,7 +567,7 @@ void TRuvoMes::Sync(TSerializer& s) {
         engine_.AreaWidth = Width;
         engine_.AreaHeight = Height;
         FreePages();
-        if (data_.Record.empty() && data_.Pieces.empty()) {
+        if (data_.Record.Pieces.empty() && data_.Pieces.empty()) {
             LayOutLiteral();
         } else {
             index_ = -1;

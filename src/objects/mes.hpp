@@ -14,26 +14,17 @@
 #include <vector>
 
 #include "objects/control.hpp"
+#include "objects/history.hpp"
 #include "text/gxword.hpp"
 #include "text/page.hpp"
 
 namespace ruvo {
 
-class TRuvoNewHistory;
 class TRuvoReadList;
 
 // Where a text shown by a window comes from: pieces of text-insert texts, each with the page of its
-// layout it starts on and the point its layout starts at; and the record of the current text, one
-// reference per laid-out piece of a text-insert text (the form the history keeps).
-struct TMesReference {
-    std::string PageFile;  // empty when equal to the previous reference's
-    int32_t CommandIndex = 0;
-    int32_t FirstLine = -1;  // text positions; -1: the whole text
-    int32_t LastLine = -1;
-    int32_t Height = 0;
-    std::string Text;
-};
-
+// layout it starts on and the point its layout starts at; and the record of the current text in the
+// history's form, one piece per laid-out part of a text-insert text (a range of -1: the whole text).
 struct TMesData {
     struct TPiece {
         std::string PageFile;
@@ -42,13 +33,9 @@ struct TMesData {
         int32_t X = 0, Y = 0;
     };
     std::vector<TPiece> Pieces;
-    std::vector<TMesReference> Record;
-    int32_t RecordHeight = 0;
+    TRuvoHistData Record;
 
-    void ResetRecord() {
-        Record.clear();
-        RecordHeight = 0;
-    }
+    void ResetRecord() { Record = TRuvoHistData{}; }
 };
 
 class TRuvoMes : public TRuvoControl {
