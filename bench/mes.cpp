@@ -2,7 +2,8 @@
 // update, paint of what changed) set against a cache-hot memcpy of the window's rectangle (counter
 // "x_memcpy") and a full repaint of the screen (counter "x_full"), both measured in the same run; and
 // showing a new page of 160 glyphs (layout, render, first frame) against laying the same page out
-// alone (counter "x_layout").
+// alone (counter "x_layout"), as a literal text and as a read-marked text-insert text that the read
+// marks and the history record.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -14,9 +15,13 @@
 #include "besttime.hpp"
 #include "graphics/fontcatalog.hpp"
 #include "graphics/fontpixels.hpp"
+#include "archive/streams.hpp"
 #include "objects/box.hpp"
+#include "objects/history.hpp"
 #include "objects/mes.hpp"
 #include "objects/propaccess.hpp"
+#include "objects/readmarks.hpp"
+#include "objects/textservices.hpp"
 #include "objects/screen.hpp"
 #include "objects/world.hpp"
 #include "params/sysfuncs.hpp"
@@ -40,6 +45,22 @@ std::string PageText() {
     return Utf8ToSjis(text).substr(0, 320);
 }
 
+// The page of PageText as a text-insert command's stored text.
+class TOneScriptText : public TScriptTexts {
+public:
+    explicit TOneScriptText(TTextServices& services) {
+        TGxWord engine(services);
+        engine.Parse({PageText()});
+        TMemoryStream s;
+        engine.WriteStored(s);
+        stored_.assign(reinterpret_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size()));
+    }
+    std::optional<std::string> StoredText(std::string_view, int32_t) override { return stored_; }
+
+private:
+    std::string stored_;
+};
+
 struct TBenchMes {
     TQuietServices services;
     TParamCollection vars;
@@ -48,10 +69,16 @@ struct TBenchMes {
     TFontPixelManager fonts{catalog};
     TTextServices text{fonts, &vars, &funcs};
     TRuvoBaseList world{services, vars};
+    TOneScriptText scripts{text};
+    TRuvoReadList marks;
+    TRuvoNewHistory history;
     TRuvoMes* window = nullptr;
 
     TBenchMes() {
         world.TextObjects().SetText(&text);
+        world.TextObjects().Scripts = &scripts;
+        world.TextObjects().ReadMarks = &marks;
+        world.TextObjects().History = &history;
         world.SetSize(kW, kH);
         auto& bg = static_cast<TRuvoBox&>(*world.CreateByType(2));
         bg.SetParent(&world.ActiveScreen());
@@ -136,9 +163,12 @@ void BM_NewPage(benchmark::State& state) {
         engine.Layout(pages, 0, -1);
         benchmark::DoNotOptimize(pages.data());
     }, 50);
+    // state.range(0): 1 shows the text of a text-insert command, read-marked and recorded.
+    const bool script = state.range(0) == 1;
     double best = 1e30;
     for (auto _ : state) best = std::min(best, BestNs([&] {
-        b.Show();
+        if (script) b.window->ShowScriptText("story.rsb", 1, true);
+        else b.Show();
         b.Frame();
         b.Frame();  // the frame after the fade's first: the first glyph revealed
     }, 1));
@@ -150,4 +180,4 @@ void BM_NewPage(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_TypingFrame)->Iterations(20);
-BENCHMARK(BM_NewPage)->Iterations(50);
+BENCHMARK(BM_NewPage)->Arg(0)->Arg(1)->Iterations(50);

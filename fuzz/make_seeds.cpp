@@ -20,6 +20,8 @@
 #include "params/exprbuild.hpp"
 #include "params/varset.hpp"
 #include "script/quietservices.hpp"
+#include "script/gameproject.hpp"
+#include "script/offlinegame.hpp"
 #include "script/project.hpp"
 #include "tools/commands.hpp"
 #include "tools/pagesource.hpp"
@@ -250,6 +252,91 @@ void CallManSeeds(TPage& page) {
     }
 }
 
+// A game saved in the middle of a call: objects on the screen (one of them the sender of a queued
+// event and of the call), a timer, history, variables of every kind, a game and a status table, read
+// marks. The pages are those of an offline game without a folder (empty), as the target reads them.
+void PlaySavedGame(TOfflineGame& game) {
+    const TGameParts parts = game.Parts();
+    TRuvoBaseList& world = *parts.Context.World;
+    world.SetSize(64, 48);
+    TRuvoObject& box = *world.CreateByType(2);
+    box.SetName("box");
+    SetProperty(box, PR_PARENT, std::string());
+    SetProperty(box, PR_WIDTH, 20);
+    SetProperty(box, PR_HEIGHT, 10);
+    TRuvoObject& label = *world.CreateByType(9);
+    label.SetName("who");
+    SetProperty(label, PR_PARENT, std::string("box"));
+    SetProperty(label, PR_TEXT, Utf8ToSjis("名前"));
+    world.CreateByType(15)->SetName("tick");
+    world.Events().Queue(box.Id(), "click.rsb", {"1", "x"}, 36);
+
+    TParamCollection& vars = parts.Vars;
+    vars.Declare("g", 1, TVarScope::Global).Value().SetInt(43);
+    vars.Declare("s", 4, TVarScope::Global).Value().SetStr(Utf8ToSjis("文字"));
+    TParamCollectionItem& array = vars.Declare("arr", 1, TVarScope::Global);
+    array.Value().SetCount(3);
+    array.Value().SetIntAt(2, 7);
+    vars.Declare("st", 1, TVarScope::Status).Value().SetInt(8);
+    vars.SetTempName("g");
+
+    TCallMan& interpreter = parts.Interpreter;
+    interpreter.CurrentPage = interpreter.GetPage("sub.rsb");
+    interpreter.Args = {"2"};
+    interpreter.Sender = box.Id();
+    interpreter.Level = 3;
+    TStack& frame = interpreter.Stack.Push();
+    frame.PageName = "main.rsb";
+    frame.ResultVar = "g";
+    frame.Args = {"x"};
+    frame.Result = NewParam(1);
+
+    parts.History.Capacity = 9;
+    parts.History.Entries = {{"a.rsb", 3, 0, 640, 120}, {"b.rsb", 0, 1, 0, 0}};
+    for (const auto& [name, status] : {std::pair{"Items", 0}, std::pair{"Seen", 1}}) {
+        auto table = std::make_unique<TDBTable>();
+        table->Name = name;
+        table->Status = uint8_t(status);
+        table->Fields = {{4, "n", 1}};
+        table->RecordCount = 2;
+        table->RecordBytes = {1, 0, 0, 0, 2, 0, 0, 0};
+        table->RecNo = 1;
+        parts.Tables.Tables.push_back(std::move(table));
+    }
+    parts.Tables.Active = 0;
+    game.StatusParts().ReadMarks.SetPending("mes", "a.rsb", 0, 4);
+    game.StatusParts().ReadMarks.CommitPending("mes");
+    game.StatusParts().ImageSettings.Dither = true;
+}
+
+// A seed the reader stops on part way would only fuzz the sections before the fault.
+template <class Loaded, class Parts>
+void ExpectReadsWhole(const std::string& bytes, Parts (TOfflineGame::*parts)(), const std::string& what) {
+    TOfflineGame fresh;
+    TMemoryStream in(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    Loaded loaded(in, (fresh.*parts)());
+    if (in.Remaining() != 0) throw ERuvoError("the seed " + what + " is not read to its end");
+}
+
+void SavedataSeeds() {
+    TOfflineGame game;
+    PlaySavedGame(game);
+    for (int32_t version : {107, 113, 116, 121, 123, kSaveVersion}) {
+        TMemoryStream s;
+        WriteGameEntry(s, TSaveRequest{1, Utf8ToSjis("セーブ"), version == 123 ? "resume.rsb" : "", 0}, game.Parts(), version);
+        const std::string name = "game-v" + std::to_string(version);
+        ExpectReadsWhole<TLoadedGame>(Bytes(s), &TOfflineGame::Parts, name);
+        Seed("savedata", name, Bytes(s));
+    }
+    for (int32_t version : {0, 100, 101, 102, kStatusVersion}) {
+        TMemoryStream s;
+        WriteStatusEntry(s, game.StatusParts(), version);
+        const std::string name = "status-v" + std::to_string(version);
+        ExpectReadsWhole<TLoadedStatus>(Bytes(s), &TOfflineGame::StatusParts, name);
+        Seed("savedata", name, Bytes(s));
+    }
+}
+
 // Bitmaps: 24-bit files from the writer, the other depths hand-built.
 std::string BitmapFile(int width, int height, int bits, const std::string& extra, const std::string& pixels,
                        uint32_t compression = 0) {
@@ -351,6 +438,7 @@ int main(int argc, char** argv) {
         InstallSetSeeds();
         VarsetSeeds();
         CallManSeeds(*pages.at("allcodes-main"));
+        SavedataSeeds();
         BitmapSeeds();
         WorldTextSeeds();
         RegionMapSeeds(source);

@@ -109,9 +109,13 @@ void TRuntime::CreateCompanions() {
     context_->History = history_.get();
     context_->ReadMarks = readMarks_.get();
     context_->Tables = tables_.get();
+    world_->TextObjects().History = history_.get();
+    world_->TextObjects().ReadMarks = readMarks_.get();
 }
 
 void TRuntime::FreeCompanions() {
+    world_->TextObjects().History = nullptr;
+    world_->TextObjects().ReadMarks = nullptr;
     context_->History = nullptr;
     context_->ReadMarks = nullptr;
     context_->Tables = nullptr;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <optional>
 
 #include "archive/serializer.hpp"
@@ -309,6 +310,34 @@ std::optional<size_t> TRuvoControl::TopmostCover(const TRect& r) const {
 
 bool TRuvoControl::ChildCovers(const TRect& r) const { return TopmostCover(r).has_value(); }
 
+TRect TurnedBounds(const TRect& own, double left, double top, double right, double bottom, int64_t cx, int64_t cy,
+                   int32_t angle) {
+    const double a = static_cast<double>(angle) * 2.0 * std::numbers::pi / 256.0, c = std::cos(a), sn = std::sin(a);
+    double l = 1e18, t = 1e18, r = -1e18, b = -1e18;
+    for (const double x : {left, right})
+        for (const double y : {top, bottom}) {
+            const double rx = x * c - y * sn + double(cx), ry = x * sn + y * c + double(cy);
+            l = std::min(l, rx), r = std::max(r, rx);
+            t = std::min(t, ry), b = std::max(b, ry);
+        }
+    auto clamp = [](double v) { return Saturate(static_cast<int64_t>(std::clamp(v, -2e9, 2e9))); };
+    return Union(own, TRect{clamp(std::floor(l)) - 1, clamp(std::floor(t)) - 1, clamp(std::ceil(r)) + 2,
+                            clamp(std::ceil(b)) + 2});
+}
+
+namespace {
+
+// A child paints inside its painted rectangle (what its repaints cover) and its own children inside its
+// rectangle: one that misses the area is not visited, so a repaint of many small areas costs what they
+// touch, not every child for each. A child without a size is always visited.
+bool Misses(const TRuvoControl& child, const TRect& area) {
+    TRect drawn = child.PaintedRect();
+    if (!child.Children().empty()) drawn = Union(drawn, child.ScreenRect());
+    return !drawn.IsEmpty() && Intersect(drawn, area).IsEmpty();
+}
+
+} // namespace
+
 void TRuvoControl::PaintChildren() {
     TCustomDIBX* surface = GetSurface();
     if (!surface || children_.empty()) return;
@@ -321,7 +350,7 @@ void TRuvoControl::PaintChildren() {
         if (!child->GetVisible()) continue;
         const TRect k = child->ScreenClip();
         const TRect area = k.IsEmpty() ? r : Intersect(r, k);
-        if (area.IsEmpty()) continue;
+        if (area.IsEmpty() || Misses(*child, area)) continue;
         surface->ResetClip();
         surface->AddClipRect(area);
         child->Paint();

@@ -94,8 +94,8 @@ public:
     // The pivot's distance from the drawn rectangle's left (top) edge on the screen: the offset scaled by
     // the zoom, measured from the far edge under a flip.
     int64_t PivotTerm(bool vertical) const;
-    // What painting the control may touch: its screen rectangle, or more for a rotated image (what
-    // Invalidate repaints).
+    // What painting the control may touch: its screen rectangle, or more for a turned image or caption
+    // (what Invalidate repaints, and outside which PaintChildren does not visit it).
     virtual TRect PaintedRect() const { return ScreenRect(); }
     // The clip rectangle on the screen; empty when no clip is set (ClipWidth or ClipHeight below 1).
     TRect ScreenClip() const;
@@ -209,5 +209,11 @@ private:
     std::vector<TRuvoControl*> children_;
     std::unique_ptr<TRuvoMotion> motion_;
 };
+
+// The screen rectangle own joined with the bounding box of a picture turned by angle (256ths of a turn)
+// about its pivot at (cx, cy): the picture's edges given relative to the pivot, already zoomed. A pixel
+// of margin on every side covers the rounding of the turned draw.
+TRect TurnedBounds(const TRect& own, double left, double top, double right, double bottom, int64_t cx, int64_t cy,
+                   int32_t angle);
 
 } // namespace ruvo

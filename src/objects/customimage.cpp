@@ -124,27 +124,12 @@ TRect TRuvoCustomImage::PaintedRect() const {
     const TRect own = ScreenRect();
     const TCustomDIBX* s = DrawnSurface();
     if (Angle == 0 || !s) return own;
-    // The rotated picture's bounding box, as the rotated draw places it.
     int64_t cx, cy;
     PivotOnScreen(cx, cy);
     int px, py;
     PivotInPicture(*s, px, py);
-    const double a = AngleRadians(Angle), c = std::cos(a), sn = std::sin(a);
     const double zx = ZoomXValue / 256.0, zy = ZoomYValue / 256.0;
-    double left = 1e18, top = 1e18, right = -1e18, bottom = -1e18;
-    for (const double u : {0.0, double(s->GetWidth())})
-        for (const double v : {0.0, double(s->GetHeight())}) {
-            const double x = (u - px) * zx, y = (v - py) * zy;
-            const double rx = x * c - y * sn + double(cx), ry = x * sn + y * c + double(cy);
-            left = std::min(left, rx), right = std::max(right, rx);
-            top = std::min(top, ry), bottom = std::max(bottom, ry);
-        }
-    auto clamp = [](double v) { return Saturate(static_cast<int64_t>(std::clamp(v, -2e9, 2e9))); };
-    // A pixel of margin on every side covers the rounding of the draw.
-    const TRect rotated{clamp(std::floor(left)) - 1, clamp(std::floor(top)) - 1, clamp(std::ceil(right)) + 2,
-                        clamp(std::ceil(bottom)) + 2};
-    return TRect{std::min(own.Left, rotated.Left), std::min(own.Top, rotated.Top), std::max(own.Right, rotated.Right),
-                 std::max(own.Bottom, rotated.Bottom)};
+    return TurnedBounds(own, -px * zx, -py * zy, (s->GetWidth() - px) * zx, (s->GetHeight() - py) * zy, cx, cy, Angle);
 }
 
 bool TRuvoCustomImage::Opaque() const {

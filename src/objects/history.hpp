@@ -35,8 +35,8 @@ struct TRuvoHistData {
     struct TPiece {
         std::string PageFile;  // empty when equal to the previous piece's
         int32_t CommandIndex = 0;
-        int32_t FirstLine = 0;
-        int32_t LastLine = 0;
+        int32_t FirstLine = -1;  // text positions; -1: the whole text
+        int32_t LastLine = -1;
         int32_t Height = 0;    // of the line, with the line spacing
         std::string Text;      // the shown page's text (saved from version 124)
     };

@@ -110,6 +110,18 @@ void TRuvoLabel::Paint() {
     PaintChildren();
 }
 
+// Turned, the caption is drawn at its natural size about its pivot, as Paint places it.
+TRect TRuvoLabel::PaintedRect() const {
+    const TRect own = ScreenRect();
+    if (Angle == 0 || colour_.IsEmpty()) return own;
+    int32_t cx, cy;
+    PivotPoint(cx, cy);
+    const int32_t sx = flipH_ ? naturalWidth_ - OffsetX - 1 : OffsetX;
+    const int32_t sy = flipV_ ? naturalHeight_ - OffsetY - 1 : OffsetY;
+    const double zx = zoomX_ / 256.0, zy = zoomY_ / 256.0;
+    return TurnedBounds(own, -sx * zx, -sy * zy, (naturalWidth_ - sx) * zx, (naturalHeight_ - sy) * zy, cx, cy, Angle);
+}
+
 TRuvoControl* TRuvoLabel::HitTest(int32_t x, int32_t y, TMouseMask mask) {
     if (Angle != 0) {
         // The point turned back about the pivot lands where the unturned caption would be hit.

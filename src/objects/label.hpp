@@ -27,6 +27,7 @@ public:
     bool FlipH() const override { return flipH_; }
     bool FlipV() const override { return flipV_; }
     void Paint() override;
+    TRect PaintedRect() const override;
     TRuvoControl* HitTest(int32_t x, int32_t y, TMouseMask mask) override;
     static const TPropertyMap& ClassProperties();
     const TPropertyMap& Properties() const override { return ClassProperties(); }

@@ -7,9 +7,12 @@
 #include "archive/serializer.hpp"
 #include "archive/streams.hpp"
 #include "graphics/customdibx.hpp"
+#include "objects/historylayout.hpp"
 #include "objects/propaccess.hpp"
+#include "objects/readmarks.hpp"
 #include "objects/screen.hpp"
 #include "objects/world.hpp"
+#include "params/varset.hpp"
 #include "script/services.hpp"
 #include "text/textlines.hpp"
 
@@ -56,6 +59,7 @@ void TRuvoMes::SetText(const std::string& text) {
 
 void TRuvoMes::LayOutLiteral() {
     FreePages();
+    engine_.Paging = true;
     try {
         engine_.Parse(SplitLines(Text));
     } catch (const ERuvoError&) {
@@ -75,7 +79,10 @@ void TRuvoMes::ShowScriptText(const std::string& pageFile, int32_t commandIndex,
     }
     data_.ResetRecord();
     data_.Pieces.clear();
-    data_.Record.push_back(TMesReference{pageFile, commandIndex});
+    TRuvoHistData::TPiece whole;
+    whole.PageFile = pageFile;
+    whole.CommandIndex = commandIndex;
+    data_.Record.Pieces.push_back(std::move(whole));
     Mode = 0;
     Rebuild(false);
     if (!pages_.empty()) SetIndex(0);
@@ -92,6 +99,8 @@ void TRuvoMes::Rebuild(bool startEvent) {
     CloseEntry();
     FreePages();
     index_ = -1;
+    // History shown again is one long page that PR_SCROLLY scrolls; story text comes in pages.
+    engine_.Paging = SourceKind != skHistory;
     LayOutReferences();
     if (!pages_.empty()) {
         if (startEvent) RaisePageStart();
@@ -126,7 +135,7 @@ int32_t Bottom(const TWdPage& page, int32_t lineSpace) {
 
 } // namespace
 
-std::optional<int> TRuvoMes::LoadReference(const std::string& pageFile, int32_t commandIndex) {
+std::optional<int> TRuvoMes::LoadReference(const std::string& pageFile, int32_t commandIndex, const std::string& frozen) {
     TScriptTexts* scripts = Owner->TextObjects().Scripts;
     const std::optional<std::string> stored = scripts ? scripts->StoredText(pageFile, commandIndex) : std::nullopt;
     if (!stored) return std::nullopt;
@@ -138,32 +147,37 @@ std::optional<int> TRuvoMes::LoadReference(const std::string& pageFile, int32_t 
     } catch (const ERuvoError&) {
         // A damaged text shows what could be read of it.
     }
+    engine_.VarValues = SplitLines(frozen);
     engine_.ExpandVars(first, -1);
+    engine_.VarValues.clear();
     return first;
 }
 
 void TRuvoMes::LayOutReferences() {
     engine_.Clear();
     // One text-insert text without a range: its own pages.
-    if (data_.Record.size() == 1 && data_.Record.front().FirstLine < 0) {
-        const TMesReference& ref = data_.Record.front();
-        if (LoadReference(ref.PageFile, ref.CommandIndex)) engine_.Layout(pages_, 0, -1);
+    const std::vector<TRuvoHistData::TPiece>& record = data_.Record.Pieces;
+    if (record.size() == 1 && record.front().FirstLine < 0) {
+        const TRuvoHistData::TPiece& ref = record.front();
+        if (LoadReference(ref.PageFile, ref.CommandIndex, ref.Text)) engine_.Layout(pages_, 0, -1);
         return;
     }
     // Pieces of several texts (the history shown again): one page, each piece below the one before.
-    // A page that no longer exists ends the text there.
+    // A page that no longer exists ends the text there; history shown again skips it and goes on.
+    const bool skipMissing = SourceKind == skHistory;
     auto page = std::make_unique<TWdPage>(engine_);
     std::string pageFile;
-    if (!data_.Record.empty()) {
+    if (!record.empty()) {
         int32_t y = StartOffset;
-        for (const TMesReference& ref : data_.Record) {
+        for (const TRuvoHistData::TPiece& ref : record) {
             if (!ref.PageFile.empty()) pageFile = ref.PageFile;
             const int base = engine_.PositionOf(nullptr);
-            const std::optional<int> first = LoadReference(pageFile, ref.CommandIndex);
+            const std::optional<int> first = LoadReference(pageFile, ref.CommandIndex, ref.Text);
+            if (!first && skipMissing) continue;
             if (!first) break;
             const int from = ref.FirstLine < 0 ? *first : std::max(*first, engine_.GlyphAtPosition(base + ref.FirstLine));
             std::vector<std::unique_ptr<TWdPage>> laid;
-            engine_.Layout(laid, from, ref.LastLine < 0 ? -1 : base + ref.LastLine);
+            engine_.LayoutGlyphs(laid, from, ref.LastLine < 0 ? engine_.GlyphCount() - 1 : engine_.LastGlyphAtPosition(base + ref.LastLine));
             for (const auto& part : laid) {
                 AppendRows(*page, *part, y);
                 y = Bottom(*page, engine_.LineSpace);
@@ -172,10 +186,19 @@ void TRuvoMes::LayOutReferences() {
     } else {
         for (const TMesData::TPiece& piece : data_.Pieces) {
             if (!piece.PageFile.empty()) pageFile = piece.PageFile;
-            const std::optional<int> first = LoadReference(pageFile, piece.CommandIndex);
+            const std::optional<int> first = LoadReference(pageFile, piece.CommandIndex, std::string());
+            if (!first && skipMissing) continue;
             if (!first) break;
+            // Laid out in the window's size of the time, so that the page index finds the same page.
             std::vector<std::unique_ptr<TWdPage>> laid;
+            const int32_t width = engine_.AreaWidth, height = engine_.AreaHeight;
+            if (piece.X > 0 && piece.Y > 0) {
+                engine_.AreaWidth = piece.X;
+                engine_.AreaHeight = piece.Y;
+            }
             engine_.Layout(laid, *first, -1);
+            engine_.AreaWidth = width;
+            engine_.AreaHeight = height;
             if (piece.PageIndex >= 0 && piece.PageIndex < static_cast<int32_t>(laid.size()))
                 AppendRows(*page, *laid[static_cast<size_t>(piece.PageIndex)], Bottom(*page, engine_.LineSpace));
         }
@@ -353,17 +376,101 @@ void TRuvoMes::SetArea(bool height, int32_t v) {
 
 // ---- the history and the read marks
 
+TRuvoReadList* TRuvoMes::ReadMarks() const { return Owner->TextObjects().ReadMarks; }
+TRuvoNewHistory* TRuvoMes::History() const { return Owner->TextObjects().History; }
+
+std::string TRuvoMes::FrozenValues(const TWdPage& page) {
+    std::vector<std::string> lines;
+    page.CollectVarValues(lines);
+    return JoinLines(lines);
+}
+
 void TRuvoMes::RecordShown() {
     const TWdPage* page = CurrentPage();
     if (!page) return;
+    if (TRuvoNewHistory* history = History()) {
+        // The history holds one pending page: another window's goes in now rather than being lost.
+        if (history->Pending.WindowName != Name) CloseEntryOf(history->Pending.WindowName);
+        THistoryPending shown;
+        shown.WindowName = Name;
+        shown.PageFile = SourcePage;
+        shown.CommandIndex = SourceIndex;
+        shown.FirstLine = engine_.PositionOf(page->FirstWeighted());
+        shown.LastLine = engine_.PositionOf(page->LastWeighted());
+        shown.Text = FrozenValues(*page);
+        shown.WindowWidth = Width;
+        shown.WindowHeight = Height;
+        shown.PageIndex = index_;
+        const TParamCollection* vars = engine_.Services().Vars;
+        history->RecordShown(shown, vars ? vars->HistoryFormat() : std::array<int32_t, 6>{});
+    }
     SetPendingReadMark();
 }
 
-void TRuvoMes::CloseEntry() {}
+void TRuvoMes::CloseEntry() { CloseEntryOf(Name); }
 
-bool TRuvoMes::IsRead() const { return false; }
-void TRuvoMes::SetPendingReadMark() {}
-void TRuvoMes::CommitReadMark() {}
+void TRuvoMes::CloseEntryOf(const std::string& windowName) {
+    TRuvoNewHistory* history = History();
+    if (!history) return;
+    history->CloseEntry(windowName, [this, history](const THistoryPending& shown) {
+        return LayOutHistoryLines(engine_.Services(), Owner->TextObjects().Scripts, history->Engine, shown);
+    });
+}
+
+void TRuvoMes::ShowHistory(const TRuvoNewHistory& history, int32_t first, int32_t count) {
+    SourceKind = skHistory;
+    data_.ResetRecord();
+    data_.Pieces.clear();
+    StartOffset = 0;
+    const int64_t from = std::max<int64_t>(first, 0);
+    const int64_t to = from + std::max<int64_t>(count, 0);
+    if (!history.PageMode()) {
+        // Old mode: the entries, each naming its page file (or taking the nearest earlier one's).
+        std::string pageFile;
+        for (size_t i = 0; i < history.Entries.size() && static_cast<int64_t>(i) < to; ++i) {
+            const THistoryOldData& e = history.Entries[i];
+            if (!e.PageFile.empty()) pageFile = e.PageFile;
+            if (static_cast<int64_t>(i) >= from)
+                data_.Pieces.push_back({pageFile, e.CommandIndex, e.PageIndex, e.WindowWidth, e.WindowHeight});
+        }
+        SetScrollY(0);
+    } else {
+        // Page mode: first and count are pixels of the history's pages laid one below the other; every
+        // piece that reaches into [from, to) is shown, the first one moved up to the start.
+        int64_t top = 0;
+        bool started = false;
+        for (const TRuvoHistData& page : history.Pages) {
+            std::string pageFile;
+            for (const TRuvoHistData::TPiece& piece : page.Pieces) {
+                if (!piece.PageFile.empty()) pageFile = piece.PageFile;
+                const int64_t bottom = top + piece.Height;
+                if (bottom > from && top < to) {
+                    if (!started) StartOffset = static_cast<int32_t>(top - from);
+                    data_.Record.Pieces.push_back({started && piece.PageFile.empty() ? std::string() : pageFile,
+                                            piece.CommandIndex, piece.FirstLine, piece.LastLine, piece.Height, piece.Text});
+                    started = true;
+                }
+                top = bottom;
+            }
+        }
+    }
+    Rebuild(false);
+    index_ = -1;
+    SetIndex(0);
+}
+
+bool TRuvoMes::IsRead() const {
+    const TRuvoReadList* marks = ReadMarks();
+    return marks && marks->IsRead(SourcePage, SourceIndex, index_);
+}
+
+void TRuvoMes::SetPendingReadMark() {
+    if (TRuvoReadList* marks = ReadMarks()) marks->SetPending(Name, SourcePage, index_, SourceIndex);
+}
+
+void TRuvoMes::CommitReadMark() {
+    if (TRuvoReadList* marks = ReadMarks()) marks->CommitPending(Name);
+}
 
 // ---- properties
 
@@ -426,22 +533,6 @@ const TPropertyMap& TRuvoMes::ClassProperties() {
 
 namespace {
 
-// The record of the current text in the history's page form.
-void SyncRecord(TSerializer& s, TMesData& data) {
-    int32_t n = static_cast<int32_t>(data.Record.size());
-    s.Count(n, 20);
-    if (s.Loading()) data.Record.assign(static_cast<size_t>(n), TMesReference{});
-    for (TMesReference& r : data.Record) {
-        s.Str(r.PageFile);
-        s.Int(r.CommandIndex);
-        s.Int(r.FirstLine);
-        s.Int(r.LastLine);
-        s.Int(r.Height);
-        s.Str(r.Text, 124);
-    }
-    s.Int(data.RecordHeight);
-}
-
 void SyncPieces(TSerializer& s, TMesData& data) {
     int32_t n = static_cast<int32_t>(data.Pieces.size());
     s.Count(n, 4 + 4 + 4 + 8);
@@ -453,7 +544,7 @@ void SyncPieces(TSerializer& s, TMesData& data) {
         s.Int(p.X);
         s.Int(p.Y);
     }
-    if (s.Version() > 112) SyncRecord(s, data);
+    if (s.Version() > 112) data.Record.Sync(s);
 }
 
 } // namespace
@@ -462,7 +553,12 @@ void TRuvoMes::Sync(TSerializer& s) {
     TRuvoControl::Sync(s);
     if (s.Loading()) engine_.LoadStyle(s.Stream(), s.Version());
     else engine_.SaveStyle(s.Stream(), s.Version());
-    if (!s.Loading() && CurrentPage() && !data_.Record.empty()) data_.Record.front().Text = PageText();
+    // The variables' values as shown are kept with the reference, so that the text comes back as it was.
+    if (!s.Loading() && CurrentPage() && data_.Record.Pieces.size() == 1) {
+        std::vector<std::string> frozen;
+        for (const auto& page : pages_) page->CollectVarValues(frozen);
+        data_.Record.Pieces.front().Text = JoinLines(frozen);
+    }
     SyncPieces(s, data_);
     s.Byte(Mode);
     if (s.Version() > 112) s.Int(StartOffset);
@@ -471,7 +567,7 @@ void TRuvoMes::Sync(TSerializer& s) {
         engine_.AreaWidth = Width;
         engine_.AreaHeight = Height;
         FreePages();
-        if (data_.Record.empty() && data_.Pieces.empty()) {
+        if (data_.Record.Pieces.empty() && data_.Pieces.empty()) {
             LayOutLiteral();
         } else {
             index_ = -1;

@@ -14,23 +14,17 @@
 #include <vector>
 
 #include "objects/control.hpp"
+#include "objects/history.hpp"
 #include "text/gxword.hpp"
 #include "text/page.hpp"
 
 namespace ruvo {
 
-// Where a text shown by a window comes from: pieces of text-insert texts, each with the page of its
-// layout it starts on and the point its layout starts at; and the record of the current text, one
-// reference per laid-out piece of a text-insert text (the form the history keeps).
-struct TMesReference {
-    std::string PageFile;  // empty when equal to the previous reference's
-    int32_t CommandIndex = 0;
-    int32_t FirstLine = -1;  // text positions; -1: the whole text
-    int32_t LastLine = -1;
-    int32_t Height = 0;
-    std::string Text;
-};
+class TRuvoReadList;
 
+// Where a text shown by a window comes from: pieces of text-insert texts, each with the page of its
+// layout it starts on and the point its layout starts at; and the record of the current text in the
+// history's form, one piece per laid-out part of a text-insert text (a range of -1: the whole text).
 struct TMesData {
     struct TPiece {
         std::string PageFile;
@@ -39,13 +33,9 @@ struct TMesData {
         int32_t X = 0, Y = 0;
     };
     std::vector<TPiece> Pieces;
-    std::vector<TMesReference> Record;
-    int32_t RecordHeight = 0;
+    TRuvoHistData Record;
 
-    void ResetRecord() {
-        Record.clear();
-        RecordHeight = 0;
-    }
+    void ResetRecord() { Record = TRuvoHistData{}; }
 };
 
 class TRuvoMes : public TRuvoControl {
@@ -85,6 +75,9 @@ public:
     void Rebuild(bool startEvent);
     // Shows page i (ignored outside the pages and for the current one).
     void SetIndex(int32_t i);
+    // Shows the history again (the CallHist command): old-mode entries [first, first + count), or in
+    // page mode the recorded lines from pixel first on for count pixels. Never read-marked.
+    void ShowHistory(const TRuvoNewHistory& history, int32_t first, int32_t count);
     // Clears the text (the TextClr command).
     void ClearText();
     int PageCount() const noexcept { return static_cast<int>(pages_.size()); }
@@ -129,17 +122,22 @@ private:
     void RaisePageStart();
     // The current page is shown: the history gets it and its read mark is pending.
     void RecordShown();
-    // The window leaves its page: the history records it.
+    // The window leaves its page: the history records it (or the page a window of that name left).
     void CloseEntry();
+    void CloseEntryOf(const std::string& windowName);
+    TRuvoReadList* ReadMarks() const;
+    TRuvoNewHistory* History() const;
+    // "expression=value" lines of the page's variables, as the history keeps them.
+    static std::string FrozenValues(const TWdPage& page);
     // The read marks of the current page of a read-marked text.
     bool IsRead() const;
     void SetPendingReadMark();
     void CommitReadMark();
     // Lays out the references of the record (or the pieces) into the pages.
     void LayOutReferences();
-    // Appends a text-insert text to the engine, variables expanded; its first glyph's index, or nothing
-    // when the text is not there.
-    std::optional<int> LoadReference(const std::string& pageFile, int32_t commandIndex);
+    // Appends a text-insert text to the engine, variables expanded (with frozen "expression=value"
+    // lines where given); its first glyph's index, or nothing when the text is not there.
+    std::optional<int> LoadReference(const std::string& pageFile, int32_t commandIndex, const std::string& frozen);
     // Positions the engine on the screen for drawing, stepping and the pointer.
     void PlaceEngine();
     void TakeChangedRects();

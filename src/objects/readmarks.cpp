@@ -63,10 +63,8 @@ void TRuvoReadList::Clear() {
 }
 
 void TRuvoReadList::Sync(TSerializer& s) {
-    if (s.Loading()) {
-        Clear();
-        if (!s.Has(kReadMarksSince)) return;
-    }
+    if (s.Loading()) Clear();
+    if (!s.Has(kReadMarksSince)) return;
     int32_t count = static_cast<int32_t>(items_.size());
     s.Count(count, kMinItemBytes);
     for (int32_t i = 0; i < count; ++i) {

@@ -33,8 +33,8 @@ class TSavedWorld {
 public:
     explicit TSavedWorld(TRuvoBaseList& running) noexcept : running_(running) {}
 
-    // Writes the running world's section (saved-game version 134).
-    void Save(TStream& out) const;
+    // Writes the running world's section as a saved game of that version has it.
+    void Save(TStream& out, int32_t version) const;
     // Reads a section of that saved-game version into a new world, leaving the running one as it is;
     // throws ERuvoError for a damaged section.
     std::unique_ptr<TLoadedWorld> Load(TStream& in, int32_t version) const;

@@ -62,6 +62,10 @@ void ExecFlip(TCommand&, TRunContext&);
 void BeginTextIns(TCommand&, TRunContext&);
 void ExecTextIns(TCommand&, TRunContext&);
 void ExecTextClr(TCommand&, TRunContext&);
+void ExecCallHist(TCommand&, TRunContext&);
+void ExecClrHist(TCommand&, TRunContext&);
+void ExecClrRead(TCommand&, TRunContext&);
+void ExecFormatHist(TCommand&, TRunContext&);
 
 // run_saves.cpp: requests for the frame loop to save or load a game.
 void ExecGameSave(TCommand&, TRunContext&);

@@ -30,14 +30,14 @@
     X(19, ObjDel, TComObjDel, NoBegin, ExecObjDel, Cont, NoDefaults)                   \
     X(20, TextIns, TComTextIns, BeginTextIns, ExecTextIns, EndsFrame, NoDefaults)      \
     X(21, MovieStop, TComMovieStop, NoBegin, StepOver, EndsFrame, NoDefaults)          \
-    X(22, ClrHist, TComClrHist, NoBegin, StepOver, Cont, NoDefaults)                   \
+    X(22, ClrHist, TComClrHist, NoBegin, ExecClrHist, Cont, NoDefaults)                   \
     X(23, Cinema, TComCinema, NoBegin, ExecCreateObject, Cont, NoDefaults)             \
     X(24, Caption, TComCaption, NoBegin, ExecCreateObject, Cont, NoDefaults)           \
     X(25, Menu, TComMenu, NoBegin, ExecCreateObject, Cont, NoDefaults)                 \
     X(26, MenuClose, TComMenuClose, NoBegin, ExecMenuClose, EndsFrame, NoDefaults)     \
     X(27, Comment, TComComment, NoBegin, ExecStep, EndsFrame, NoDefaults)              \
     X(28, TextClr, TComTextClr, NoBegin, ExecTextClr, Cont, NoDefaults)                \
-    X(29, CallHist, TComCallHist, NoBegin, StepOver, Cont, NoDefaults)                 \
+    X(29, CallHist, TComCallHist, NoBegin, ExecCallHist, Cont, NoDefaults)                 \
     X(30, Button, TComBtnNew, NoBegin, ExecCreateObject, Cont, NoDefaults)             \
     X(31, While, TComWhile, NoBegin, ExecWhile, Cont, NoDefaults)                      \
     X(32, WhileInit, TComWhileInit, NoBegin, ExecWhileInit, Cont, NoDefaults)          \
@@ -55,7 +55,7 @@
     X(44, MemoNew, TComMemoNew, NoBegin, ExecCreateObject, Cont, NoDefaults)           \
     X(45, Terminate, TComTerminate, NoBegin, ExecTerminate, Cont, NoDefaults)          \
     X(46, DoEvent, TComDoEvent, NoBegin, ExecStep, EndsFrame, NoDefaults)              \
-    X(47, ClrRead, TComClrRead, NoBegin, StepOver, Cont, NoDefaults)                   \
+    X(47, ClrRead, TComClrRead, NoBegin, ExecClrRead, Cont, NoDefaults)                   \
     X(48, MapImgNew, TComMapImgNew, NoBegin, ExecCreateObject, Cont, NoDefaults)       \
     X(49, WaveNew, TComWaveNew, NoBegin, ExecCreateObject, Cont, NoDefaults)           \
     X(50, TileNew, TComTileNew, NoBegin, ExecCreateObject, Cont, NoDefaults)           \
@@ -66,6 +66,6 @@
     X(55, MediaPlay, TComMediaPlay, NoBegin, ExecMediaPlay, Cont, NoDefaults)          \
     X(56, PrevMenuNew, TComPrevMenuNew, NoBegin, ExecCreateObject, Cont, NoDefaults)   \
     X(57, PropMotion, TComPropMotion, NoBegin, ExecPropMotion, Cont, NoDefaults)       \
-    X(58, FormatHist, TComEntryHist, NoBegin, StepOver, Cont, NoDefaults)              \
+    X(58, FormatHist, TComEntryHist, NoBegin, ExecFormatHist, Cont, NoDefaults)              \
     X(59, SaveCabinet, TComCabinetSave, NoBegin, ExecSaveCabinet, Cont, NoDefaults)    \
     X(60, LoadCabinet, TComCabinetLoad, NoBegin, ExecLoadCabinet, Cont, NoDefaults)

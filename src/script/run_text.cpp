@@ -1,6 +1,14 @@
-// Text commands: message text into windows and out of them.
+// Text commands: message text into windows and out of them, the message history and the read marks.
+#include <algorithm>
+#include <array>
+
+#include "objects/history.hpp"
 #include "objects/mes.hpp"
+#include "objects/propaccess.hpp"
+#include "objects/readmarks.hpp"
 #include "objects/world.hpp"
+#include "params/values.hpp"
+#include "params/varset.hpp"
 #include "script/callman.hpp"
 #include "script/commandrun.hpp"
 #include "script/commands.hpp"
@@ -42,6 +50,41 @@ void ExecTextIns(TCommand& c, TRunContext& ctx) {
 void ExecTextClr(TCommand& c, TRunContext& ctx) {
     ++ctx.Interpreter->Index;
     if (TRuvoMes* window = FindWindow(ctx, ctx.EvaluateStr(static_cast<TComTextClr&>(c).Window))) window->ClearText();
+}
+
+void ExecCallHist(TCommand& c, TRunContext& ctx) {
+    ++ctx.Interpreter->Index;
+    auto& command = static_cast<TComCallHist&>(c);
+    TRuvoMes* window = FindWindow(ctx, ctx.EvaluateStr(command.Window));
+    const TCustomParam* start = ctx.Evaluate(command.First);
+    if (!window || !start || !ctx.History) return;
+    const int64_t first = std::max<int64_t>(start->AsInt(), 0);
+    const TCustomParam* countValue = ctx.Evaluate(command.Count);
+    int64_t count = countValue ? countValue->AsInt() : 1;
+    // Reaching past the end shows what is there; the sums do not overflow for any values.
+    count = std::min<int64_t>(count, ctx.History->Count() - first);
+    if (count > 0) window->ShowHistory(*ctx.History, static_cast<int32_t>(first), static_cast<int32_t>(count));
+}
+
+void ExecClrHist(TCommand&, TRunContext& ctx) {
+    ++ctx.Interpreter->Index;
+    if (ctx.History) ctx.History->Clear();
+}
+
+void ExecClrRead(TCommand&, TRunContext& ctx) {
+    ++ctx.Interpreter->Index;
+    if (ctx.ReadMarks) ctx.ReadMarks->Clear();
+}
+
+void ExecFormatHist(TCommand& c, TRunContext& ctx) {
+    ++ctx.Interpreter->Index;
+    const std::string name = ctx.EvaluateStr(static_cast<TComEntryHist&>(c).Window);
+    TRuvoObject* object = ctx.World && !name.empty() ? ctx.World->FindObject(name) : nullptr;
+    if (!object) return;
+    // The values the history lays its pages out with, kept with the variables.
+    std::array<int32_t, 6>& format = ctx.Vars.HistoryFormat();
+    const int ids[] = {PR_FONTHEIGHT, PR_FONTBORDER, PR_FONTSHADOW, PR_WIDTH, PR_HEIGHT, PR_LINESPACE};
+    for (size_t i = 0; i < format.size(); ++i) format[i] = GetIntProperty(*object, ids[i]);
 }
 
 } // namespace ruvo

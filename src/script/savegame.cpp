@@ -50,17 +50,19 @@ std::vector<TSavedGameListing> ListSavedGames(const TSaveArchive& archive) {
     return list;
 }
 
-void WriteGameEntry(TStream& out, const TSaveRequest& request, const TGameParts& parts) {
-    WriteInt(out, kSaveVersion);
+void WriteGameEntry(TStream& out, const TSaveRequest& request, const TGameParts& parts, int32_t version) {
+    if (version > kSaveVersion)
+        throw ERuvoError("a saved game cannot be written as version " + std::to_string(version));
+    WriteInt(out, version);
     WriteStr(out, request.Title);
     WriteStr(out, request.ResumePage);
     WriteInt(out, request.ResumeIndex);
-    Section("display world", [&] { parts.World.Save(out); });
-    TSerializer s = TSerializer::Writer(out, kSaveVersion);
+    Section("display world", [&] { parts.World.Save(out, version); });
+    TSerializer s = TSerializer::Writer(out, version);
     parts.History.Sync(s);
-    parts.Interpreter.SaveTo(out);
-    parts.Vars.SaveGame(out);
-    parts.Tables.Save(out, 0);
+    parts.Interpreter.Sync(s);
+    parts.Vars.SyncGame(s);
+    if (version > kGameWithoutTables) parts.Tables.Save(out, 0);
 }
 
 TLoadedGame::TLoadedGame(TStream& in, const TGameParts& running) {

@@ -1,7 +1,7 @@
 #pragma once
 // One saved game, the entry "GAMESAVEDATA" + slot: version, title, resume page and index, then the
 // sections of the display world, the message history, the interpreter, the variables and the data
-// tables, in that order. Written as version 134; read from version 107 on into new objects, which
+// tables, in that order. Written as version 134 (older on request); read from version 107 on into new objects, which
 // replace the running game's only once the whole entry has been read.
 #include <cstdint>
 #include <memory>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/serializer.hpp"
 #include "objects/history.hpp"
 #include "params/datatables.hpp"
 #include "params/varset.hpp"
@@ -58,7 +59,9 @@ struct TSavedGameListing {
 // The entries named as saved games, in the file's order (an entry whose name has no number is none).
 std::vector<TSavedGameListing> ListSavedGames(const TSaveArchive& archive);
 
-void WriteGameEntry(TStream& out, const TSaveRequest& request, const TGameParts& parts);
+// Writes the entry at a version up to 134, each section holding what that version has. Older versions
+// serve tests and fuzz seeds (below 107 only makes an entry this player refuses).
+void WriteGameEntry(TStream& out, const TSaveRequest& request, const TGameParts& parts, int32_t version = kSaveVersion);
 
 // A game entry read into objects of its own, the running game untouched.
 class TLoadedGame {

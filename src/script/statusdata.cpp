@@ -37,14 +37,18 @@ int32_t ReadStatusVersion(TStream& in) {
 
 } // namespace
 
-void WriteStatusEntry(TStream& out, const TStatusParts& parts) {
-    const std::string tag = kTag + std::to_string(kStatusVersion);
-    out.WriteBuffer(tag.data(), static_cast<int64_t>(tag.size()));
+void WriteStatusEntry(TStream& out, const TStatusParts& parts, int32_t version) {
+    if (version != 0 && (version < 100 || version > kStatusVersion))
+        throw ERuvoError("status data cannot be written as version " + std::to_string(version));
+    if (version != 0) {
+        const std::string tag = kTag + std::to_string(version);
+        out.WriteBuffer(tag.data(), static_cast<int64_t>(tag.size()));
+    }
     parts.Vars.SaveStatus(out);
-    TSerializer s = TSerializer::Writer(out, kStatusVersion);
+    TSerializer s = TSerializer::Writer(out, version);
     parts.ReadMarks.Sync(s);
     parts.ImageSettings.Sync(s);
-    parts.Tables.Save(out, 1);
+    if (version >= kTablesSince) parts.Tables.Save(out, 1);
 }
 
 TLoadedStatus::TLoadedStatus(TStream& in, const TStatusParts& running) {

@@ -25,7 +25,8 @@ struct TStatusParts {
     TDBManager& Tables;
 };
 
-void WriteStatusEntry(TStream& out, const TStatusParts& parts);
+// Writes the entry at version 0 (no tag) or 100 to 103, each section holding what that version has.
+void WriteStatusEntry(TStream& out, const TStatusParts& parts, int32_t version = kStatusVersion);
 
 class TLoadedStatus {
 public:

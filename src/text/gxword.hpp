@@ -100,6 +100,11 @@ public:
     void CollapseVars(int first, int last);
     // Lays the glyphs first .. the one at text position last out and appends the new pages.
     void Layout(std::vector<std::unique_ptr<TWdPage>>& pages, int first, int last);
+    // The same from glyph index first to glyph index last.
+    void LayoutGlyphs(std::vector<std::unique_ptr<TWdPage>>& pages, int first, int last);
+    // The index of the last glyph whose text position is p (the characters a variable inserted weigh
+    // nothing: they share the position of the glyph after them); the last glyph when p is past the end.
+    int LastGlyphAtPosition(int p) const noexcept;
     // Appends copies of the source's glyphs first..last (last < 0 or past its end: to its last glyph).
     void CopyRange(const TGxWord& source, int first, int last);
 

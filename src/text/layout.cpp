@@ -95,12 +95,22 @@ TRun RunAt(const TGxWord& engine, int i, int last) {
 } // namespace
 
 void TGxWord::Layout(std::vector<std::unique_ptr<TWdPage>>& pages, int first, int last) {
-    first = std::max(first, 0);
     int L = GlyphCount() - 1;
     if (last >= 0 && last < GlyphCount()) {
         const int at = GlyphAtPosition(last);
         L = at < 0 ? GlyphCount() - 1 : at;
     }
+    LayoutGlyphs(pages, first, L);
+}
+
+int TGxWord::LastGlyphAtPosition(int p) const noexcept {
+    const int next = GlyphAtPosition(p + 1);
+    return next < 0 ? GlyphCount() - 1 : next - 1;
+}
+
+void TGxWord::LayoutGlyphs(std::vector<std::unique_ptr<TWdPage>>& pages, int first, int L) {
+    first = std::max(first, 0);
+    L = std::min(L, GlyphCount() - 1);
     for (int i = first; i <= L; ++i)
         Glyph(i)->Measure();
 

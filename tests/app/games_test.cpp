@@ -863,19 +863,22 @@ int CountPixels(const std::filesystem::path& shot, uint32_t rgb, int l, int t, i
     return n;
 }
 
-constexpr const char* kStoryEvents =
-    "*start\n"
-    "Calc log = log ++ \"start\" ++ GetProp(\"mes\", PR_INDEX) ++ \"/\" ++ @ParamStr[0] ++ \";\"\n"
-    "Exit\n"
-    "*end\n"
-    "Calc log = log ++ \"end\" ++ GetProp(\"mes\", PR_INDEX) ++ \";\"\n"
-    "Exit\n"
+// A click shows the next page, or clears the text after the last one.
+constexpr const char* kNextPageOnClick =
     "*click\n"
     "If GetProp(\"mes\", PR_INDEX) + 1 < GetProp(\"mes\", PR_COUNT)\n"
     "    SetProp \"mes\", PR_INDEX, GetProp(\"mes\", PR_INDEX) + 1\n"
     "Else\n"
     "    TextClr \"mes\"\n"
     "Exit\n";
+
+const std::string kStoryEvents = std::string(
+    "*start\n"
+    "Calc log = log ++ \"start\" ++ GetProp(\"mes\", PR_INDEX) ++ \"/\" ++ @ParamStr[0] ++ \";\"\n"
+    "Exit\n"
+    "*end\n"
+    "Calc log = log ++ \"end\" ++ GetProp(\"mes\", PR_INDEX) ++ \";\"\n"
+    "Exit\n") + kNextPageOnClick;
 
 // A story told in a message window: each page is typed out, waits for a click, and the text-insert
 // command goes on once the last page was clicked away.
@@ -998,6 +1001,115 @@ TEST_F(Games, AStoryIsTypedPageByPageAndWaitsForClicks) {
     EXPECT_NE(ReadFile(dir / "objects.txt").find("\"mes\" type=13 left=10 top=10 width=300 height=100 priority=0 visible=1 index=0 pages=0 text=\"\""),
               std::string::npos)
         << ReadFile(dir / "objects.txt");
+}
+
+// The same text told twice: the second time its pages were read, the page-start handler skips the
+// typing; then the history is shown again in a second window (a start below 0 and a count far past
+// the end show every entry).
+TEST_F(Games, ReadTextIsSkippedAndTheHistoryShowsItAgain) {
+    Project("var str log = \"\"\nvar str took = \"\"\nvar int t0 = 0\nvar int count = 0\n");
+    Source("main.rvs",
+           "BoxNew PR_NAME = \"bg\", PR_WIDTH = 320, PR_HEIGHT = 240, PR_COLOR = $000000\n"
+           "MesNew {\n"
+           "    PR_NAME = \"mes\", PR_LEFT = 10, PR_TOP = 10, PR_WIDTH = 300, PR_HEIGHT = 60\n"
+           "    PR_FONTHEIGHT = 24, PR_FONTCOLOR = $20C0F0, PR_TEXTDELAY = 256\n"
+           "    PR_ONPLAYSTART = \"events.rsb:start\", PR_ONPLAYEND = \"events.rsb:end\"\n"
+           "    PR_ONLBTNDOWN = \"events.rsb:click\"\n"
+           "}\n"
+           "MesNew {\n"
+           "    PR_NAME = \"log\", PR_LEFT = 10, PR_TOP = 100, PR_WIDTH = 300, PR_HEIGHT = 130\n"
+           "    PR_FONTHEIGHT = 24, PR_FONTCOLOR = $F0F0F0, PR_TEXTDELAY = 0\n"
+           "}\n"
+           "Call \"tell.rsb\"\n"
+           "Call \"tell.rsb\"\n"
+           "Calc count = @HistoryCount\n"
+           "CallHist \"log\", -5, 2000000000\n"
+           "Wait\n");
+    Source("tell.rvs",
+           "TextIns \"mes\", TRUE, TRUE \"\"\"\n"
+           "    一枚目の話<BR CLEAR>\n"
+           "    二枚目\n"
+           "    \"\"\"\n");
+    Source("events.rvs",
+           "*start\n"
+           "Calc log = log ++ \"start\" ++ GetProp(\"mes\", PR_INDEX) ++ \"/\" ++ @ParamStr[0] ++ \";\"\n"
+           "Calc t0 = @TickCount\n"
+           "If @ParamStr[0] == \"1\"\n"
+           "    SetProp \"mes\", PR_TEXTDELAY, 0\n"
+           "Else\n"
+           "    SetProp \"mes\", PR_TEXTDELAY, 256\n"
+           "Exit\n"
+           "*end\n"
+           "Calc log = log ++ \"end\" ++ GetProp(\"mes\", PR_INDEX) ++ \";\"\n"
+           "Calc took = took ++ (@TickCount - t0) ++ \",\"\n"
+           "Exit\n" + std::string(kNextPageOnClick));
+    const auto shot = dir / "history.png";
+    const RunResult r = Play("--frames 200 --screenshot-at 190=" + shot.string() + " --dump-objects " + (dir / "objects.txt").string(),
+                             "40 click 50 30\n80 click 50 30\n100 click 50 30\n110 click 50 30\n");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    // Read twice: "0" the first time, "1" the second; the read pages end sooner after their start
+    // than the same pages did when they were typed.
+    EXPECT_EQ(r.vars.at("log"), "start0/0;end0;start1/0;end1;start0/1;end0;start1/1;end1;");
+    std::vector<int> took;
+    std::istringstream times(r.vars.at("took"));
+    for (std::string t; std::getline(times, t, ',');) took.push_back(std::stoi(t));
+    ASSERT_EQ(took.size(), 4u) << r.vars.at("took");
+    EXPECT_LT(took[2], took[0]);
+    EXPECT_LT(took[3], took[1]);
+    EXPECT_EQ(r.vars.at("count"), "4");  // every page of both tellings
+    const std::string objects = ReadFile(dir / "objects.txt");
+    EXPECT_NE(objects.find("\"log\" type=13 left=10 top=100 width=300 height=130 priority=0 visible=1 index=0 pages=1 "
+                           "text=\"一枚目の話二枚目一枚目の話二枚目\""),
+              std::string::npos)
+        << objects;
+    // The history screen: the text in the history window's colour inside it, the story window empty.
+    EXPECT_GT(CountPixels(shot, 0xF0F0F0, 10, 100, 310, 230), 100);
+    EXPECT_EQ(CountPixels(shot, 0xF0F0F0, 0, 0, 320, 100), 0);
+    EXPECT_EQ(CountPixels(shot, 0xF0C020, 0, 0, 320, 240), 0);
+}
+
+// FormatHist puts the history in page mode: it counts the recorded lines in pixels; ClrHist empties
+// it and ClrRead forgets what was read.
+TEST_F(Games, TheHistoryFormatClearingTheHistoryAndTheReadMarks) {
+    Project("var str log = \"\"\nvar int lines = 0\nvar int cleared = -1\n");
+    Source("main.rvs",
+           "MesNew {\n"
+           "    PR_NAME = \"mes\", PR_LEFT = 10, PR_TOP = 10, PR_WIDTH = 300, PR_HEIGHT = 60\n"
+           "    PR_FONTHEIGHT = 24, PR_TEXTDELAY = 0\n"
+           "    PR_ONPLAYSTART = \"events.rsb:start\", PR_ONLBTNDOWN = \"events.rsb:click\"\n"
+           "}\n"
+           "MesNew PR_NAME = \"log\", PR_LEFT = 10, PR_TOP = 100, PR_WIDTH = 300, PR_HEIGHT = 130, PR_FONTHEIGHT = 20, PR_LINESPACE = 2\n"
+           "FormatHist \"log\"\n"
+           "Call \"tell.rsb\"\n"
+           "Calc lines = @HistoryCount\n"
+           "CallHist \"log\", 0, @HistoryCount\n"
+           "ClrHist\n"
+           "Calc cleared = @HistoryCount\n"
+           "ClrRead\n"
+           "Call \"tell.rsb\"\n"
+           "Wait\n");
+    Source("tell.rvs",
+           "TextIns \"mes\", TRUE, TRUE \"\"\"\n"
+           "    一行目<BR>二行目<BR CLEAR>\n"
+           "    三行目\n"
+           "    \"\"\"\n");
+    Source("events.rvs",
+           "*start\n"
+           "Calc log = log ++ GetProp(\"mes\", PR_INDEX) ++ \"/\" ++ @ParamStr[0] ++ \";\"\n"
+           "Exit\n" + std::string(kNextPageOnClick));
+    const RunResult r = Play("--frames 120 --dump-objects " + (dir / "objects.txt").string(),
+                             "20 click 50 30\n40 click 50 30\n60 click 50 30\n80 click 50 30\n");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    // Three lines of at least the format's font height and line spacing each.
+    EXPECT_GE(std::stoi(r.vars.at("lines")), 3 * 22) << r.vars.at("lines");
+    EXPECT_LT(std::stoi(r.vars.at("lines")), 3 * 40) << r.vars.at("lines");
+    EXPECT_EQ(r.vars.at("cleared"), "0");
+    EXPECT_EQ(r.vars.at("log"), "0/0;1/0;0/0;1/0;");  // nothing read any more after ClrRead
+    const std::string objects = ReadFile(dir / "objects.txt");
+    EXPECT_NE(objects.find("\"log\" type=13 left=10 top=100 width=300 height=130 priority=0 visible=1 index=0 pages=1 "
+                           "text=\"一行目二行目三行目\""),
+              std::string::npos)
+        << objects;
 }
 
 // ---- saved games with display objects

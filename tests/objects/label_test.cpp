@@ -108,6 +108,32 @@ TEST_F(Label, ATurnedCaptionIsHitWhereItIsDrawn) {
     EXPECT_EQ(CountColour(0x30D0F0, Bounds(120, 70, 80, 20)), 0);
 }
 
+TEST_F(Label, ATurnedCaptionIsRepaintedAndClearedWhereItLiesOutsideItsRectangle) {
+    Box("bg", 0, 0, kWidth, kHeight);
+    SetProperty(*Find("bg"), PR_COLOR, 0x000000);
+    SetProperty(*Find("bg"), PR_PRIORITY, -1);
+    TRuvoLabel& l = Caption("c", "一二三四");
+    SetProperty(l, PR_LEFT, 100);
+    SetProperty(l, PR_TOP, 70);
+    SetProperty(l, PR_ANGLE, 64);  // a quarter turn: drawn wholly outside its unturned rectangle
+    PaintAll();
+    const TRect down = Bounds(80, 70, 20, 80), up = Bounds(80, 0, 20, 70);
+    const TRect turned = CountColour(0x30D0F0, down) > 0 ? down : up;
+    const int ink = CountColour(0x30D0F0, turned);
+    ASSERT_GT(ink, 10);
+    // Something else repaints only part of where the turned caption lies: the caption is painted there.
+    world.Surface().FillRect(turned, 0);
+    world.ActiveScreen().AddDirtyRect(turned);
+    world.Paint();
+    EXPECT_EQ(CountColour(0x30D0F0, turned), ink);
+    // Turned back, it leaves nothing where it was drawn turned.
+    world.ActiveScreen().Dirty().Clear();
+    SetProperty(l, PR_ANGLE, 0);
+    world.Paint();
+    EXPECT_EQ(CountColour(0x30D0F0, turned), 0);
+    EXPECT_GT(CountColour(0x30D0F0, l.ScreenRect()), 10);
+}
+
 TEST_F(Label, TheSavedCaptionComesBackRendered) {
     TRuvoLabel& l = Caption("c", "一行目\n二行目");
     SetProperty(l, PR_HALIGN, 2);

@@ -236,7 +236,7 @@ TEST_F(Mes, PiecesOfSeveralTextsShareOnePage) {
     scripts.Add("b.rsb", 0, "さし");
     TRuvoMes& w = Window("mes", 0, 0, 200, 140);
     struct Case {
-        std::vector<TMesReference> record;
+        std::vector<TRuvoHistData::TPiece> record;
         std::vector<TMesData::TPiece> pieces;
         std::string text;
         int rows;
@@ -247,7 +247,7 @@ TEST_F(Mes, PiecesOfSeveralTextsShareOnePage) {
         {{}, {{"a.rsb", 1, 1}, {"", 5, 0}, {"a.rsb", 1, 7}}, "えおかき", 2},                 // old entries: one page each
     };
     for (const Case& c : cases) {
-        w.Data().Record = c.record;
+        w.Data().Record.Pieces = c.record;
         w.Data().Pieces = c.pieces;
         w.Rebuild(false);
         w.SetIndex(0);

@@ -47,19 +47,9 @@ protected:
 
     fs::path SaveFile() const { return dir / "save.dat"; }
 
-    // An entry written at an older version by the sections' own descriptions.
     std::vector<uint8_t> EntryAt(int32_t version, const std::string& title = "old") {
         TMemoryStream out;
-        WriteInt(out, version);
-        WriteStr(out, Utf8ToSjis(title));
-        WriteStr(out, "");
-        WriteInt(out, 0);
-        world.SaveToStream(out, version);
-        TSerializer s = TSerializer::Writer(out, version);
-        history.Sync(s);
-        cm.Sync(s);
-        vars.SyncGame(s);
-        if (version > kGameWithoutTables) tables.Save(out, 0);
+        WriteGameEntry(out, TSaveRequest{1, Utf8ToSjis(title), "", 0}, Parts(), version);
         return out.Bytes();
     }
 
@@ -409,27 +399,25 @@ TEST_F(Saves, StatusDataComesBackWithEveryVersionAndIsIgnoredWhenDamaged) {
     const std::vector<uint8_t> entry = written.Bytes();
     ASSERT_EQ(std::string(entry.begin(), entry.begin() + 9), "Status103");
 
+    auto entryAt = [&](int32_t version) {
+        TMemoryStream s;
+        WriteStatusEntry(s, StatusParts(), version);
+        return s.Bytes();
+    };
     // An entry without the tag is version 0: variables and settings, no read marks, no tables.
     TMemoryStream v0;
     vars.SaveStatus(v0);
     WriteByte(v0, 1);
+    ASSERT_EQ(entryAt(0), v0.Bytes());
     struct Case {
         const char* what;
         std::vector<uint8_t> bytes;
         bool read, table;
     } cases[] = {
         {"103", entry, true, true},
-        {"100", [&] {
-             TMemoryStream s;
-             s.WriteBuffer("Status100", 9);
-             vars.SaveStatus(s);
-             TSerializer w = TSerializer::Writer(s, 100);
-             readMarks.Sync(w);
-             images.Sync(w);
-             return s.Bytes();
-         }(),
-         true, false},
-        {"0", v0.Bytes(), false, false},
+        {"102", entryAt(102), true, false},
+        {"100", entryAt(100), true, false},
+        {"0", entryAt(0), false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
