@@ -13,6 +13,7 @@
 #include "archive/sjis.hpp"
 #include "archive/vrfiles.hpp"
 #include "graphics/bmpfile.hpp"
+#include "graphics/regionmap.hpp"
 #include "objects/mes.hpp"
 #include "objects/propaccess.hpp"
 #include "objects/world.hpp"
@@ -25,6 +26,7 @@
 #include "tools/commands.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/projectsource.hpp"
+#include "tools/regionsource.hpp"
 
 #include "fuzz_support.hpp"
 
@@ -401,6 +403,21 @@ void WorldTextSeeds() {
     }
 }
 
+// Region maps of every shape from the builder's region source, and the demo's map.
+void RegionMapSeeds(const fs::path& source) {
+    auto seed = [](const std::string& name, const TRegionMap& map) {
+        TMemoryStream s;
+        map.SaveToStream(s);
+        Seed("regionmap", name, Bytes(s));
+    };
+    seed("shapes", tools::BuildRegionSource("\"r\" rect 0, 0, 9, 9\n\"e\" ellipse -3, 2, 12, 7\n"
+                                            "\"star\" polygon 10,0, 16,20, 0,7, 20,7, 4,20\n", "shapes.rvr"));
+    seed("empty", TRegionMap{});
+    for (const auto& entry : fs::recursive_directory_iterator(source / "examples" / "demo"))
+        if (entry.path().extension() == ".rvr")
+            seed("demo-" + entry.path().stem().string(), tools::BuildRegionSource(ReadText(entry.path()), entry.path().string()));
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: make_fuzz_seeds SOURCE_DIR\n");
@@ -424,6 +441,7 @@ int main(int argc, char** argv) {
         SavedataSeeds();
         BitmapSeeds();
         WorldTextSeeds();
+        RegionMapSeeds(source);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.what());
         return 1;

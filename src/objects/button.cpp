@@ -94,6 +94,16 @@ void TRuvoButton::PlayEnded() {
     ShowState(ReturnState);
 }
 
+bool TRuvoButton::MotionEnded() {
+    if (State != kClicked) {
+        GetMotion()->Restart();
+        return false;
+    }
+    if (AutoScrap) return true;
+    PlayEnded();
+    return false;
+}
+
 bool TRuvoButton::Update() {
     if (Pressing == -1) return true;
     return TRuvoImages::Update();

@@ -57,6 +57,8 @@ protected:
     bool Repeats() const override { return State != kClicked; }
     bool Scraps() const override { return State == kClicked && AutoScrap; }
     void PlayEnded() override;
+    // A look's motion plays round and round; the clicked look's ends the click like its last frame.
+    bool MotionEnded() override;
 
 private:
     void Click();

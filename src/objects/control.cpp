@@ -462,8 +462,9 @@ bool TRuvoControl::AnimationPaused() const {
     return AniPaused;
 }
 
-bool TRuvoControl::Update() {
-    if (!motion_ || !motion_->Step()) return false;
+bool TRuvoControl::Update() { return motion_ && motion_->Step() && MotionEnded(); }
+
+bool TRuvoControl::MotionEnded() {
     if (GetFlagProperty(*this, PR_AUTOSCRAP)) return true;
     Raise(Code(PR_ONPLAYEND));
     return false;

@@ -184,6 +184,9 @@ public:
     std::array<std::string, kKeyHandlerIds.size()> KeyHandlers;
 
 protected:
+    // The motion reached its end (once): true asks for the control's destruction (PR_AUTOSCRAP),
+    // otherwise PR_ONPLAYEND is raised.
+    virtual bool MotionEnded();
     // ScreenLeft (ScreenTop when vertical), before it is brought within 32 bits; tiles place themselves
     // their own way.
     virtual int64_t ScreenPosition(bool vertical) const;

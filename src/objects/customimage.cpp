@@ -185,6 +185,7 @@ void TRuvoCustomImage::Paint() {
             else target->StretchDraw(to, *picture, whole, picture->TransparentColor != -1, FlipHValue, FlipVValue, Alpha);
         }
     }
+    if (target) PaintOver(*target);
     PaintChildren();
 }
 

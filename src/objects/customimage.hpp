@@ -61,6 +61,8 @@ protected:
     void SetOwnMask(std::unique_ptr<TDIBX> mask) { ownMask_ = std::move(mask); }
     void SetOwnRects(std::vector<TRect> rects) { ownRects_ = std::move(rects); }
     const std::vector<TRect>* ContentRects() const;
+    // What a class draws over its picture, below its children (a map image's hovered region).
+    virtual void PaintOver(TCustomDIBX&) {}
 
 private:
     // Where the pivot lies on the screen: the position without the pivot term.

@@ -9,6 +9,7 @@
 #include "objects/cinema.hpp"
 #include "objects/images.hpp"
 #include "objects/label.hpp"
+#include "objects/mapimage.hpp"
 #include "objects/menu.hpp"
 #include "objects/mes.hpp"
 #include "objects/propmotion.hpp"
@@ -49,7 +50,7 @@ constexpr TObjectClass kClasses[] = {
     {15, "TRuvoTimer", Make<TRuvoTimer>},
     {16, "TRuvoVideo", Control},
     {17, "TRuvoSound", Component},
-    {18, "TRuvoMapImage", Control},
+    {18, "TRuvoMapImage", Make<TRuvoMapImage>},
     {19, "TRuvoWave", Control},
     {20, "TRuvoTile", Make<TRuvoTile>},
     {21, "TRuvoSlider", Control},

@@ -1,5 +1,7 @@
 #include "objects/worldbindings.hpp"
 
+#include "archive/sjis.hpp"
+#include "objects/listbox.hpp"
 #include "objects/propaccess.hpp"
 #include "objects/screen.hpp"
 #include "objects/world.hpp"
@@ -19,7 +21,8 @@ constexpr TSystemVar kBound[] = {
 };
 
 constexpr TSysFuncNumber kRegistered[] = {sfGetProp,   sfSetProp,   sfExists,    sfListCompo, sfToClientX,
-                                          sfToClientY, sfToScreenX, sfToScreenY, sfInPrimary};
+                                          sfToClientY, sfToScreenX, sfToScreenY, sfInPrimary, sfGetCheck,
+                                          sfSetCheck,  sfIndexOfMenu};
 
 // ListCompo takes every type for an absent type, 0, or 28 and above.
 constexpr int kTypeCodeCount = 28;
@@ -114,6 +117,32 @@ void TWorldBindings::RegisterFunctions() {
     funcs_.Register(sfToClientY, convert(true, -1));
     funcs_.Register(sfToScreenX, convert(false, 1));
     funcs_.Register(sfToScreenY, convert(true, 1));
+    // The items of a list box (menus): check marks and the index of an item's text.
+    auto listBox = [object](const TFuncCall& c) { return dynamic_cast<TRuvoCustomListBox*>(object(c)); };
+    auto checkOf = [listBox](const TFuncCall& c) -> int32_t* {
+        TRuvoCustomListBox* box = listBox(c);
+        const int32_t i = c.Int(1);
+        return box && i >= 0 && i < static_cast<int32_t>(box->ItemData.size()) ? &box->ItemData[static_cast<size_t>(i)] : nullptr;
+    };
+    funcs_.Register(sfGetCheck, [checkOf](const TFuncCall& c) {
+        const int32_t* check = checkOf(c);
+        c.dest.SetFlag(check && *check != 0);
+    });
+    funcs_.Register(sfSetCheck, [checkOf, listBox](const TFuncCall& c) {
+        int32_t* check = checkOf(c);
+        if (check) {
+            *check = c.Int(2);
+            listBox(c)->Invalidate();
+        }
+        c.dest.SetInt(check ? *check : 0);
+    });
+    funcs_.Register(sfIndexOfMenu, [listBox](const TFuncCall& c) {
+        int32_t index = -1;
+        if (const TRuvoCustomListBox* box = listBox(c))
+            for (int i = 0; i < box->ItemCount() && index < 0; ++i)
+                if (SameTextSjis(box->ItemText(i), c.Str(1))) index = i;
+        c.dest.SetInt(index);
+    });
     funcs_.Register(sfInPrimary, [object, &w](const TFuncCall& c) {
         TRuvoObject* o = c.Str(0).empty() ? nullptr : object(c);
         const TRuvoControl* control = o ? o->AsControl() : nullptr;

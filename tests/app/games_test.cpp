@@ -19,6 +19,7 @@
 #include "app/instance.hpp"
 #include "archive/streams.hpp"
 #include "graphics/pngfile.hpp"
+#include "graphics/regionmap.hpp"
 #include "script/savefile.hpp"
 #include "support/tempdir.hpp"
 
@@ -881,6 +882,90 @@ const std::string kStoryEvents = std::string(
 
 // A story told in a message window: each page is typed out, waits for a click, and the text-insert
 // command goes on once the last page was clicked away.
+// A map of three regions at (20, 20): the north strip, a lake (an ellipse) and a hill (a triangle).
+// Pressing a region chooses it; the hover picture shows inside the hovered region only.
+TEST_F(Games, AClickOnAMapRegionBranchesTheScript) {
+    struct Case {
+        const char* what;
+        const char* input;
+        const char* picked;
+        const char* index;
+        const char* log;
+    } cases[] = {
+        {"a click in the north strip", "10 move 60 25\n12 click 60 25\n", "north", "0", "in north;sel north/0;"},
+        {"the lake's middle", "10 click 50 65\n", "lake", "1", "in lake;sel lake/1;"},
+        {"the hill's corner", "10 click 118 78\n", "hill", "2", "in hill;sel hill/2;"},
+        // The lake's box corner lies outside the ellipse and outside the hill: nothing is chosen, and
+        // a right click then cancels.
+        {"outside every region, then a right click", "10 click 21 79\n20 rclick 300 230\n", "", "-1", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Project("var str picked = \"?\"\nvar int index = -9\nvar str log = \"\"\nvar int gone = -1\n");
+        TSourcePicture{100, 60, [](int, int) { return 0xFF0000FFu; }}.Write(dir / "src" / "map.png");
+        TSourcePicture{100, 60, [](int, int) { return 0xFFFFFF00u; }}.Write(dir / "src" / "hover.png");
+        Source("map.rvr",
+               "\"north\" rect 0, 0, 99, 29\n"
+               "\"lake\" ellipse 0, 30, 59, 59\n"
+               "\"hill\" polygon 60,30, 100,30, 100,60\n");
+        Source("main.rvs",
+               "Calc @SelIndex = -2\n"
+               "Calc log = \"\"\n"
+               "MapImgNew {\n"
+               "    PR_NAME = \"map\", PR_LEFT = 20, PR_TOP = 20\n"
+               "    PR_SOURCE = \"map.zph\", PR_HOVERSOURCE = \"hover.zph\", PR_MAPSOURCE = \"map.rgn\"\n"
+               "    PR_AUTOSCRAP = TRUE, PR_RCLICKSCRAP = TRUE\n"
+               "    PR_ONMAPIN = \"main.rsb:in\", PR_ONSELECT = \"main.rsb:sel\"\n"
+               "}\n"
+               "Wait @SelIndex == -2\n"
+               "Calc picked = @SelStr\n"
+               "Calc index = @SelIndex\n"
+               "Wait Exists(\"map\")\n"
+               "Calc gone = 1\n"
+               "Terminate\n"
+               "*in\n"
+               "Calc log = log ++ \"in \" ++ @ParamStr[0] ++ \";\"\n"
+               "Exit\n"
+               "*sel\n"
+               "Calc log = log ++ \"sel \" ++ @ParamStr[0] ++ \"/\" ++ @ParamStr[1] ++ \";\"\n"
+               "Exit\n");
+        const RunResult r = Play("", c.input);
+        EXPECT_EQ(r.exitCode, 0) << r.errors;
+        EXPECT_EQ(r.vars.at("picked"), c.picked);
+        EXPECT_EQ(r.vars.at("index"), c.index);
+        EXPECT_EQ(r.vars.at("log"), c.log);
+        EXPECT_EQ(r.vars.at("gone"), "1") << "the map goes after a choice with PR_AUTOSCRAP or a cancel";
+    }
+}
+
+TEST_F(Games, AMapShowsItsHoverPictureInsideTheHoveredRegionOnly) {
+    Project();
+    TSourcePicture{100, 60, [](int, int) { return 0xFF0000FFu; }}.Write(dir / "src" / "map.png");
+    TSourcePicture{100, 60, [](int, int) { return 0xFFFFFF00u; }}.Write(dir / "src" / "hover.png");
+    Source("map.rvr", "\"north\" rect 0, 0, 99, 29\n\"lake\" ellipse 0, 30, 59, 59\n");
+    Source("main.rvs",
+           "MapImgNew PR_NAME = \"map\", PR_LEFT = 20, PR_TOP = 20, PR_SOURCE = \"map.zph\", PR_HOVERSOURCE = \"hover.zph\", "
+           "PR_MAPSOURCE = \"map.rgn\"\n"
+           "Wait\n");
+    const auto before = dir / "before.png", lake = dir / "lake.png";
+    const RunResult r = Play("--frames 30 --screenshot-at 5=" + before.string() + " --screenshot-at 20=" + lake.string(),
+                             "10 move 50 65\n");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(CountPixels(before, 0x0000FF, 20, 20, 120, 80), 100 * 60);
+    // The lake's ellipse in yellow, its box corners and the rest of the map still blue.
+    TRegionMap regions;
+    regions.Regions.resize(1);
+    regions.Regions[0].Kind = TMapRegion::kEllipse;
+    regions.Regions[0].Left = 0, regions.Regions[0].Top = 30, regions.Regions[0].Right = 59, regions.Regions[0].Bottom = 59;
+    int inside = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 100; ++x) inside += regions.RegionAt(x, y) == 0;
+    EXPECT_EQ(CountPixels(lake, 0xFFFF00, 20, 20, 120, 80), inside);
+    EXPECT_EQ(CountPixels(lake, 0xFFFF00, 20, 50, 22, 52), 0);
+    EXPECT_EQ(CountPixels(lake, 0xFFFF00, 45, 60, 55, 70), 100);
+    EXPECT_EQ(CountPixels(lake, 0x0000FF, 20, 20, 120, 50), 100 * 30);
+}
+
 TEST_F(Games, AStoryIsTypedPageByPageAndWaitsForClicks) {
     Project("var str log = \"\"\n");
     Source("main.rvs",

@@ -309,6 +309,30 @@ TEST_F(Menus, HostileTextsAndRowCountsHaveDefinedResults) {
     EXPECT_EQ(m.Height, INT32_MAX) << "a size beyond 32 bits saturates";
 }
 
+TEST_F(Menus, ScriptsReadItemsAndCheckMarks) {
+    Menu("Yes\nNo\n\xe4\xb8\x80");
+    struct Case {
+        const char* expression;
+        const char* result;
+    } cases[] = {
+        {"IndexOfMenu(\"m\", \"no\")", "1"},  // letters in either case
+        {"IndexOfMenu(\"m\", \"一\")", "2"},
+        {"IndexOfMenu(\"m\", \"maybe\")", "-1"},
+        {"IndexOfMenu(\"nobody\", \"yes\")", "-1"},
+        {"GetCheck(\"m\", 1)", "FALSE"},
+        {"SetCheck(\"m\", 1, 1)", "1"},
+        {"GetCheck(\"m\", 1)", "TRUE"},
+        {"GetCheck(\"m\", 0)", "FALSE"},
+        {"SetCheck(\"m\", 3, 1)", "0"},  // no such item
+        {"GetCheck(\"m\", -1)", "FALSE"},
+        {"GetCheck(\"nobody\", 0)", "FALSE"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Eval(c.expression), c.result) << c.expression;
+    // A new text clears the marks.
+    SetProperty(*Find("m"), PR_TEXT, std::string("a\nb"));
+    EXPECT_EQ(Eval("GetCheck(\"m\", 1)"), "FALSE");
+}
+
 TEST_F(Menus, SavedMenusComeBackAsTheyWere) {
     TRuvoMenu& m = Menu("一\n二\n三", 2);
     SetProperty(m, PR_DELAY, 250);

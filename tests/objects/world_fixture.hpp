@@ -73,6 +73,21 @@ protected:
         world.LoadFromStream(saved, kSaveVersion);
     }
 
+    // The world saved, then cut short every `step` bytes over its last `span`: each cut fails the load
+    // and leaves the object named `survivor` in the world.
+    void ExpectCutShortSavesRefused(size_t span, size_t step, const std::string& survivor) {
+        TMemoryStream whole;
+        world.SaveToStream(whole);
+        const std::vector<uint8_t> bytes = whole.Bytes();
+        for (size_t cut = bytes.size() - 1; cut > bytes.size() - span; cut -= step) {
+            TMemoryStream part;
+            part.WriteBuffer(bytes.data(), static_cast<int64_t>(cut));
+            part.SetPosition(0);
+            EXPECT_THROW(world.LoadFromStream(part, kSaveVersion), ERuvoError) << "cut at " << cut;
+            EXPECT_NE(world.FindObject(survivor), nullptr);
+        }
+    }
+
     // Sets a handler of every event code that concerns the control, named after the code.
     static void HandleEverything(TRuvoControl& c) {
         for (int id : kMouseHandlerIds) SetProperty(c, id, std::string("h.rsb"));
