@@ -113,8 +113,12 @@ void TRuvoCustomListBox::Layout() {
     Invalidate();
 }
 
-bool TRuvoCustomListBox::Update() {
+void TRuvoCustomListBox::AnimatePictures() {
     if (Pictures.Animate(Now())) Invalidate();
+}
+
+bool TRuvoCustomListBox::Update() {
+    AnimatePictures();
     if (NeedsLayout) Layout();
     return TRuvoControl::Update();
 }

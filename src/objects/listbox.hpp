@@ -105,6 +105,8 @@ protected:
     // The style changed: both lists render again.
     void StyleChanged();
     int32_t Now() const;
+    // The frame cells' animations advance; the box is painted again when one changed.
+    void AnimatePictures();
 
 private:
     // What a held left press is doing.

@@ -67,6 +67,7 @@ void TRuvoMenu::SetPlayMode(int mode) {
 }
 
 bool TRuvoMenu::Update() {
+    AnimatePictures();
     if (TRuvoControl::Update()) return true;
     const int64_t elapsed = int64_t{Now()} - PhaseStart;
     const bool done = Delay <= 0 || elapsed >= Delay;
