@@ -2,7 +2,8 @@
 // The list box base of the text menus: one item per line of PR_TEXT, each rendered in a normal and a
 // hover style (two label lists), stacked inside a border and margins, PR_ROWCOUNT rows seen from
 // PR_TOPINDEX. The pointer or the keys (with the focus) choose the hovered item; letting a press go
-// over an item or a class's own key chooses it (Select): @SelStr, @SelIndex and PR_ONSELECT.
+// over an item or a class's own key chooses it (Select): @SelStr, @SelIndex and PR_ONSELECT. Frame,
+// scroll bar and check pictures (TListFrame) dress it; a press on the scroll bar scrolls.
 #include <memory>
 #include <string>
 #include <vector>
