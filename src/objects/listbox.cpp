@@ -278,9 +278,10 @@ void TRuvoCustomListBox::LeftUp() {
     if (chose) Select();
 }
 
+// A press on the scroll bar keeps the hover and the move to itself.
 void TRuvoCustomListBox::MouseMove() {
-    const TRuvoBase* base = GetBase();
-    if (base && (drag_ == kDragNone || drag_ == kDragItem)) SetHover(ItemAt(base->PointerX, base->PointerY));
+    if (drag_ == kDragThumb || drag_ == kDragScroll) return;
+    if (const TRuvoBase* base = GetBase()) SetHover(ItemAt(base->PointerX, base->PointerY));
     TRuvoControl::MouseMove();
 }
 

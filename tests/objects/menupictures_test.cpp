@@ -255,6 +255,8 @@ TEST_F(MenuPictures, TheScrollBarShowsItsPartsAndAnswersTheMouse) {
         EXPECT_EQ(m.Hover, -1) << "no item was pressed";
     }
     EXPECT_FALSE(Queued("m", PR_ONLBTNDOWN));
+    SetProperty(m, PR_ONMOUSEMOVE, std::string("h.rsb"));
+    HandleAll();
 
     // Dragging the thumb: its place along the track gives the top row, rounded.
     SetProperty(m, PR_TOPINDEX, 0);
@@ -273,6 +275,7 @@ TEST_F(MenuPictures, TheScrollBarShowsItsPartsAndAnswersTheMouse) {
         Frame();
         EXPECT_EQ(m.TopIndex, d.top) << d.dy;
     }
+    EXPECT_FALSE(Queued("m", PR_ONMOUSEMOVE)) << "the thumb's moves are the bar's own";
     world.MouseUp();
     Frame();
     EXPECT_EQ(m.Hover, -1);
