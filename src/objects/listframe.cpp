@@ -192,12 +192,14 @@ bool TListFrame::Animate(int64_t now) {
     return changed;
 }
 
+// Records of version 134 on hold the pictures; older ones keep none.
 void TListFrame::Sync(TSerializer& s) {
-    for (TPictureSlot& slot : Cells) s.Str(slot.Source, kSaveVersion);
-    for (int32_t& v : HAlign) s.Int(v, kSaveVersion);
-    for (int32_t& v : VAlign) s.Int(v, kSaveVersion);
-    s.Str(Scroll.Source, kSaveVersion);
-    s.Str(Check.Source, kSaveVersion);
+    constexpr int32_t kSince = 134;
+    for (TPictureSlot& slot : Cells) s.Str(slot.Source, kSince);
+    for (int32_t& v : HAlign) s.Int(v, kSince);
+    for (int32_t& v : VAlign) s.Int(v, kSince);
+    s.Str(Scroll.Source, kSince);
+    s.Str(Check.Source, kSince);
 }
 
 } // namespace ruvo
