@@ -1,6 +1,7 @@
 // The pictures of a menu: the nine frame cells with their alignments against a picture worked out by
 // hand, the check column, the scroll bar's look and its arrows, track (with repeat) and thumb under the
 // mouse, missing pictures, and the saved form.
+#include "archive/serializer.hpp"
 #include "image_fixture.hpp"
 #include "objects/menu.hpp"
 #include "text_world_fixture.hpp"
@@ -308,6 +309,19 @@ TEST_F(MenuPictures, SavedMenusKeepTheirPictures) {
     EXPECT_EQ(l->Height, h);
     EXPECT_FALSE(l->ScrollBar().Empty());
     ExpectCutShortSavesRefused(60, 7, "m");
+
+    // A record of an older version has no pictures: it is read whole and the menu shows none.
+    TMemoryStream old;
+    TSerializer writer = TSerializer::Writer(old, 133);
+    l->Sync(writer);
+    auto& copy = static_cast<TRuvoMenu&>(*world.CreateByType(12));
+    old.SetPosition(0);
+    TSerializer reader = TSerializer::Reader(old, 133);
+    copy.Sync(reader);
+    EXPECT_EQ(old.Position(), old.Size());
+    EXPECT_EQ(copy.ItemCount(), 5);
+    EXPECT_EQ(GetStrProperty(copy, PR_BORDERSOURCETL), "");
+    EXPECT_EQ(copy.Width, w - 4 - 6 - 8);
 }
 
 } // namespace
