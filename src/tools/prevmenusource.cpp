@@ -1,0 +1,71 @@
+#include "tools/prevmenusource.hpp"
+
+#include <charconv>
+
+#include "tools/sourcetext.hpp"
+
+namespace ruvo::tools {
+
+namespace {
+
+int32_t Coordinate(std::string_view text) {
+    int32_t v = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        throw std::runtime_error("\"" + std::string(text) + "\" is not a whole number");
+    return v;
+}
+
+TPrevMenuButton ParseButton(std::string_view line) {
+    if (line.front() != '"') throw std::runtime_error("a button starts with its caption in quotes");
+    size_t pos = 0;
+    TPrevMenuButton button;
+    button.Caption = ParseStringLiteral(line, pos);
+    const std::vector<std::string> pieces = SplitTopLevel(line.substr(pos));
+    if (pieces.size() < 2) throw std::runtime_error("a button takes its caption, then x, y");
+    button.Left = Coordinate(pieces[0]);
+    button.Top = Coordinate(pieces[1]);
+    std::string* pictures[] = {&button.Sources[0], &button.Sources[1], &button.Sources[2], &button.Sources[3],
+                               &button.DisabledSource};
+    size_t picture = 0;
+    for (size_t i = 2; i < pieces.size(); ++i) {
+        const std::string_view piece = pieces[i];
+        if (piece == "mask") {
+            button.CaptureMask = true;
+        } else if (piece.starts_with("cursor")) {
+            button.Cursor = StringLiteralValue(Trim(piece.substr(6)));
+        } else if (piece.starts_with("\"")) {
+            if (picture == std::size(pictures))
+                throw std::runtime_error("a button has five pictures at most: normal, hover, pressed, clicked, disabled");
+            *pictures[picture++] = StringLiteralValue(piece);
+        } else {
+            throw std::runtime_error("\"" + std::string(piece) + "\" is not a picture, mask or cursor \"file\"");
+        }
+    }
+    return button;
+}
+
+} // namespace
+
+TPrevMenuTemplate BuildPrevMenuSource(std::string_view utf8Source, const std::string& file) {
+    TPrevMenuTemplate menu;
+    int number = 0;
+    size_t start = 0;
+    while (start <= utf8Source.size()) {
+        const size_t end = std::min(utf8Source.find('\n', start), utf8Source.size());
+        ++number;
+        const std::string_view line = Trim(StripTrailingComment(utf8Source.substr(start, end - start)));
+        start = end + 1;
+        if (line.empty()) continue;
+        try {
+            menu.Buttons.push_back(ParseButton(line));
+        } catch (const ESourceError&) {
+            throw;
+        } catch (const std::exception& e) {
+            throw ESourceError(file, number, e.what());
+        }
+    }
+    return menu;
+}
+
+} // namespace ruvo::tools
