@@ -49,9 +49,10 @@ void TRuvoPrevImages::SetEnabled(bool on) {
     Invalidate();
 }
 
+// The pointer takes the hover from a button hovered by the keys; the button's own look comes last.
 void TRuvoPrevImages::MouseMove() {
+    if (TRuvoPrevMenu* menu = Menu(); menu && !menu->Closing) menu->SetHover(Item);
     TRuvoButton::MouseMove();
-    if (TRuvoPrevMenu* menu = Menu(); menu && !menu->Closing) menu->Hover = Item;
 }
 
 void TRuvoPrevImages::MouseLeave() {

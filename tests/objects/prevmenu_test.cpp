@@ -210,9 +210,14 @@ TEST_F(PrevMenus, AClickChoosesAndTheClickedPictureEndsTheChoice) {
     EXPECT_EQ(vars.SelIndex(), -2);
     EXPECT_TRUE(MenuEvents().empty());
 
+    Key(39);
+    EXPECT_EQ(m.Hover, 0);
+    // The pointer takes the hover from the keys.
     world.MouseMove(45, 20);
     Frame();
     EXPECT_EQ(m.Hover, 1);
+    EXPECT_EQ(m.Button(0)->State, TRuvoButton::kNormal);
+    EXPECT_EQ(PixelAt(15, 15), PixelOf(kRed));
     EXPECT_EQ(PixelAt(45, 20), PixelOf(kYellow));
     Click(45, 20);
     EXPECT_EQ(vars.SelIndex(), 1);
