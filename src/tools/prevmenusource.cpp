@@ -68,4 +68,23 @@ TPrevMenuTemplate BuildPrevMenuSource(std::string_view utf8Source, const std::st
     return menu;
 }
 
+std::string WritePrevMenuButton(const TPrevMenuButton& button) {
+    std::string line = FormatStringLiteral(button.Caption) + " " + std::to_string(button.Left) + ", " +
+                       std::to_string(button.Top);
+    const std::string* pictures[] = {&button.Sources[0], &button.Sources[1], &button.Sources[2], &button.Sources[3],
+                                     &button.DisabledSource};
+    size_t shown = std::size(pictures);
+    while (shown > 0 && pictures[shown - 1]->empty()) --shown;
+    for (size_t i = 0; i < shown; ++i) line += ", " + FormatStringLiteral(*pictures[i]);
+    if (button.CaptureMask) line += ", mask";
+    if (!button.Cursor.empty()) line += ", cursor " + FormatStringLiteral(button.Cursor);
+    return line;
+}
+
+std::string WritePrevMenuSource(const TPrevMenuTemplate& menu) {
+    std::string out;
+    for (const TPrevMenuButton& button : menu.Buttons) out += WritePrevMenuButton(button) + "\n";
+    return out;
+}
+
 } // namespace ruvo::tools

@@ -14,5 +14,9 @@ namespace ruvo::tools {
 
 // Throws ESourceError naming file and line.
 TPrevMenuTemplate BuildPrevMenuSource(std::string_view utf8Source, const std::string& file);
+// The source line of a button (without a line break), which builds the same button again.
+std::string WritePrevMenuButton(const TPrevMenuButton& button);
+// The whole source: a line for each button.
+std::string WritePrevMenuSource(const TPrevMenuTemplate& menu);
 
 } // namespace ruvo::tools

@@ -1,6 +1,11 @@
 // Preview menu source: the buttons it writes and the mistakes it names.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "archive/streams.hpp"
+#include "support/tempdir.hpp"
+#include "support/toolrun.hpp"
 #include "tools/prevmenusource.hpp"
 #include "tools/sourcetext.hpp"
 
@@ -51,6 +56,45 @@ TEST(PrevMenuSource, MistakesNameTheLine) {
             EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << c.source << ": " << e.what();
         }
     }
+}
+
+TEST(PrevMenuSource, WrittenSourceBuildsTheSameTemplate) {
+    TPrevMenuTemplate menu;
+    menu.Buttons.push_back({"\x82\xa0\"quoted\"", -7, 2147483647, {"a\\n.zph", "", "h.zph", ""}, "", true, ""});
+    menu.Buttons.push_back({"", 0, 0, {}, "d.zph", false, "c.cur"});
+    menu.Buttons.push_back({"plain", 1, 2, {}, "", false, ""});
+    EXPECT_EQ(BuildPrevMenuSource(WritePrevMenuSource(menu), "w.rvt").Buttons, menu.Buttons);
+}
+
+// The builder turns the source into the game's template; dump lists it and writes its source back.
+TEST(PrevMenuSource, BuiltDumpedAndWrittenBack) {
+    namespace fs = std::filesystem;
+    using ruvo::testing::RunRuvotool;
+    using ruvo::testing::ToolRun;
+    auto q = [](const fs::path& p) { return "'" + p.string() + "'"; };
+    ruvo::testing::TempDir dir;
+    const std::string source = "\"はい\" 0, 0, \"n.zph\", \"h.zph\", mask\n\"later\" 120, 4, cursor \"hand.cur\"\n";
+    ruvo::testing::WriteFile(dir / "src/project.rvp", "title = \"t\"\nstart = \"main.rsb\"\n");
+    ruvo::testing::WriteFile(dir / "src/main.rvs", "Calc 1\n");
+    ruvo::testing::WriteFile(dir / "src/menus/choice.rvt", source);
+    ASSERT_EQ(RunRuvotool("build " + q(dir / "src") + " -o " + q(dir / "out") + " --loose").code, 0);
+    const fs::path built = dir / "out" / "menus" / "choice.rmt";
+    ASSERT_TRUE(fs::exists(built));
+
+    const ToolRun listing = RunRuvotool("dump " + q(built));
+    EXPECT_EQ(listing.code, 0) << listing.out;
+    EXPECT_NE(listing.out.find("buttons 2"), std::string::npos) << listing.out;
+    EXPECT_NE(listing.out.find("    1  \"later\" 120, 4, cursor \"hand.cur\""), std::string::npos) << listing.out;
+    const ToolRun written = RunRuvotool("dump --source " + q(built), false);
+    EXPECT_EQ(written.code, 0);
+    EXPECT_EQ(BuildPrevMenuSource(written.out, "back.rvt").Buttons, BuildPrevMenuSource(source, "choice.rvt").Buttons);
+
+    // A template cut short is refused with the file's name.
+    const std::string bytes = ruvo::testing::ReadFile(built);
+    ruvo::testing::WriteFile(dir / "cut.rmt", bytes.substr(0, bytes.size() - 2));
+    const ToolRun cut = RunRuvotool("dump " + q(dir / "cut.rmt"));
+    EXPECT_EQ(cut.code, 1);
+    EXPECT_NE(cut.out.find("cut.rmt"), std::string::npos) << cut.out;
 }
 
 } // namespace
