@@ -1,20 +1,10 @@
 #include "tools/prevmenusource.hpp"
 
-#include <charconv>
-
 #include "tools/sourcetext.hpp"
 
 namespace ruvo::tools {
 
 namespace {
-
-int32_t Coordinate(std::string_view text) {
-    int32_t v = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        throw std::runtime_error("\"" + std::string(text) + "\" is not a whole number");
-    return v;
-}
 
 TPrevMenuButton ParseButton(std::string_view line) {
     if (line.front() != '"') throw std::runtime_error("a button starts with its caption in quotes");
@@ -23,8 +13,8 @@ TPrevMenuButton ParseButton(std::string_view line) {
     button.Caption = ParseStringLiteral(line, pos);
     const std::vector<std::string> pieces = SplitTopLevel(line.substr(pos));
     if (pieces.size() < 2) throw std::runtime_error("a button takes its caption, then x, y");
-    button.Left = Coordinate(pieces[0]);
-    button.Top = Coordinate(pieces[1]);
+    button.Left = WholeNumber(pieces[0]);
+    button.Top = WholeNumber(pieces[1]);
     std::string* pictures[] = {&button.Sources[0], &button.Sources[1], &button.Sources[2], &button.Sources[3],
                                &button.DisabledSource};
     size_t picture = 0;
@@ -49,22 +39,7 @@ TPrevMenuButton ParseButton(std::string_view line) {
 
 TPrevMenuTemplate BuildPrevMenuSource(std::string_view utf8Source, const std::string& file) {
     TPrevMenuTemplate menu;
-    int number = 0;
-    size_t start = 0;
-    while (start <= utf8Source.size()) {
-        const size_t end = std::min(utf8Source.find('\n', start), utf8Source.size());
-        ++number;
-        const std::string_view line = Trim(StripTrailingComment(utf8Source.substr(start, end - start)));
-        start = end + 1;
-        if (line.empty()) continue;
-        try {
-            menu.Buttons.push_back(ParseButton(line));
-        } catch (const ESourceError&) {
-            throw;
-        } catch (const std::exception& e) {
-            throw ESourceError(file, number, e.what());
-        }
-    }
+    ForEachSourceLine(utf8Source, file, [&](std::string_view line) { menu.Buttons.push_back(ParseButton(line)); });
     return menu;
 }
 
