@@ -356,8 +356,10 @@ TEST_F(PrevMenus, SavedMenusComeBackAsTheyWere) {
     Click(45, 20);
     EXPECT_EQ(vars.SelStr(), "no");
 
-    // Cut short anywhere in the menu's record, the load fails and the world stays.
-    ExpectCutShortSavesRefused(40, 3, "pm");
+    // Cut short anywhere in the menu's record, the load fails and the world stays. On the back screen
+    // the record is the last but the components, the events and the focus.
+    l->SetParent(&world.Screen(1));
+    ExpectCutShortSavesRefused(120, 1, "pm");
 }
 
 } // namespace
