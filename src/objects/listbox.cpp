@@ -7,6 +7,7 @@
 #include "objects/propaccess.hpp"
 #include "objects/screen.hpp"
 #include "objects/world.hpp"
+#include "script/services.hpp"
 #include "text/gxword.hpp"
 #include "text/labels.hpp"
 
@@ -102,22 +103,45 @@ void TRuvoCustomListBox::Layout() {
     }
     const int64_t rows = std::min<int64_t>(VisibleRows(), ItemCount());
     const int64_t frame = 2 * int64_t{BorderWidth};
-    const int64_t w = int64_t{itemWidth} + frame + 2 * int64_t{MarginX};
-    const int64_t h = rows * itemHeight_ + std::max<int64_t>(rows - 1, 0) * LineSpace + frame + 2 * int64_t{MarginY};
+    const int64_t columns = int64_t{Pictures.LeftWidth()} + Pictures.RightWidth() + Pictures.CheckWidth() +
+                            (Scrolls() ? Pictures.ScrollWidth() : 0);
+    const int64_t w = int64_t{itemWidth} + frame + 2 * int64_t{MarginX} + columns;
+    const int64_t h = rows * itemHeight_ + std::max<int64_t>(rows - 1, 0) * LineSpace + frame + 2 * int64_t{MarginY} +
+                      Pictures.TopHeight() + Pictures.BottomHeight();
     SetWidth(Saturate(std::max<int64_t>(w, 0)));
     SetHeight(Saturate(std::max<int64_t>(h, 0)));
     Invalidate();
 }
 
+void TRuvoCustomListBox::AnimatePictures() {
+    if (Pictures.Animate(Now())) Invalidate();
+}
+
 bool TRuvoCustomListBox::Update() {
+    AnimatePictures();
     if (NeedsLayout) Layout();
     return TRuvoControl::Update();
 }
 
+int32_t TRuvoCustomListBox::Now() const { return Owner ? Owner->Services().GameClock() : 0; }
+
 TRect TRuvoCustomListBox::ContentRect() const {
     const TRect r = ScreenRect();
     const int64_t dx = int64_t{BorderWidth} + MarginX, dy = int64_t{BorderWidth} + MarginY;
-    return TRect{Saturate(r.Left + dx), Saturate(r.Top + dy), Saturate(r.Right - dx), Saturate(r.Bottom - dy)};
+    const int64_t scroll = Scrolls() ? Pictures.ScrollWidth() : 0;
+    return TRect{Saturate(r.Left + dx + Pictures.LeftWidth()), Saturate(r.Top + dy + Pictures.TopHeight()),
+                 Saturate(r.Right - dx - Pictures.RightWidth() - scroll),
+                 Saturate(r.Bottom - dy - Pictures.BottomHeight())};
+}
+
+// The bar stands inside the border and the frame cells, right of the margin.
+TScrollParts TRuvoCustomListBox::ScrollBar() const {
+    if (!Scrolls()) return {};
+    const TRect r = ScreenRect();
+    const int64_t right = int64_t{r.Right} - BorderWidth - Pictures.RightWidth();
+    const TRect bar{Saturate(right - Pictures.ScrollWidth()), Saturate(int64_t{r.Top} + BorderWidth + Pictures.TopHeight()),
+                    Saturate(right), Saturate(int64_t{r.Bottom} - BorderWidth - Pictures.BottomHeight())};
+    return Pictures.ScrollLayout(bar, TopIndex, VisibleRows(), ItemCount());
 }
 
 int TRuvoCustomListBox::ItemAt(int32_t x, int32_t y) const {
@@ -191,24 +215,72 @@ void TRuvoCustomListBox::Select() {
 
 // ---- the mouse and the keys
 
-// Every left press is the box's: held until it is let go, never a PR_ONLBTNDOWN.
+// Every left press is the box's: held until it is let go, never a PR_ONLBTNDOWN. On the scroll bar it
+// drags the thumb or scrolls, repeating after 300 ms and then every 50 ms while held.
 void TRuvoCustomListBox::LeftDown() {
     TRuvoBase* base = GetBase();
     if (!base) return;
     base->Capture |= TRuvoBase::kLeftCapture;
     base->LeftPress = false;
-    pressing_ = true;
-    SetHover(ItemAt(base->PointerX, base->PointerY));
+    const TScrollParts bar = ScrollBar();
+    scrollHit_ = TListFrame::HitScroll(bar, base->PointerX, base->PointerY);
+    if (scrollHit_ == kScrollThumb) {
+        drag_ = kDragThumb;
+        dragOffset_ = base->PointerY - bar.Thumb.Top;
+    } else if (scrollHit_ != kScrollNone) {
+        drag_ = kDragScroll;
+        ScrollStep();
+        repeatDue_ = int64_t{Now()} + 300;
+    } else {
+        drag_ = kDragItem;
+        SetHover(ItemAt(base->PointerX, base->PointerY));
+    }
+}
+
+void TRuvoCustomListBox::ScrollStep() {
+    const TRuvoBase* base = GetBase();
+    if (!base || TListFrame::HitScroll(ScrollBar(), base->PointerX, base->PointerY) != scrollHit_) return;
+    const int32_t rows = VisibleRows();
+    switch (scrollHit_) {
+    case kScrollUp: SetTopIndex(TopIndex - 1); break;
+    case kScrollDown: SetTopIndex(TopIndex + 1); break;
+    case kScrollPageUp: SetTopIndex(static_cast<int32_t>(std::max<int64_t>(int64_t{TopIndex} - rows, 0))); break;
+    case kScrollPageDown: SetTopIndex(static_cast<int32_t>(std::min<int64_t>(int64_t{TopIndex} + rows, ItemCount()))); break;
+    default: break;
+    }
+}
+
+// The thumb follows the pointer; the top index is its place along the track, rounded.
+void TRuvoCustomListBox::DragThumb() {
+    const TRuvoBase* base = GetBase();
+    const TScrollParts bar = ScrollBar();
+    const int64_t free = int64_t{bar.Track.Height()} - bar.Thumb.Height();
+    if (!base || bar.Thumb.IsEmpty() || free <= 0) return;
+    const int64_t range = int64_t{ItemCount()} - VisibleRows();
+    const int64_t at = std::clamp<int64_t>(int64_t{base->PointerY} - dragOffset_ - bar.Track.Top, 0, free);
+    SetTopIndex(static_cast<int32_t>((at * range * 2 + free) / (free * 2)));
+}
+
+void TRuvoCustomListBox::WhileCaptured() {
+    if (drag_ == kDragThumb) DragThumb();
+    if (drag_ != kDragScroll) return;
+    const int64_t now = Now();
+    if (now < repeatDue_) return;
+    ScrollStep();
+    repeatDue_ = std::max(repeatDue_ + 50, now - 50 + 1);  // a stalled clock never floods the steps
 }
 
 void TRuvoCustomListBox::LeftUp() {
-    const bool chose = pressing_ && Hover >= 0 && MayChoose();
-    pressing_ = false;
+    const bool chose = drag_ == kDragItem && Hover >= 0 && MayChoose();
+    drag_ = kDragNone;
+    scrollHit_ = kScrollNone;
     TRuvoControl::LeftUp();
     if (chose) Select();
 }
 
+// A press on the scroll bar keeps the hover and the move to itself.
 void TRuvoCustomListBox::MouseMove() {
+    if (drag_ == kDragThumb || drag_ == kDragScroll) return;
     if (const TRuvoBase* base = GetBase()) SetHover(ItemAt(base->PointerX, base->PointerY));
     TRuvoControl::MouseMove();
 }
@@ -241,7 +313,9 @@ void TRuvoCustomListBox::Paint() {
         if (bw > 0 && BorderColor >= 0) surface->FrameRect(r, bw, static_cast<uint32_t>(surface->ColorToPixel(BorderColor)));
         const TRect inside{r.Left + bw, r.Top + bw, r.Right - bw, r.Bottom - bw};
         if (Color >= 0) surface->FillRect(inside, static_cast<uint32_t>(surface->ColorToPixel(Color)));
+        Pictures.PaintFrame(*surface, inside);
         const TRect content = ContentRect();
+        const int32_t textLeft = Saturate(int64_t{content.Left} + Pictures.CheckWidth());
         const int64_t pitch = int64_t{itemHeight_} + LineSpace;
         const int last = static_cast<int>(std::min<int64_t>(ItemCount(), int64_t{TopIndex} + VisibleRows()));
         for (int i = std::max(TopIndex, 0); i < last && labels_; ++i) {
@@ -251,10 +325,13 @@ void TRuvoCustomListBox::Paint() {
             if (hovered && HoverBackground() >= 0)
                 surface->FillRect(TRect{content.Left, Saturate(y), content.Right, Saturate(y + itemHeight_)},
                                   static_cast<uint32_t>(surface->ColorToPixel(HoverBackground())));
+            if (i < static_cast<int>(ItemData.size()))
+                Pictures.PaintCheck(*surface, content.Left, Saturate(y), itemHeight_, ItemData[static_cast<size_t>(i)]);
             TGxLabelList& list = hovered ? *hoverLabels_ : *labels_;
             list.Target = surface;
-            if (TGxLabelDIB* label = list.Label(i)) label->Paint(content.Left, Saturate(y));
+            if (TGxLabelDIB* label = list.Label(i)) label->Paint(textLeft, Saturate(y));
         }
+        Pictures.PaintScroll(*surface, ScrollBar());
         surface->ResetClip();
     }
     surface->ClipRect = saved;
@@ -288,6 +365,29 @@ const TPropertyMap& TRuvoCustomListBox::ClassProperties() {
             l.BorderColor = v;
             l.Invalidate();
         });
+        // The frame, scroll and check pictures change the size too.
+        auto picture = [&m](int id, auto slot) {
+            m.Str<L>(id, [slot](L& l) { return slot(l).Source; }, [slot](L& l, std::string v) {
+                if (!TListFrame::SetSource(slot(l), l.Owner ? l.Owner->Pictures() : nullptr, std::move(v))) return;
+                l.RequestLayout();
+                l.Invalidate();
+            });
+        };
+        picture(PR_SCROLLSOURCE, [](L& l) -> TListFrame::TPictureSlot& { return l.Pictures.Scroll; });
+        picture(PR_CHECKSOURCE, [](L& l) -> TListFrame::TPictureSlot& { return l.Pictures.Check; });
+        constexpr int kCellIds[kCellCount] = {PR_BORDERSOURCETL, PR_BORDERSOURCETC, PR_BORDERSOURCETR,
+                                              PR_BORDERSOURCECL, PR_BORDERSOURCECC, PR_BORDERSOURCECR,
+                                              PR_BORDERSOURCEBL, PR_BORDERSOURCEBC, PR_BORDERSOURCEBR};
+        for (size_t cell = 0; cell < kCellCount; ++cell)
+            picture(kCellIds[cell], [cell](L& l) -> TListFrame::TPictureSlot& { return l.Pictures.Cells[cell]; });
+        constexpr int kAlignIds[] = {PR_BORDERHALIGNT, PR_BORDERHALIGNC, PR_BORDERHALIGNB,
+                                     PR_BORDERVALIGNL, PR_BORDERVALIGNC, PR_BORDERVALIGNR};
+        for (size_t k = 0; k < std::size(kAlignIds); ++k)
+            m.Int<L>(kAlignIds[k], [k](L& l) { return (k < 3 ? l.Pictures.HAlign : l.Pictures.VAlign)[k % 3]; },
+                     [k](L& l, int32_t v) {
+                         (k < 3 ? l.Pictures.HAlign : l.Pictures.VAlign)[k % 3] = v;
+                         l.Invalidate();
+                     });
         m.Str<L>(PR_ONSELECT, [](L& l) { return l.OnSelect; }, [](L& l, std::string v) { l.OnSelect = std::move(v); });
         m.Str<L>(PR_ONMAPIN, [](L& l) { return l.OnMapIn; }, [](L& l, std::string v) { l.OnMapIn = std::move(v); });
         m.Str<L>(PR_ONMAPOUT, [](L& l) { return l.OnMapOut; }, [](L& l, std::string v) { l.OnMapOut = std::move(v); });
@@ -358,9 +458,11 @@ void TRuvoCustomListBox::Sync(TSerializer& s) {
     s.Count(n, 4);
     if (s.Loading()) data.assign(static_cast<size_t>(n), 0);
     for (int32_t& v : data) s.Int(v);
+    Pictures.Sync(s);
     if (!s.Loading()) return;
     const int32_t top = TopIndex, index = Index;
     TextAlpha = std::clamp(TextAlpha, 0, 255);
+    Pictures.Reload(Owner ? Owner->Pictures() : nullptr);
     ApplyStyles();
     SetText(std::move(text));
     if (data.size() == ItemData.size()) ItemData = std::move(data);

@@ -6,13 +6,10 @@
 #include "objects/propaccess.hpp"
 #include "objects/screen.hpp"
 #include "objects/world.hpp"
-#include "script/services.hpp"
 
 namespace ruvo {
 
 TRuvoMenu::TRuvoMenu(TRuvoBaseList* owner) : TRuvoCustomListBox(owner) {}
-
-int32_t TRuvoMenu::Now() const { return Owner ? Owner->Services().GameClock() : 0; }
 
 void TRuvoMenu::RaisePhaseEvent(int id) {
     const bool closing = Closing;
@@ -70,6 +67,7 @@ void TRuvoMenu::SetPlayMode(int mode) {
 }
 
 bool TRuvoMenu::Update() {
+    AnimatePictures();
     if (TRuvoControl::Update()) return true;
     const int64_t elapsed = int64_t{Now()} - PhaseStart;
     const bool done = Delay <= 0 || elapsed >= Delay;

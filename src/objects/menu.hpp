@@ -48,7 +48,6 @@ protected:
     int32_t HoverBackground() const override { return HoverColor; }
 
 private:
-    int32_t Now() const;
     // The opening and closing events are raised while the menu is already closing.
     void RaisePhaseEvent(int id);
     void TakeFocus();
