@@ -91,7 +91,7 @@ void TRuvoPrevMenu::DropButtons() {
         if (TRuvoPrevImages* b = Button(i)) Owner->Destroy(*b);
     buttons_.clear();
     Hover = -1;
-    Playing = -1;
+    Clicked = -1;
 }
 
 void TRuvoPrevMenu::BuildButtons() {
@@ -145,22 +145,22 @@ void TRuvoPrevMenu::SetHover(int item) {
 
 void TRuvoPrevMenu::Choose(int item) {
     TRuvoPrevImages* b = Button(item);
-    if (!b || !b->Enabled || !b->OwnVisible || Closing || Playing >= 0) return;
+    if (!b || !b->Enabled || !b->OwnVisible || Closing || Clicked >= 0) return;
     Index = item;
     if (Owner) Owner->SetChoice(Caption(item), item);
     Raise(Code(PR_ONSELECT), {Caption(item), std::to_string(item)});
     if (AutoScrap) Closing = true;
     b->SetState(TRuvoButton::kClicked);
-    Playing = item;
+    Clicked = item;
 }
 
 bool TRuvoPrevMenu::Update() {
     if (TRuvoControl::Update()) return true;
-    if (Playing < 0) return false;
-    const TRuvoPrevImages* b = Button(Playing);
+    if (Clicked < 0) return false;
+    const TRuvoPrevImages* b = Button(Clicked);
     if (b && b->State == TRuvoButton::kClicked) return false;
-    const int item = Playing;
-    Playing = -1;
+    const int item = Clicked;
+    Clicked = -1;
     if (AutoScrap) return true;
     if (item < Count()) Raise(Code(PR_ONPLAYEND), {Caption(item), std::to_string(item)});
     return false;
@@ -213,7 +213,7 @@ void TRuvoPrevMenu::Sync(TSerializer& s) {
     s.Str(OnSelect);
     s.Str(OnPlayEnd);
     s.Str(OnIdle);
-    int32_t index = Index, hover = Hover, playing = Playing;
+    int32_t index = Index, hover = Hover, playing = Clicked;
     s.Int(index);
     s.Int(hover);
     s.Bool(Closing);
@@ -240,7 +240,7 @@ void TRuvoPrevMenu::Sync(TSerializer& s) {
         }
     SetHover(inRange(hover));
     // A choice whose picture played when the game was saved ends at the next update.
-    Playing = inRange(playing);
+    Clicked = inRange(playing);
     if (Count() == 0) SetBounds(Left, Top, width, height);
 }
 

@@ -83,7 +83,7 @@ public:
     int32_t Index = -1;  // the last item chosen
     int32_t Hover = -1;
     bool Closing = false;
-    int32_t Playing = -1;  // the chosen item whose clicked picture plays
+    int32_t Clicked = -1;  // the chosen item whose clicked picture plays
 
 private:
     void DropButtons();
