@@ -17,6 +17,7 @@
 #include "objects/button.hpp"
 #include "objects/mapimage.hpp"
 #include "objects/menu.hpp"
+#include "objects/prevmenutemplate.hpp"
 #include "objects/mes.hpp"
 #include "objects/propaccess.hpp"
 #include "objects/world.hpp"
@@ -28,6 +29,7 @@
 #include "script/project.hpp"
 #include "tools/commands.hpp"
 #include "tools/pagesource.hpp"
+#include "tools/prevmenusource.hpp"
 #include "tools/projectsource.hpp"
 #include "tools/regionsource.hpp"
 
@@ -546,6 +548,18 @@ void RegionMapSeeds(const fs::path& source) {
             seed("demo-" + entry.path().stem().string(), tools::BuildRegionSource(ReadText(entry.path()), entry.path().string()));
 }
 
+// Preview menu templates from the builder's menu source, and an empty one.
+void PrevMenuSeeds() {
+    auto seed = [](const std::string& name, const TPrevMenuTemplate& menu) {
+        TMemoryStream s;
+        menu.SaveToStream(s);
+        Seed("prevmenu", name, Bytes(s));
+    };
+    seed("buttons", tools::BuildPrevMenuSource("\"はい\" 0, 0, \"n.zph\", \"h.zph\", \"\", \"c.zph\", \"d.zph\", mask\n"
+                                               "\"later\" 120, -4, \"l.zph\", cursor \"hand.cur\"\n", "buttons.rvt"));
+    seed("empty", TPrevMenuTemplate{});
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: make_fuzz_seeds SOURCE_DIR\n");
@@ -571,6 +585,7 @@ int main(int argc, char** argv) {
         WorldTextSeeds();
         WorldChoiceSeeds();
         RegionMapSeeds(source);
+        PrevMenuSeeds();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.what());
         return 1;

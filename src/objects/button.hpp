@@ -59,9 +59,10 @@ protected:
     void PlayEnded() override;
     // A look's motion plays round and round; the clicked look's ends the click like its last frame.
     bool MotionEnded() override;
+    // A press let go over the button.
+    virtual void Click();
 
 private:
-    void Click();
     bool PointerOver() const;
     // Picks the group's selected member (the changed one when selected, else the first selected, else
     // the first unless all may be up) and draws every member by its selection.

@@ -12,6 +12,7 @@
 #include "objects/mapimage.hpp"
 #include "objects/menu.hpp"
 #include "objects/mes.hpp"
+#include "objects/prevmenu.hpp"
 #include "objects/propmotion.hpp"
 #include "objects/standin.hpp"
 #include "objects/tile.hpp"
@@ -57,7 +58,7 @@ constexpr TObjectClass kClasses[] = {
     {22, "TRuvoScrollbar", Control},
     {23, "TRuvoGauge", Control},
     {24, "TRuvoCGLabel", Make<TRuvoCGLabel>},
-    {25, "TRuvoPrevMenu", Control},
+    {25, "TRuvoPrevMenu", Make<TRuvoPrevMenu>},
     {26, "TRuvoPropMotion", Make<TRuvoPropMotion>},
     {27, "TRuvoCabinet", Make<TRuvoCabinet>},
 };

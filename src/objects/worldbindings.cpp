@@ -2,9 +2,11 @@
 
 #include "archive/sjis.hpp"
 #include "objects/listbox.hpp"
+#include "objects/prevmenu.hpp"
 #include "objects/propaccess.hpp"
 #include "objects/screen.hpp"
 #include "objects/world.hpp"
+#include "params/convert.hpp"
 #include "params/funcs_impl.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/sysvars.hpp"
@@ -22,7 +24,8 @@ constexpr TSystemVar kBound[] = {
 
 constexpr TSysFuncNumber kRegistered[] = {sfGetProp,   sfSetProp,   sfExists,    sfListCompo, sfToClientX,
                                           sfToClientY, sfToScreenX, sfToScreenY, sfInPrimary, sfGetCheck,
-                                          sfSetCheck,  sfIndexOfMenu};
+                                          sfSetCheck,  sfIndexOfMenu, sfGetEnabled, sfSetEnabled,
+                                          sfGetVisible, sfSetVisible};
 
 // ListCompo takes every type for an absent type, 0, or 28 and above.
 constexpr int kTypeCodeCount = 28;
@@ -142,6 +145,34 @@ void TWorldBindings::RegisterFunctions() {
             for (int i = 0; i < box->ItemCount() && index < 0; ++i)
                 if (SameTextSjis(box->ItemText(i), c.Str(1))) index = i;
         c.dest.SetInt(index);
+    });
+    // The buttons of a preview menu: enabled and shown. A text item is a number when it reads as one,
+    // else a caption.
+    auto menuButton = [object](const TFuncCall& c) -> TRuvoPrevImages* {
+        auto* menu = dynamic_cast<TRuvoPrevMenu*>(object(c));
+        if (!menu) return nullptr;
+        int32_t item = c.Int(1);
+        if (c.args[1]->TypeCode() == static_cast<int>(TValueType::String))
+            item = TryTextToInt(c.Str(1)).value_or(menu->ItemNamed(c.Str(1)));
+        return menu->Button(item);
+    };
+    funcs_.Register(sfGetEnabled, [menuButton](const TFuncCall& c) {
+        const TRuvoPrevImages* b = menuButton(c);
+        c.dest.SetFlag(b && b->Enabled);
+    });
+    funcs_.Register(sfSetEnabled, [menuButton](const TFuncCall& c) {
+        TRuvoPrevImages* b = menuButton(c);
+        if (b) b->SetEnabled(c.args[2]->AsFlag());
+        c.dest.SetInt(b && b->Enabled ? 1 : 0);
+    });
+    funcs_.Register(sfGetVisible, [menuButton](const TFuncCall& c) {
+        const TRuvoPrevImages* b = menuButton(c);
+        c.dest.SetFlag(b && b->OwnVisible);
+    });
+    funcs_.Register(sfSetVisible, [menuButton](const TFuncCall& c) {
+        TRuvoPrevImages* b = menuButton(c);
+        if (b) b->SetVisible(c.args[2]->AsFlag());
+        c.dest.SetFlag(b && b->OwnVisible);
     });
     funcs_.Register(sfInPrimary, [object, &w](const TFuncCall& c) {
         TRuvoObject* o = c.Str(0).empty() ? nullptr : object(c);

@@ -23,6 +23,7 @@
 #include "tools/pagesource.hpp"
 #include "tools/picturepack.hpp"
 #include "tools/projectsource.hpp"
+#include "tools/prevmenusource.hpp"
 #include "tools/regionsource.hpp"
 #include "tools/sourcetext.hpp"
 
@@ -36,6 +37,7 @@ constexpr const char* kProjectSource = "project.rvp";
 constexpr const char* kPageSourceExt = ".rvs";
 constexpr const char* kFilmSourceExt = ".rvm";
 constexpr const char* kRegionSourceExt = ".rvr";
+constexpr const char* kPrevMenuSourceExt = ".rvt";
 constexpr const char* kInstallRecordName = "install.dat";
 // Pictures of the source become layered images: NAME.png also gives the game's NAME.zph, and a folder
 // NAME.zph of PNG pictures one animation, a frame per picture in name order ("02@250.png": 250 ms).
@@ -181,6 +183,10 @@ GameFiles Collect(const fs::path& src, TProjectFile& project, std::vector<TBuild
             TMemoryStream bytes;
             BuildRegionSource(ReadText(path), path.string()).SaveToStream(bytes);
             files.Add(EntryStem(relative.parent_path() / relative.stem()) + ".rgn", Bytes(bytes), path.string());
+        } else if (path.extension() == kPrevMenuSourceExt) {
+            TMemoryStream bytes;
+            BuildPrevMenuSource(ReadText(path), path.string()).SaveToStream(bytes);
+            files.Add(EntryStem(relative.parent_path() / relative.stem()) + ".rmt", Bytes(bytes), path.string());
         } else {
             files.Add(EntryStem(relative), ReadText(path), path.string());
         }

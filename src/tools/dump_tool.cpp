@@ -19,6 +19,7 @@
 #include "tools/commands.hpp"
 #include "tools/filmsource.hpp"
 #include "tools/pagesource.hpp"
+#include "tools/prevmenusource.hpp"
 #include "tools/projectsource.hpp"
 #include "tools/sourcetext.hpp"
 #include "tools/textsource.hpp"
@@ -228,6 +229,14 @@ std::string FilmListing(TFilmManager& film, const std::string& name) {
     return out;
 }
 
+std::string PrevMenuListing(const TPrevMenuTemplate& menu, const std::string& name) {
+    std::string out;
+    Appendf(out, "menu template %s\nbuttons %zu\n", Utf8(name).c_str(), menu.Buttons.size());
+    for (size_t i = 0; i < menu.Buttons.size(); ++i)
+        Appendf(out, "%5zu  %s\n", i, WritePrevMenuButton(menu.Buttons[i]).c_str());
+    return out;
+}
+
 bool IsProjectName(const std::string& name) {
     return name.size() >= 4 && LowerSjis(name.substr(name.size() - 4)) == ".rpb";
 }
@@ -236,7 +245,7 @@ bool IsProjectName(const std::string& name) {
 
 int RunDump(const Args& args) {
     TVerbCommandLine line("ruvotool dump",
-                          "Lists a script page (.rsb), a project file (.rpb) or a frame list (.rmt), read from a file or from an entry of an "
+                          "Lists a script page (.rsb), a project file (.rpb), a frame list or a menu template (.rmt), read from a file or from an entry of an "
                           "archive, or writes it back as builder source (docs/game-source.md).");
     CLI::App& app = line.App();
     bool ops = false, source = false;
@@ -262,6 +271,14 @@ int RunDump(const Args& args) {
             return kExitOk;
         }
         out.Write(source ? WriteFilmSource(film) : FilmListing(film, in.name));
+        out.Close();
+        return kExitOk;
+    }
+    if (TPrevMenuTemplate::IsTemplate(in.data)) {
+        TPrevMenuTemplate menu;
+        WithContext([&] { return "reading " + Utf8(in.name); }, [&] { menu.LoadFromStream(in.data); });
+        TOutputFile out(output);
+        out.Write(source ? WritePrevMenuSource(menu) : PrevMenuListing(menu, in.name));
         out.Close();
         return kExitOk;
     }

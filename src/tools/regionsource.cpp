@@ -1,7 +1,5 @@
 #include "tools/regionsource.hpp"
 
-#include <charconv>
-
 #include "tools/sourcetext.hpp"
 
 namespace ruvo::tools {
@@ -9,10 +7,7 @@ namespace ruvo::tools {
 namespace {
 
 int32_t Coordinate(std::string_view text) {
-    int32_t v = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        throw std::runtime_error("\"" + std::string(text) + "\" is not a whole number");
+    const int32_t v = WholeNumber(text);
     if (v < -TRegionMap::kMaxCoordinate || v > TRegionMap::kMaxCoordinate)
         throw std::runtime_error(std::string(text) + " is beyond the coordinates a region map holds");
     return v;
@@ -50,22 +45,7 @@ TMapRegion ParseRegion(std::string_view line) {
 
 TRegionMap BuildRegionSource(std::string_view utf8Source, const std::string& file) {
     TRegionMap map;
-    int number = 0;
-    size_t start = 0;
-    while (start <= utf8Source.size()) {
-        const size_t end = std::min(utf8Source.find('\n', start), utf8Source.size());
-        ++number;
-        const std::string_view line = Trim(StripTrailingComment(utf8Source.substr(start, end - start)));
-        start = end + 1;
-        if (line.empty()) continue;
-        try {
-            map.Regions.push_back(ParseRegion(line));
-        } catch (const ESourceError&) {
-            throw;
-        } catch (const std::exception& e) {
-            throw ESourceError(file, number, e.what());
-        }
-    }
+    ForEachSourceLine(utf8Source, file, [&](std::string_view line) { map.Regions.push_back(ParseRegion(line)); });
     return map;
 }
 

@@ -1,5 +1,8 @@
 #include "tools/sourcetext.hpp"
 
+#include <algorithm>
+#include <charconv>
+
 #include "archive/sjis.hpp"
 
 namespace ruvo::tools {
@@ -208,6 +211,34 @@ std::optional<uint8_t> ValueTypeFromSourceName(std::string_view name) noexcept {
     for (uint8_t type = 1; type <= 4; ++type)
         if (name == kValueTypeNames[type - 1]) return type;
     return std::nullopt;
+}
+
+void ForEachSourceLine(std::string_view utf8Source, const std::string& file,
+                       const std::function<void(std::string_view line)>& parse) {
+    int number = 0;
+    size_t start = 0;
+    while (start <= utf8Source.size()) {
+        const size_t end = std::min(utf8Source.find('\n', start), utf8Source.size());
+        ++number;
+        const std::string_view line = Trim(StripTrailingComment(utf8Source.substr(start, end - start)));
+        start = end + 1;
+        if (line.empty()) continue;
+        try {
+            parse(line);
+        } catch (const ESourceError&) {
+            throw;
+        } catch (const std::exception& e) {
+            throw ESourceError(file, number, e.what());
+        }
+    }
+}
+
+int32_t WholeNumber(std::string_view text) {
+    int32_t v = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        throw std::runtime_error("\"" + std::string(text) + "\" is not a whole number");
+    return v;
 }
 
 } // namespace ruvo::tools

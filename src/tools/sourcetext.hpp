@@ -2,6 +2,7 @@
 // Lexical pieces of the game source format shared by its reader and its writer: string literals,
 // top-level argument splitting, and the error that names a source file and line.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -34,6 +35,14 @@ std::string_view StripTrailingComment(std::string_view line);
 // The source names of the value types: "int", "float", "flag", "str" for 1..4; nullptr / nullopt for others.
 const char* ValueTypeSourceName(int type) noexcept;
 std::optional<uint8_t> ValueTypeFromSourceName(std::string_view name) noexcept;
+
+// The lines of a one-item-a-line source, each without its comment and trimmed, empty ones skipped:
+// parse(line) is called for each, and what it throws is named with the file and the line number
+// (ESourceError).
+void ForEachSourceLine(std::string_view utf8Source, const std::string& file,
+                       const std::function<void(std::string_view line)>& parse);
+// A whole decimal int32; throws std::runtime_error "\"text\" is not a whole number".
+int32_t WholeNumber(std::string_view text);
 
 // Splits at commas outside quotes, parentheses and square brackets; pieces are trimmed.
 std::vector<std::string> SplitTopLevel(std::string_view text);

@@ -938,6 +938,52 @@ TEST_F(Games, AClickOnAMapRegionBranchesTheScript) {
     }
 }
 
+// Image buttons in a radio group: a click selects one and lets the others up, the selected one shows
+// its pressed picture, and the script reads the choice when the OK button is clicked.
+TEST_F(Games, ARadioGroupOfImageButtonsCarriesTheChoiceToTheScript) {
+    struct Case {
+        const char* what;
+        const char* input;
+        const char* chosen;
+        int pressedLeft;  // where the pressed picture shows
+    } cases[] = {
+        {"the first selected by the group itself", "20 click 105 105\n", "a", 10},
+        {"a click on the third", "10 click 85 15\n20 click 105 105\n", "c", 80},
+        {"the second, then the third, then the second again", "10 click 50 15\n12 click 85 15\n14 click 50 15\n20 click 105 105\n",
+         "b", 45},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Project variables last beyond a run (in the status data): the script starts them afresh.
+        Project("var str chosen = \"?\"\nvar flag done = FALSE\n");
+        Flat(0x404040).Write(dir / "src" / "up.png");
+        Flat(0x00FF00).Write(dir / "src" / "down.png");
+        std::string buttons;
+        const char* names[] = {"a", "b", "c"};
+        for (int i = 0; i < 3; ++i)
+            buttons += std::string("Button PR_NAME = \"") + names[i] + "\", PR_LEFT = " + std::to_string(10 + 35 * i) +
+                       ", PR_TOP = 10, PR_SOURCE = \"up.zph\", PR_PRESSEDSOURCE = \"down.zph\", PR_GROUPINDEX = 1\n";
+        Source("main.rvs", "Calc chosen = \"?\"\nCalc done = FALSE\n" + buttons +
+                               "Button PR_NAME = \"ok\", PR_LEFT = 100, PR_TOP = 100, PR_SOURCE = \"up.zph\", "
+                               "PR_ONNOTIFY = \"main.rsb:ok\"\n"
+                               "Wait done == FALSE\n"
+                               "If GetProp(\"a\", PR_SELECTED)\n    Calc chosen = \"a\"\n"
+                               "Elseif GetProp(\"b\", PR_SELECTED)\n    Calc chosen = \"b\"\n"
+                               "Elseif GetProp(\"c\", PR_SELECTED)\n    Calc chosen = \"c\"\n"
+                               "Wait time: 100000\n"
+                               "*ok\nCalc done = TRUE\nExit\n");
+        const RunResult r = Play("--frames 40 --screenshot-at 30=" + (dir / "shot.png").string(), c.input);
+        EXPECT_EQ(r.exitCode, 0) << r.errors;
+        EXPECT_EQ(r.vars.at("chosen"), c.chosen);
+        const TPngPicture shot = LoadPngFile(dir / "shot.png");
+        for (int i = 0; i < 3; ++i) {
+            const int left = 10 + 35 * i;
+            const uint32_t pixel = shot.argb[static_cast<size_t>(18 * shot.width + left + 12)] & 0xFFFFFF;
+            EXPECT_EQ(pixel, left == c.pressedLeft ? 0x00FF00u : 0x404040u) << "button " << i;
+        }
+    }
+}
+
 TEST_F(Games, AMapShowsItsHoverPictureInsideTheHoveredRegionOnly) {
     Project();
     TSourcePicture{100, 60, [](int, int) { return 0xFF0000FFu; }}.Write(dir / "src" / "map.png");

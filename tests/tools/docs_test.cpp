@@ -13,6 +13,7 @@
 #include "tools/filmsource.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/projectsource.hpp"
+#include "tools/prevmenusource.hpp"
 #include "tools/regionsource.hpp"
 #include "tools/sourcetext.hpp"
 #include "support/tempdir.hpp"
@@ -77,12 +78,21 @@ TEST(Docs, EveryGameSourceBlockBuilds) {
             for (Block& b : FencedBlocks(entry.path())) blocks.push_back(std::move(b));
 
     std::map<std::string, std::vector<const Block*>> games;
-    int pages = 0, projects = 0, films = 0, regions = 0;
+    int pages = 0, projects = 0, films = 0, regions = 0, menus = 0;
     for (const Block& b : blocks) {
         if (b.language == "rvr") {
             try {
                 BuildRegionSource(b.text, b.where);
                 ++regions;
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << b.where << ": " << e.what() << "\n" << b.text;
+            }
+            continue;
+        }
+        if (b.language == "rvt") {
+            try {
+                BuildPrevMenuSource(b.text, b.where);
+                ++menus;
             } catch (const std::exception& e) {
                 ADD_FAILURE() << b.where << ": " << e.what() << "\n" << b.text;
             }
@@ -119,6 +129,7 @@ TEST(Docs, EveryGameSourceBlockBuilds) {
     }
     EXPECT_GE(pages, 4);
     EXPECT_GE(regions, 1);
+    EXPECT_GE(menus, 1);
     EXPECT_GE(projects, 1);
     EXPECT_GE(films, 2);
 
