@@ -14,6 +14,9 @@
 #include "archive/vrfiles.hpp"
 #include "graphics/bmpfile.hpp"
 #include "graphics/regionmap.hpp"
+#include "objects/button.hpp"
+#include "objects/mapimage.hpp"
+#include "objects/menu.hpp"
 #include "objects/prevmenutemplate.hpp"
 #include "objects/mes.hpp"
 #include "objects/propaccess.hpp"
@@ -405,6 +408,131 @@ void WorldTextSeeds() {
     }
 }
 
+// Reads a world's section at its version into a fresh world and insists that nothing is left over, so
+// that a seed covers the whole record of every object in it.
+void ExpectWorldReadsWhole(const std::string& bytes, int32_t version, const std::string& what) {
+    TQuietServices services;
+    TParamCollection vars;
+    TRuvoBaseList world(services, vars);
+    TMemoryStream in(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    world.LoadFromStream(in, version);
+    if (in.Remaining() != 0) throw ERuvoError("the seed " + what + " is not read to its end");
+}
+
+// Writes the world at each (version index of the fuzz target, version) pair as world/NAME-VERSION.
+void WorldSeed(TRuvoBaseList& world, const std::string& name, std::initializer_list<std::pair<int, int32_t>> versions) {
+    for (const auto& [index, version] : versions) {
+        TMemoryStream s;
+        world.SaveToStream(s, version);
+        const std::string seed = name + "-" + std::to_string(version);
+        ExpectWorldReadsWhole(Bytes(s), version, seed);
+        Seed("world", seed, std::string(1, char(index)) + Bytes(s));
+    }
+}
+
+// The classes with choices and pictures, in the states their records keep: a menu opening and one
+// closing, with items, check marks, frame cells, scroll bar and check pictures; a radio group of
+// buttons with one selected and one in its clicked look; a map image with a region map and a hovered
+// region; a playing cinema held half way; a turned and zoomed caption; a message window showing history
+// pages. The pictures, region maps and films are absent: the saved form names them only. Written at 134
+// and 129 (the control's motion fields and the list box pictures came with 130 and 134), and the
+// history window also at 113 (the records without their shown texts).
+void WorldChoiceSeeds() {
+    TQuietServices services;
+    TParamCollection vars;
+    TRuvoBaseList world(services, vars);
+    world.SetSize(320, 240);
+    auto menu = [&](const std::string& name, uint8_t play) -> TRuvoMenu& {
+        auto& m = static_cast<TRuvoMenu&>(*world.CreateByType(12));
+        m.SetName(name);
+        SetProperty(m, PR_PARENT, std::string());
+        SetProperty(m, PR_ROWCOUNT, 3);
+        SetProperty(m, PR_DELAY, 200);
+        SetProperty(m, PR_HOVERCOLOR, 0x2040);
+        SetProperty(m, PR_RCLICKSCRAP, true);
+        SetProperty(m, PR_AUTOSCRAP, true);
+        SetProperty(m, PR_TEXT, Utf8ToSjis("はい\nいいえ\n三つ目\n四つ目\n五つ目"));
+        SetProperty(m, PR_TOPINDEX, 1);
+        SetProperty(m, PR_INDEX, 2);
+        for (int id : {PR_ONSELECT, PR_ONMAPIN, PR_ONMAPOUT, PR_ONOPENING, PR_ONOPENED, PR_ONCLOSING, PR_ONCLOSED})
+            SetProperty(m, id, std::string("h.rsb"));
+        int cell = 0;
+        for (int id : {PR_BORDERSOURCETL, PR_BORDERSOURCETC, PR_BORDERSOURCETR, PR_BORDERSOURCECL, PR_BORDERSOURCECC,
+                       PR_BORDERSOURCECR, PR_BORDERSOURCEBL, PR_BORDERSOURCEBC, PR_BORDERSOURCEBR})
+            SetProperty(m, id, "cell" + std::to_string(cell++) + ".zph");
+        SetProperty(m, PR_BORDERHALIGNT, 1);
+        SetProperty(m, PR_BORDERVALIGNL, 2);
+        SetProperty(m, PR_SCROLLSOURCE, std::string("bar.zph"));
+        SetProperty(m, PR_CHECKSOURCE, std::string("check.zph"));
+        m.ItemData = {1, 0, 1, 0, 2};
+        m.SetPlayMode(play);
+        m.SetHover(2);
+        return m;
+    };
+    menu("opening", kMenuOpenFade);
+    menu("closing", kMenuOpen).SetPlayMode(kMenuCloseFade);
+
+    for (int i = 0; i < 3; ++i) {
+        auto& b = static_cast<TRuvoButton&>(*world.CreateByType(3));
+        b.SetName("radio" + std::to_string(i));
+        SetProperty(b, PR_PARENT, std::string());
+        SetProperty(b, PR_LEFT, 10 + 40 * i);
+        SetProperty(b, PR_SOURCE, std::string("b.zph"));
+        SetProperty(b, PR_HOVERSOURCE, std::string("bh.zph"));
+        SetProperty(b, PR_CLICKEDSOURCE, std::string("bc.zph"));
+        SetProperty(b, PR_GROUPINDEX, 7);
+        SetProperty(b, PR_ALLOWALLUP, i == 2);
+        SetProperty(b, PR_ONNOTIFY, std::string("n.rsb"));
+        if (i == 1) SetProperty(b, PR_SELECTED, true);
+        if (i == 2) b.SetState(TRuvoButton::kClicked);
+    }
+
+    auto& map = static_cast<TRuvoMapImage&>(*world.CreateByType(18));
+    map.SetName("map");
+    SetProperty(map, PR_PARENT, std::string());
+    SetProperty(map, PR_SOURCE, std::string("map.zph"));
+    SetProperty(map, PR_HOVERSOURCE, std::string("hover.zph"));
+    SetProperty(map, PR_MAPSOURCE, std::string("map.rgn"));
+    SetProperty(map, PR_RCLICKSCRAP, true);
+    for (int id : {PR_ONSELECT, PR_ONMAPIN, PR_ONMAPOUT}) SetProperty(map, id, std::string("h.rsb"));
+    map.SetHoverRegion(1);
+
+    auto& cinema = *world.CreateByType(4);
+    cinema.SetName("film");
+    SetProperty(cinema, PR_PARENT, std::string());
+    SetProperty(cinema, PR_SOURCE, std::string("op.rcf"));
+    SetProperty(cinema, PR_REPEAT, true);
+    SetProperty(cinema, PR_ONPLAYEND, std::string("end.rsb"));
+
+    auto& caption = *world.CreateByType(9);
+    caption.SetName("title");
+    SetProperty(caption, PR_PARENT, std::string());
+    SetProperty(caption, PR_TEXT, Utf8ToSjis("題名\n副題"));
+    SetProperty(caption, PR_ANGLE, 45);
+    SetProperty(caption, PR_ZOOMX, 384);
+    SetProperty(caption, PR_ZOOMY, 128);
+    SetProperty(caption, PR_FLIPH, true);
+
+    auto& log = static_cast<TRuvoMes&>(*world.CreateByType(13));
+    log.SetName("log");
+    SetProperty(log, PR_PARENT, std::string());
+    SetProperty(log, PR_WIDTH, 200);
+    SetProperty(log, PR_HEIGHT, 120);
+    TMesData& data = log.Data();
+    data.Pieces = {{"a.rsb", 3, 0, 0, 0}, {"b.rsb", 9, 1, 0, 40}};
+    data.Record.Pieces = {{"a.rsb", 3, -1, -1, 20, Utf8ToSjis("一行目")}, {"", 4, 0, 2, 40, Utf8ToSjis("二行目")}};
+    data.Record.TotalHeight = 60;
+    log.SourceKind = TRuvoMes::skHistory;
+
+    for (int i = 0; i < 3; ++i) {
+        services.clock += 16;
+        world.Update();
+    }
+    SetProperty(cinema, PR_PAUSED, true);
+    WorldSeed(world, "choices", {{8, 129}, {9, 134}});
+    WorldSeed(world, "history-window", {{3, 113}});
+}
+
 // Region maps of every shape from the builder's region source, and the demo's map.
 void RegionMapSeeds(const fs::path& source) {
     auto seed = [](const std::string& name, const TRegionMap& map) {
@@ -455,6 +583,7 @@ int main(int argc, char** argv) {
         SavedataSeeds();
         BitmapSeeds();
         WorldTextSeeds();
+        WorldChoiceSeeds();
         RegionMapSeeds(source);
         PrevMenuSeeds();
     } catch (const std::exception& e) {

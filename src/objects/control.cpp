@@ -39,6 +39,8 @@ constexpr uint8_t Code(int id) { return static_cast<uint8_t>(id); }
 
 } // namespace
 
+double AngleRadians(int32_t angle) noexcept { return static_cast<double>(angle) * 2.0 * std::numbers::pi / 256.0; }
+
 int32_t Saturate(int64_t v) noexcept {
     return static_cast<int32_t>(
         std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
@@ -312,7 +314,7 @@ bool TRuvoControl::ChildCovers(const TRect& r) const { return TopmostCover(r).ha
 
 TRect TurnedBounds(const TRect& own, double left, double top, double right, double bottom, int64_t cx, int64_t cy,
                    int32_t angle) {
-    const double a = static_cast<double>(angle) * 2.0 * std::numbers::pi / 256.0, c = std::cos(a), sn = std::sin(a);
+    const double a = AngleRadians(angle), c = std::cos(a), sn = std::sin(a);
     double l = 1e18, t = 1e18, r = -1e18, b = -1e18;
     for (const double x : {left, right})
         for (const double y : {top, bottom}) {

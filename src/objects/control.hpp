@@ -33,6 +33,8 @@ constexpr int kMaxObjectNesting = 1000;
 
 // Coordinates are worked out in 64 bits and kept in 32: scripts may store any integer.
 int32_t Saturate(int64_t v) noexcept;
+// An angle in 256ths of a turn, in radians; worked out in doubles, so any integer a script stores is safe.
+double AngleRadians(int32_t angle) noexcept;
 
 // The handler properties of the pointer and the keys, in the order of the persisted form.
 constexpr std::array<int, 9> kMouseHandlerIds = {34, 103, 35, 36, 37, 38, 39, 40, 41};

@@ -3,19 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numbers>
 
 #include "archive/serializer.hpp"
 #include "objects/motion.hpp"
 #include "objects/propaccess.hpp"
 
 namespace ruvo {
-
-namespace {
-
-double AngleRadians(int32_t angle) { return static_cast<double>(angle) * 2.0 * std::numbers::pi / 256.0; }
-
-} // namespace
 
 void DrawPicture(TCustomDIBX& target, int32_t x, int32_t y, TCustomDIBX& picture, const TRect& source,
                  TCustomDIBX* mask, int32_t alpha, bool flipH, bool flipV) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "archive/serializer.hpp"
 #include "graphics/customdibx.hpp"
@@ -93,8 +92,8 @@ void TRuvoLabel::Paint() {
         if (Angle != 0) {
             int32_t px, py;
             PivotPoint(px, py);
-            const int32_t sx = flipH_ ? naturalWidth_ - OffsetX - 1 : OffsetX;
-            const int32_t sy = flipV_ ? naturalHeight_ - OffsetY - 1 : OffsetY;
+            const int32_t sx = flipH_ ? Saturate(int64_t{naturalWidth_} - OffsetX - 1) : OffsetX;
+            const int32_t sy = flipV_ ? Saturate(int64_t{naturalHeight_} - OffsetY - 1) : OffsetY;
             surface->DrawRotateMasked(px, py, zoomX_, zoomY_, colour_, whole, sx, sy, Angle, flipH_, flipV_, coverage_, Alpha);
         } else if (Width == naturalWidth_ && Height == naturalHeight_) {
             const int32_t x = ScreenLeft(), y = ScreenTop();
@@ -116,8 +115,8 @@ TRect TRuvoLabel::PaintedRect() const {
     if (Angle == 0 || colour_.IsEmpty()) return own;
     int32_t cx, cy;
     PivotPoint(cx, cy);
-    const int32_t sx = flipH_ ? naturalWidth_ - OffsetX - 1 : OffsetX;
-    const int32_t sy = flipV_ ? naturalHeight_ - OffsetY - 1 : OffsetY;
+    const double sx = flipH_ ? double(naturalWidth_) - OffsetX - 1 : OffsetX;
+    const double sy = flipV_ ? double(naturalHeight_) - OffsetY - 1 : OffsetY;
     const double zx = zoomX_ / 256.0, zy = zoomY_ / 256.0;
     return TurnedBounds(own, -sx * zx, -sy * zy, (naturalWidth_ - sx) * zx, (naturalHeight_ - sy) * zy, cx, cy, Angle);
 }
@@ -127,10 +126,10 @@ TRuvoControl* TRuvoLabel::HitTest(int32_t x, int32_t y, TMouseMask mask) {
         // The point turned back about the pivot lands where the unturned caption would be hit.
         int32_t cx, cy;
         PivotPoint(cx, cy);
-        const double t = -Angle * 2 * std::numbers::pi / 256;
-        const double dx = x - cx, dy = y - cy;
-        x = static_cast<int32_t>(std::lround(dx * std::cos(t) - dy * std::sin(t) + cx));
-        y = static_cast<int32_t>(std::lround(dx * std::sin(t) + dy * std::cos(t) + cy));
+        const double t = -AngleRadians(Angle);
+        const double dx = double(x) - cx, dy = double(y) - cy;
+        x = Saturate(std::llround(dx * std::cos(t) - dy * std::sin(t) + cx));
+        y = Saturate(std::llround(dx * std::sin(t) + dy * std::cos(t) + cy));
     }
     return TRuvoControl::HitTest(x, y, mask);
 }

@@ -130,7 +130,7 @@ void AppendRows(TWdPage& to, TWdPage& from, int32_t shift) {
 int32_t Bottom(const TWdPage& page, int32_t lineSpace) {
     if (page.Rows().empty()) return 0;
     const TWdRow& last = *page.Rows().back();
-    return last.Top + last.Height() + lineSpace;
+    return Saturate(int64_t{last.Top} + last.Height() + lineSpace);
 }
 
 } // namespace

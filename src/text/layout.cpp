@@ -1,6 +1,7 @@
 // Laying the glyphs out into pages of rows: Japanese line breaking, indents, alignment, page and scroll
 // modes.
 #include <algorithm>
+#include <cstdint>
 #include <set>
 
 #include "archive/sjis.hpp"
@@ -21,6 +22,12 @@ std::set<uint16_t> Codes(std::string_view utf8) {
     for (size_t i = 0; i < sjis.size(); i = NextCharPos(sjis, i))
         codes.insert(CharLength(sjis, i) == 2 ? uint16_t(uint8_t(sjis[i]) << 8 | uint8_t(sjis[i + 1])) : uint8_t(sjis[i]));
     return codes;
+}
+
+// The top of the row below this one. Line spacing is any number a script or a saved game gives, so the
+// tops stop at the ends of the range instead of wrapping round.
+int32_t NextRowTop(int32_t y, const TWdRow& row, int32_t lineSpace) {
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{y} + row.Height() + lineSpace, INT32_MIN, INT32_MAX));
 }
 
 bool MayNotStart(uint16_t code) {
@@ -157,7 +164,7 @@ void TGxWord::LayoutGlyphs(std::vector<std::unique_ptr<TWdPage>>& pages, int fir
         // A row still at its starting indent never wraps: a run too wide for it overflows.
         if (AreaWidth != 0 && row->ContentWidth > rowIndent &&
             row->RightLimit - row->LeftLimit < row->ContentWidth + run.Width) {
-            y += row->Height() + LineSpace;
+            y = NextRowTop(y, *row, LineSpace);
             row = nullptr;
             continue;
         }
@@ -167,7 +174,7 @@ void TGxWord::LayoutGlyphs(std::vector<std::unique_ptr<TWdPage>>& pages, int fir
             row->Add(added);
             rowHasText = rowHasText || added.Visible();
             // A row that does not fit starts the next page (the first row of a page always stays).
-            if (Paging && page->RowCount() > 1 && y + row->Height() > AreaHeight) {
+            if (Paging && page->RowCount() > 1 && int64_t{y} + row->Height() > AreaHeight) {
                 const auto& onRow = row->Glyphs();
                 i = IndexOf(onRow[rowIndent > 0 ? 1 : 0]);
                 page->RemoveLastRow();
@@ -181,7 +188,7 @@ void TGxWord::LayoutGlyphs(std::vector<std::unique_ptr<TWdPage>>& pages, int fir
             continue;
         row->ContentWidth += run.Width;
         if (kind == gkReturn) {
-            y += row->Height() + LineSpace;
+            y = NextRowTop(y, *row, LineSpace);
             row = nullptr;
             if (g.Clear())
                 page = nullptr;

@@ -108,6 +108,41 @@ TEST_F(Label, ATurnedCaptionIsHitWhereItIsDrawn) {
     EXPECT_EQ(CountColour(0x30D0F0, Bounds(120, 70, 80, 20)), 0);
 }
 
+// PR_ANGLE takes any integer (a script's or a saved game's): angles whole turns apart are hit and drawn
+// alike, the ends of the range included.
+TEST_F(Label, AnglesWholeTurnsApartAreHitAlike) {
+    TRuvoLabel& l = Caption("c", "一二三四");
+    SetProperty(l, PR_LEFT, 100);
+    SetProperty(l, PR_TOP, 70);
+    TRuvoControl& screen = world.ActiveScreen();
+    const std::pair<int, int> points[] = {{140, 75}, {105, 75}, {95, 110}, {95, 30}, {110, 110}, {110, 30}};
+    auto hits = [&] {
+        std::string out;
+        for (auto [x, y] : points) out += screen.HitTest(x, y, kHoverMask) == &l ? '1' : '0';
+        return out;
+    };
+    struct Case {
+        int32_t angle, same;
+    };
+    const Case cases[] = {{INT32_MIN, 0}, {INT32_MIN + 64, 64}, {INT32_MAX, -1}, {INT32_MAX - 64, -65}, {-192, 64}};
+    for (const Case& c : cases) {
+        SetProperty(l, PR_ANGLE, c.same);
+        const std::string expected = hits();
+        ASSERT_NE(expected.find('1'), std::string::npos) << c.same;
+        SetProperty(l, PR_ANGLE, c.angle);
+        EXPECT_EQ(hits(), expected) << c.angle;
+        PaintAll();
+    }
+    // A flipped caption turned about a pivot at the end of the range: its painted bounds stay ordered.
+    SetProperty(l, PR_FLIPH, true);
+    SetProperty(l, PR_OFFSETX, INT32_MIN);
+    SetProperty(l, PR_ANGLE, 64);
+    const TRect painted = l.PaintedRect();
+    EXPECT_LE(painted.Left, painted.Right);
+    EXPECT_LE(painted.Top, painted.Bottom);
+    PaintAll();
+}
+
 TEST_F(Label, ATurnedCaptionIsRepaintedAndClearedWhereItLiesOutsideItsRectangle) {
     Box("bg", 0, 0, kWidth, kHeight);
     SetProperty(*Find("bg"), PR_COLOR, 0x000000);

@@ -322,6 +322,39 @@ TEST_F(Mes, EveryVersionOfTheRecordReadsBack) {
     }
 }
 
+// Line spacing is any number a script or a saved game gives: rows at the ends of the range stay there
+// instead of wrapping round, in the layout, the saved form read back and the painted window.
+TEST_F(Mes, HostileLineSpacingKeepsRowTopsInRange) {
+    for (const int32_t space : {INT32_MIN, -1778384864, INT32_MAX - 5}) {
+        world.Reset();
+        TRuvoMes& w = Window("mes", 5, 6, 190, 60);
+        SetProperty(w, PR_TEXTDELAY, 0);
+        SetProperty(w, PR_LINESPACE, space);
+        Show(w, "一<BR>二<BR>三<BR>四");
+        TypeOut(w);
+        PaintAll();
+        const std::string bytes = Saved();
+        world.Reset();
+        Load(bytes);
+        auto& back = static_cast<TRuvoMes&>(*Find("mes"));
+        EXPECT_EQ(GetIntProperty(back, PR_LINESPACE), space);
+        std::string text;
+        for (int i = 0; i < GetIntProperty(back, PR_COUNT); ++i) {
+            SetProperty(back, PR_INDEX, i);
+            int64_t previous = space < 0 ? INT64_MAX : INT64_MIN;
+            for (const auto& row : back.CurrentPage()->Rows()) {
+                // Each row below (or, with a negative spacing, above) the one before, never wrapped.
+                EXPECT_TRUE(space < 0 ? row->Top <= previous : row->Top >= previous) << space;
+                previous = row->Top;
+            }
+            text += back.PageText();
+        }
+        EXPECT_EQ(SjisToUtf8(text), "一二三四") << space;
+        TypeOut(back);
+        PaintAll();
+    }
+}
+
 TEST_F(Mes, DamagedWindowRecordsAreRefused) {
     TRuvoMes& w = Window("mes", 5, 6, 190, 60);
     Show(w, "ひとつめ<BR CLEAR>ふたつめ");
