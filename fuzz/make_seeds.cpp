@@ -533,13 +533,17 @@ void WorldChoiceSeeds() {
     WorldSeed(world, "history-window", {{3, 113}});
 }
 
+// A record written by its own writer as a seed of the target.
+template <class T>
+void RecordSeed(const std::string& target, const std::string& name, const T& record) {
+    TMemoryStream s;
+    record.SaveToStream(s);
+    Seed(target, name, Bytes(s));
+}
+
 // Region maps of every shape from the builder's region source, and the demo's map.
 void RegionMapSeeds(const fs::path& source) {
-    auto seed = [](const std::string& name, const TRegionMap& map) {
-        TMemoryStream s;
-        map.SaveToStream(s);
-        Seed("regionmap", name, Bytes(s));
-    };
+    auto seed = [](const std::string& name, const TRegionMap& map) { RecordSeed("regionmap", name, map); };
     seed("shapes", tools::BuildRegionSource("\"r\" rect 0, 0, 9, 9\n\"e\" ellipse -3, 2, 12, 7\n"
                                             "\"star\" polygon 10,0, 16,20, 0,7, 20,7, 4,20\n", "shapes.rvr"));
     seed("empty", TRegionMap{});
@@ -550,11 +554,7 @@ void RegionMapSeeds(const fs::path& source) {
 
 // Preview menu templates from the builder's menu source, and an empty one.
 void PrevMenuSeeds() {
-    auto seed = [](const std::string& name, const TPrevMenuTemplate& menu) {
-        TMemoryStream s;
-        menu.SaveToStream(s);
-        Seed("prevmenu", name, Bytes(s));
-    };
+    auto seed = [](const std::string& name, const TPrevMenuTemplate& menu) { RecordSeed("prevmenu", name, menu); };
     seed("buttons", tools::BuildPrevMenuSource("\"はい\" 0, 0, \"n.zph\", \"h.zph\", \"\", \"c.zph\", \"d.zph\", mask\n"
                                                "\"later\" 120, -4, \"l.zph\", cursor \"hand.cur\"\n", "buttons.rvt"));
     seed("empty", TPrevMenuTemplate{});
