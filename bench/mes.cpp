@@ -13,6 +13,7 @@
 
 #include "archive/sjis.hpp"
 #include "besttime.hpp"
+#include "worldframe.hpp"
 #include "graphics/fontcatalog.hpp"
 #include "graphics/fontpixels.hpp"
 #include "archive/streams.hpp"
@@ -99,18 +100,8 @@ struct TBenchMes {
         SetProperty(*window, PR_TEXTDELAY, 80);
     }
     ~TBenchMes() { world.Reset(); }
-    void Frame() {
-        services.clock += 16;
-        world.ProcessInput();
-        world.Update();
-        world.Paint();
-        world.TakeDirtyRects();
-    }
-    void FullRepaint() {
-        world.ActiveScreen().AddWhole();
-        world.Paint();
-        world.TakeDirtyRects();
-    }
+    void Frame() { bench::WorldFrame(services, world); }
+    void FullRepaint() { bench::WorldFullRepaint(world); }
     void Show() { SetProperty(*window, PR_TEXT, PageText()); }
 };
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "besttime.hpp"
+#include "worldframe.hpp"
 #include "objects/box.hpp"
 #include "objects/propaccess.hpp"
 #include "objects/screen.hpp"
@@ -45,18 +46,8 @@ struct TBenchWorld {
         for (int i = 0; i < 200; ++i)
             Box(int(rng() % (kW - 50)), int(rng() % (kH - 50)), 50, 50, int32_t(rng() & 0xFFFFFF), 128);
     }
-    void Frame() {
-        services.clock += 16;
-        world.ProcessInput();
-        world.Update();
-        world.Paint();
-        world.TakeDirtyRects();
-    }
-    void FullRepaint() {
-        world.ActiveScreen().AddWhole();
-        world.Paint();
-        world.TakeDirtyRects();
-    }
+    void Frame() { bench::WorldFrame(services, world); }
+    void FullRepaint() { bench::WorldFullRepaint(world); }
 };
 
 using bench::BestNs;
