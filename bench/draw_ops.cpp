@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "besttime.hpp"
-#include "graphics/blendrows.hpp"
-#include "graphics/dibx.hpp"
+#include "graphics/draw/blendrows.hpp"
+#include "graphics/surface/dibx.hpp"
 
 namespace {
 

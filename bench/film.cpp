@@ -5,11 +5,11 @@
 
 #include <memory>
 
-#include "graphics/filmimage.hpp"
-#include "graphics/filmkinds.hpp"
-#include "graphics/filmmanager.hpp"
-#include "graphics/picture.hpp"
-#include "graphics/surfaceops.hpp"
+#include "graphics/film/filmimage.hpp"
+#include "graphics/film/filmkinds.hpp"
+#include "graphics/film/filmmanager.hpp"
+#include "graphics/images/picture.hpp"
+#include "graphics/surface/surfaceops.hpp"
 #include "../tests/support/countingnew.hpp"
 
 namespace ruvo {

@@ -17,10 +17,10 @@
 
 #include "archive/streams.hpp"
 #include "archive/zcodec.hpp"
-#include "graphics/jpegplane.hpp"
-#include "graphics/surfaceops.hpp"
-#include "graphics/zephfile.hpp"
-#include "graphics/zephplanes.hpp"
+#include "graphics/images/jpegplane.hpp"
+#include "graphics/surface/surfaceops.hpp"
+#include "graphics/images/zephfile.hpp"
+#include "graphics/images/zephplanes.hpp"
 
 namespace {
 

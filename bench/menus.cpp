@@ -7,12 +7,12 @@
 #include <stdexcept>
 
 #include "besttime.hpp"
-#include "graphics/fontcatalog.hpp"
-#include "graphics/fontpixels.hpp"
-#include "objects/menu.hpp"
-#include "objects/propaccess.hpp"
-#include "objects/screen.hpp"
-#include "objects/world.hpp"
+#include "graphics/fonts/fontcatalog.hpp"
+#include "graphics/fonts/fontpixels.hpp"
+#include "objects/choices/menu.hpp"
+#include "objects/base/propaccess.hpp"
+#include "objects/world/screen.hpp"
+#include "objects/world/world.hpp"
 #include "params/varset.hpp"
 #include "script/quietservices.hpp"
 #include "text/gxword.hpp"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "archive/sjis.hpp"
-#include "graphics/fontpixels.hpp"
+#include "graphics/fonts/fontpixels.hpp"
 #include "text/gxword.hpp"
 #include "text/page.hpp"
 

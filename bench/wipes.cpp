@@ -15,10 +15,10 @@
 #include <random>
 #include <vector>
 
-#include "graphics/blendrows.hpp"
-#include "graphics/dibx.hpp"
-#include "graphics/wipemask.hpp"
-#include "graphics/wipes.hpp"
+#include "graphics/draw/blendrows.hpp"
+#include "graphics/surface/dibx.hpp"
+#include "graphics/wipes/wipemask.hpp"
+#include "graphics/wipes/wipes.hpp"
 
 namespace {
 std::atomic<long> allocations{0};

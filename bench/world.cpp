@@ -11,10 +11,10 @@
 
 #include "besttime.hpp"
 #include "worldframe.hpp"
-#include "objects/box.hpp"
-#include "objects/propaccess.hpp"
-#include "objects/screen.hpp"
-#include "objects/world.hpp"
+#include "objects/images/box.hpp"
+#include "objects/base/propaccess.hpp"
+#include "objects/world/screen.hpp"
+#include "objects/world/world.hpp"
 #include "params/varset.hpp"
 #include "script/quietservices.hpp"
 

@@ -1,8 +1,8 @@
 #pragma once
 // A frame of a display world as the player runs one (without presenting it), and a full repaint: what
 // the world benchmarks time and compare with.
-#include "objects/screen.hpp"
-#include "objects/world.hpp"
+#include "objects/world/screen.hpp"
+#include "objects/world/world.hpp"
 #include "script/quietservices.hpp"
 
 namespace ruvo::bench {

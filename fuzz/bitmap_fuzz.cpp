@@ -1,6 +1,6 @@
 // Bitmap files: every depth, palettes, bit fields, bottom-up and top-down rows.
 #include "fuzz_support.hpp"
-#include "graphics/bmpfile.hpp"
+#include "graphics/images/bmpfile.hpp"
 
 using namespace ruvo;
 

@@ -4,7 +4,7 @@
 #include <span>
 
 #include "archive/errors.hpp"
-#include "graphics/loosepictures.hpp"
+#include "graphics/images/loosepictures.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {

@@ -5,7 +5,7 @@
 
 #include "archive/errors.hpp"
 #include "archive/streams.hpp"
-#include "graphics/filmmanager.hpp"
+#include "graphics/film/filmmanager.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ruvo::TReadOnlyMemoryStream stream(data, int64_t(size));

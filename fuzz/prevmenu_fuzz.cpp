@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "fuzz_support.hpp"
-#include "objects/prevmenutemplate.hpp"
+#include "objects/choices/prevmenutemplate.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace ruvo;

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "fuzz_support.hpp"
-#include "graphics/regionmap.hpp"
+#include "graphics/images/regionmap.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace ruvo;

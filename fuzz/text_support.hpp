@@ -8,7 +8,7 @@
 
 #include "archive/errors.hpp"
 #include "archive/streams.hpp"
-#include "graphics/fontpixels.hpp"
+#include "graphics/fonts/fontpixels.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 #include "text/gxword.hpp"

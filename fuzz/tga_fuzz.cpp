@@ -4,7 +4,7 @@
 #include <span>
 
 #include "archive/errors.hpp"
-#include "graphics/tgafile.hpp"
+#include "graphics/images/tgafile.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {

@@ -6,7 +6,7 @@
 
 #include "archive/errors.hpp"
 #include "archive/streams.hpp"
-#include "objects/world.hpp"
+#include "objects/world/world.hpp"
 #include "params/varset.hpp"
 #include "script/quietservices.hpp"
 

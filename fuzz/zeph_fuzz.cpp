@@ -4,7 +4,7 @@
 #include <span>
 
 #include "archive/errors.hpp"
-#include "graphics/zephframes.hpp"
+#include "graphics/images/zephframes.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::span<const uint8_t> bytes(data, size);

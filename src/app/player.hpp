@@ -16,9 +16,9 @@
 #include "archive/deletionlist.hpp"
 #include "archive/discs.hpp"
 #include "archive/runfolder.hpp"
-#include "graphics/dibx.hpp"
+#include "graphics/surface/dibx.hpp"
 #include "platform/platform.hpp"
-#include "script/services.hpp"
+#include "archive/playerservices.hpp"
 
 namespace ruvo {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "archive/resources.hpp"
-#include "objects/ruvoobject.hpp"
+#include "objects/base/ruvoobject.hpp"
 
 namespace ruvo {
 

@@ -8,11 +8,11 @@
 #include "archive/errors.hpp"
 #include "archive/serializer.hpp"
 #include "archive/sjis.hpp"
-#include "objects/world.hpp"
+#include "objects/world/world.hpp"
 #include "params/varset.hpp"
 #include "script/commandrun.hpp"
 #include "script/runcontext.hpp"
-#include "script/services.hpp"
+#include "archive/playerservices.hpp"
 
 namespace ruvo {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "archive/streams.hpp"
-#include "objects/ruvoobject.hpp"
+#include "objects/base/ruvoobject.hpp"
 #include "params/limits.hpp"
 #include "params/values.hpp"
 #include "script/pagecache.hpp"

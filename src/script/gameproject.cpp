@@ -4,7 +4,7 @@
 #include "archive/vrfilemanager.hpp"
 #include "params/varset.hpp"
 #include "script/runcontext.hpp"
-#include "script/services.hpp"
+#include "archive/playerservices.hpp"
 
 namespace ruvo {
 

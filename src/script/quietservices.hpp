@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "script/services.hpp"
+#include "archive/playerservices.hpp"
 
 namespace ruvo {
 

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "archive/errors.hpp"
-#include "graphics/picture.hpp"
-#include "objects/screen.hpp"
-#include "objects/snapshot.hpp"
-#include "objects/world.hpp"
+#include "graphics/images/picture.hpp"
+#include "objects/world/screen.hpp"
+#include "objects/world/snapshot.hpp"
+#include "objects/world/world.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/values.hpp"
 #include "script/callman.hpp"
@@ -22,7 +22,7 @@
 #include "script/commands.hpp"
 #include "script/gameproject.hpp"
 #include "script/runcontext.hpp"
-#include "script/services.hpp"
+#include "archive/playerservices.hpp"
 
 namespace ruvo {
 

@@ -5,7 +5,7 @@
 #include "script/commandrun.hpp"
 #include "script/commands.hpp"
 #include "script/runcontext.hpp"
-#include "script/services.hpp"
+#include "archive/playerservices.hpp"
 
 namespace ruvo {
 

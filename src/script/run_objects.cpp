@@ -5,11 +5,11 @@
 #include <set>
 
 #include "archive/errors.hpp"
-#include "objects/control.hpp"
-#include "objects/propaccess.hpp"
-#include "objects/propmotion.hpp"
-#include "objects/screen.hpp"
-#include "objects/world.hpp"
+#include "objects/base/control.hpp"
+#include "objects/base/propaccess.hpp"
+#include "objects/motion/propmotion.hpp"
+#include "objects/world/screen.hpp"
+#include "objects/world/world.hpp"
 #include "params/values.hpp"
 #include "params/varset.hpp"
 #include "script/callman.hpp"

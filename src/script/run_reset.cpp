@@ -1,13 +1,13 @@
 // Restarting the script (PCReset, Reset) and ending the player (Terminate).
-#include "objects/history.hpp"
-#include "objects/world.hpp"
+#include "objects/text/history.hpp"
+#include "objects/world/world.hpp"
 #include "params/datatables.hpp"
 #include "params/varset.hpp"
 #include "script/callman.hpp"
 #include "script/commandrun.hpp"
 #include "script/commands.hpp"
 #include "script/runcontext.hpp"
-#include "script/services.hpp"
+#include "archive/playerservices.hpp"
 
 namespace ruvo {
 

@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <array>
 
-#include "objects/history.hpp"
-#include "objects/mes.hpp"
-#include "objects/propaccess.hpp"
-#include "objects/readmarks.hpp"
-#include "objects/world.hpp"
+#include "objects/text/history.hpp"
+#include "objects/text/mes.hpp"
+#include "objects/base/propaccess.hpp"
+#include "objects/text/readmarks.hpp"
+#include "objects/world/world.hpp"
 #include "params/values.hpp"
 #include "params/varset.hpp"
 #include "script/callman.hpp"

@@ -9,7 +9,7 @@
 #include "params/sysfuncs.hpp"
 #include "script/gameproject.hpp"
 #include "script/runcontext.hpp"
-#include "script/services.hpp"
+#include "archive/playerservices.hpp"
 
 namespace ruvo {
 

@@ -2,7 +2,7 @@
 
 #include "archive/errors.hpp"
 #include "archive/serializer.hpp"
-#include "objects/savedworld.hpp"
+#include "objects/world/savedworld.hpp"
 #include "script/callman.hpp"
 #include "script/gameproject.hpp"
 #include "script/runcontext.hpp"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "archive/serializer.hpp"
-#include "objects/history.hpp"
+#include "objects/text/history.hpp"
 #include "params/datatables.hpp"
 #include "params/varset.hpp"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "objects/textservices.hpp"
+#include "objects/text/textservices.hpp"
 #include "script/pagecache.hpp"
 
 namespace ruvo {

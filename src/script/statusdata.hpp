@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "graphics/imagesettings.hpp"
-#include "objects/readmarks.hpp"
+#include "graphics/images/imagesettings.hpp"
+#include "objects/text/readmarks.hpp"
 #include "params/datatables.hpp"
 #include "params/varset.hpp"
 

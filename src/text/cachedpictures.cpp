@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "archive/errors.hpp"
-#include "graphics/picturecache.hpp"
+#include "graphics/images/picturecache.hpp"
 
 namespace ruvo {
 namespace {

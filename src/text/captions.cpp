@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "archive/sjis.hpp"
-#include "graphics/filmlabel.hpp"
-#include "graphics/picturelimits.hpp"
+#include "graphics/film/filmlabel.hpp"
+#include "graphics/images/picturelimits.hpp"
 #include "text/labels.hpp"
 #include "text/textlines.hpp"
 

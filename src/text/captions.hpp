@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "graphics/dibx.hpp"
-#include "graphics/filmtrack.hpp"
+#include "graphics/surface/dibx.hpp"
+#include "graphics/film/filmtrack.hpp"
 
 namespace ruvo {
 

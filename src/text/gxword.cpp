@@ -5,8 +5,8 @@
 
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
-#include "graphics/fontcatalog.hpp"
-#include "graphics/fontpixels.hpp"
+#include "graphics/fonts/fontcatalog.hpp"
+#include "graphics/fonts/fontpixels.hpp"
 #include "params/varset.hpp"
 #include "text/page.hpp"
 

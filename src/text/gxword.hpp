@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/dibx.hpp"
+#include "graphics/surface/dibx.hpp"
 #include "text/decorate.hpp"
 #include "text/glyphs.hpp"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "graphics/dibx.hpp"
-#include "graphics/fontpixels.hpp"
+#include "graphics/surface/dibx.hpp"
+#include "graphics/fonts/fontpixels.hpp"
 
 namespace ruvo {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "archive/sjis.hpp"
-#include "graphics/fontpixels.hpp"
+#include "graphics/fonts/fontpixels.hpp"
 #include "text/gxword.hpp"
 
 namespace ruvo {

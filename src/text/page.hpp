@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/pixelformat.hpp"
+#include "graphics/surface/pixelformat.hpp"
 #include "text/glyphs.hpp"
 
 namespace ruvo {

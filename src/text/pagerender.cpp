@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "archive/sjis.hpp"
-#include "graphics/fontpixels.hpp"
+#include "graphics/fonts/fontpixels.hpp"
 #include "text/gxword.hpp"
 #include "text/inlinepicture.hpp"
 #include "text/page.hpp"

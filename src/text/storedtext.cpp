@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "archive/streams.hpp"
-#include "graphics/fontpixels.hpp"
+#include "graphics/fonts/fontpixels.hpp"
 #include "text/gxword.hpp"
 #include "text/storedtext.hpp"
 

@@ -16,7 +16,7 @@
 #include "archive/vrfiles.hpp"
 #include "script/project.hpp"
 #include "tools/buildcheck.hpp"
-#include "graphics/filmmanager.hpp"
+#include "graphics/film/filmmanager.hpp"
 #include "tools/cli.hpp"
 #include "tools/commands.hpp"
 #include "tools/filmsource.hpp"

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "graphics/filmmanager.hpp"
+#include "graphics/film/filmmanager.hpp"
 
 namespace ruvo::tools {
 

@@ -2,7 +2,7 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "graphics/filmkinds.hpp"
+#include "graphics/film/filmkinds.hpp"
 #include "tools/filmsource.hpp"
 #include "tools/sourcetext.hpp"
 

@@ -2,7 +2,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "graphics/filmkinds.hpp"
+#include "graphics/film/filmkinds.hpp"
 #include "tools/filmsource.hpp"
 #include "tools/sourcetext.hpp"
 

@@ -3,7 +3,7 @@
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
-#include "graphics/surfaceops.hpp"
+#include "graphics/surface/surfaceops.hpp"
 
 namespace ruvo::tools {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/zephfile.hpp"
+#include "graphics/images/zephfile.hpp"
 
 namespace ruvo::tools {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "objects/prevmenutemplate.hpp"
+#include "objects/choices/prevmenutemplate.hpp"
 
 namespace ruvo::tools {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "graphics/regionmap.hpp"
+#include "graphics/images/regionmap.hpp"
 
 namespace ruvo::tools {
 

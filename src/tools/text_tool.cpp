@@ -11,8 +11,8 @@
 
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
-#include "graphics/fontpixels.hpp"
-#include "graphics/pngfile.hpp"
+#include "graphics/fonts/fontpixels.hpp"
+#include "graphics/images/pngfile.hpp"
 #include "params/convert.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"

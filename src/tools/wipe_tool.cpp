@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "graphics/dibx.hpp"
-#include "graphics/pngfile.hpp"
-#include "graphics/wipes.hpp"
+#include "graphics/surface/dibx.hpp"
+#include "graphics/images/pngfile.hpp"
+#include "graphics/wipes/wipes.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 #include "tools/cli.hpp"

@@ -18,8 +18,8 @@
 
 #include "app/instance.hpp"
 #include "archive/streams.hpp"
-#include "graphics/pngfile.hpp"
-#include "graphics/regionmap.hpp"
+#include "graphics/images/pngfile.hpp"
+#include "graphics/images/regionmap.hpp"
 #include "script/savefile.hpp"
 #include "support/tempdir.hpp"
 

@@ -2,7 +2,7 @@
 // tests reach rarely.
 #include <gtest/gtest.h>
 
-#include "graphics/dibx.hpp"
+#include "graphics/surface/dibx.hpp"
 #include "surface_helpers.hpp"
 
 namespace ruvo {

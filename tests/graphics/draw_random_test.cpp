@@ -2,7 +2,7 @@
 // codes, for each pixel format, with the hand-vectorised loops on and off.
 #include <gtest/gtest.h>
 
-#include "graphics/blendrows.hpp"
+#include "graphics/draw/blendrows.hpp"
 #include "reference.hpp"
 #include "surface_helpers.hpp"
 

@@ -9,7 +9,7 @@
 
 #include "archive/errors.hpp"
 #include "archive/streams.hpp"
-#include "graphics/pngfile.hpp"
+#include "graphics/images/pngfile.hpp"
 #include "surface_helpers.hpp"
 
 namespace ruvo {

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "film_helpers.hpp"
-#include "graphics/filmimage.hpp"
-#include "graphics/filmrect.hpp"
-#include "graphics/filmsound.hpp"
+#include "graphics/film/filmimage.hpp"
+#include "graphics/film/filmrect.hpp"
+#include "graphics/film/filmsound.hpp"
 #include "support/countingnew.hpp"
 
 namespace ruvo::test {

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "film_helpers.hpp"
-#include "graphics/filmimage.hpp"
-#include "graphics/filmlabel.hpp"
-#include "graphics/filmrect.hpp"
-#include "graphics/filmstage.hpp"
-#include "graphics/filmtransition.hpp"
-#include "graphics/surfaceops.hpp"
+#include "graphics/film/filmimage.hpp"
+#include "graphics/film/filmlabel.hpp"
+#include "graphics/film/filmrect.hpp"
+#include "graphics/film/filmstage.hpp"
+#include "graphics/film/filmtransition.hpp"
+#include "graphics/surface/surfaceops.hpp"
 
 namespace ruvo::test {
 namespace {

@@ -1,8 +1,8 @@
 #include "film_helpers.hpp"
 
 #include "archive/streams.hpp"
-#include "graphics/filmkinds.hpp"
-#include "graphics/surfaceops.hpp"
+#include "graphics/film/filmkinds.hpp"
+#include "graphics/surface/surfaceops.hpp"
 
 namespace ruvo::test {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "graphics/filmmanager.hpp"
-#include "graphics/picture.hpp"
+#include "graphics/film/filmmanager.hpp"
+#include "graphics/images/picture.hpp"
 
 namespace ruvo::test {
 

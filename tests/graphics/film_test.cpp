@@ -8,11 +8,11 @@
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
 #include "film_helpers.hpp"
-#include "graphics/filmease.hpp"
-#include "graphics/filmimage.hpp"
-#include "graphics/filmkinds.hpp"
-#include "graphics/filmsound.hpp"
-#include "graphics/filmtransition.hpp"
+#include "graphics/film/filmease.hpp"
+#include "graphics/film/filmimage.hpp"
+#include "graphics/film/filmkinds.hpp"
+#include "graphics/film/filmsound.hpp"
+#include "graphics/film/filmtransition.hpp"
 
 namespace ruvo::test {
 namespace {

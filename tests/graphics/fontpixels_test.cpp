@@ -7,8 +7,8 @@
 
 #include "archive/errors.hpp"
 #include "archive/sjis.hpp"
-#include "graphics/fontpixels.hpp"
-#include "graphics/pixelview.hpp"
+#include "graphics/fonts/fontpixels.hpp"
+#include "graphics/surface/pixelview.hpp"
 #include "support/tempdir.hpp"
 
 namespace ruvo {

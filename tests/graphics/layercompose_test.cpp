@@ -1,8 +1,8 @@
 // Composing the layers of a frame: which rule each layer follows and the arithmetic of the blends.
 #include <gtest/gtest.h>
 
-#include "graphics/layercompose.hpp"
-#include "graphics/surfaceops.hpp"
+#include "graphics/draw/layercompose.hpp"
+#include "graphics/surface/surfaceops.hpp"
 #include "picture_helpers.hpp"
 
 namespace ruvo {

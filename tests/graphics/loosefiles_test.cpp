@@ -6,11 +6,11 @@
 
 #include "archive/errors.hpp"
 #include "archive/zcodec.hpp"
-#include "graphics/iconfile.hpp"
-#include "graphics/loosepictures.hpp"
-#include "graphics/pngfile.hpp"
-#include "graphics/surfaceops.hpp"
-#include "graphics/tgafile.hpp"
+#include "graphics/images/iconfile.hpp"
+#include "graphics/images/loosepictures.hpp"
+#include "graphics/images/pngfile.hpp"
+#include "graphics/surface/surfaceops.hpp"
+#include "graphics/images/tgafile.hpp"
 #include "picture_helpers.hpp"
 
 namespace ruvo {

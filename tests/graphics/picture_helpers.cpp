@@ -1,7 +1,7 @@
 #include "picture_helpers.hpp"
 
 #include "archive/streams.hpp"
-#include "graphics/surfaceops.hpp"
+#include "graphics/surface/surfaceops.hpp"
 #include "surface_helpers.hpp"
 
 namespace ruvo::test {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "graphics/dibsurface.hpp"
-#include "graphics/zephfile.hpp"
-#include "graphics/zephframes.hpp"
+#include "graphics/surface/dibsurface.hpp"
+#include "graphics/images/zephfile.hpp"
+#include "graphics/images/zephframes.hpp"
 
 namespace ruvo::test {
 

@@ -9,8 +9,8 @@
 #include "archive/errors.hpp"
 #include "archive/streams.hpp"
 #include "archive/vrfilemanager.hpp"
-#include "graphics/picturecache.hpp"
-#include "graphics/surfaceops.hpp"
+#include "graphics/images/picturecache.hpp"
+#include "graphics/surface/surfaceops.hpp"
 #include "picture_helpers.hpp"
 #include "support/tempdir.hpp"
 

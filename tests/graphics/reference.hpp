@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "graphics/dibx.hpp"
+#include "graphics/surface/dibx.hpp"
 
 namespace ruvo::ref {
 

@@ -6,7 +6,7 @@
 
 #include "archive/errors.hpp"
 #include "archive/streams.hpp"
-#include "graphics/regionmap.hpp"
+#include "graphics/images/regionmap.hpp"
 
 namespace ruvo {
 namespace {

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "graphics/sectorraster.hpp"
+#include "graphics/draw/sectorraster.hpp"
 
 namespace ruvo {
 namespace {

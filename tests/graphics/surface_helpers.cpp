@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "graphics/pngfile.hpp"
+#include "graphics/images/pngfile.hpp"
 
 namespace ruvo::test {
 

@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "graphics/dibx.hpp"
+#include "graphics/surface/dibx.hpp"
 
 namespace ruvo::test {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/errors.hpp"
-#include "graphics/dibx.hpp"
+#include "graphics/surface/dibx.hpp"
 #include "surface_helpers.hpp"
 
 namespace ruvo {

@@ -1,7 +1,7 @@
 // The raster-wave proxy: draws land on the target shifted row band by row band.
 #include <gtest/gtest.h>
 
-#include "graphics/dibxwave.hpp"
+#include "graphics/surface/dibxwave.hpp"
 #include "surface_helpers.hpp"
 
 namespace ruvo {

@@ -5,8 +5,8 @@
 #include <memory>
 #include <random>
 
-#include "graphics/dibx.hpp"
-#include "graphics/wipes.hpp"
+#include "graphics/surface/dibx.hpp"
+#include "graphics/wipes/wipes.hpp"
 #include "surface_helpers.hpp"
 
 namespace ruvo::test {

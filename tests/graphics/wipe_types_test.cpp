@@ -4,8 +4,8 @@
 #include <cmath>
 #include <set>
 
-#include "graphics/blendrows.hpp"
-#include "graphics/wipemask.hpp"
+#include "graphics/draw/blendrows.hpp"
+#include "graphics/wipes/wipemask.hpp"
 #include "wipe_scene.hpp"
 
 namespace ruvo::test {

@@ -7,8 +7,8 @@
 #include <set>
 #include <string>
 
-#include "graphics/blendrows.hpp"
-#include "graphics/wipemask.hpp"
+#include "graphics/draw/blendrows.hpp"
+#include "graphics/wipes/wipemask.hpp"
 #include "wipe_scene.hpp"
 
 namespace ruvo::test {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "archive/errors.hpp"
-#include "graphics/surfaceops.hpp"
+#include "graphics/surface/surfaceops.hpp"
 #include "picture_helpers.hpp"
 
 namespace ruvo {

@@ -7,8 +7,8 @@
 #include "archive/errors.hpp"
 #include "archive/streams.hpp"
 #include "archive/zcodec.hpp"
-#include "graphics/surfaceops.hpp"
-#include "graphics/zephfile.hpp"
+#include "graphics/surface/surfaceops.hpp"
+#include "graphics/images/zephfile.hpp"
 #include "picture_helpers.hpp"
 
 namespace ruvo {

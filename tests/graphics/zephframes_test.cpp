@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "archive/errors.hpp"
-#include "graphics/pngfile.hpp"
-#include "graphics/surfaceops.hpp"
-#include "graphics/zephframes.hpp"
+#include "graphics/images/pngfile.hpp"
+#include "graphics/surface/surfaceops.hpp"
+#include "graphics/images/zephframes.hpp"
 #include "picture_helpers.hpp"
 #include "support/tempdir.hpp"
 

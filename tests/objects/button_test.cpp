@@ -2,10 +2,10 @@
 // end of a button with PR_AUTOSCRAP, radio groups and their one selection, and the saved form.
 #include "archive/streams.hpp"
 #include "image_fixture.hpp"
-#include "graphics/filmimage.hpp"
-#include "graphics/filmmanager.hpp"
-#include "objects/button.hpp"
-#include "objects/motion.hpp"
+#include "graphics/film/filmimage.hpp"
+#include "graphics/film/filmmanager.hpp"
+#include "objects/choices/button.hpp"
+#include "objects/motion/motion.hpp"
 
 namespace ruvo::testing {
 namespace {

@@ -1,12 +1,12 @@
 // A cinema that plays allocates nothing per frame: the film's update, its track objects following their
 // tracks, the repaint of their areas in the cinema's world and on the outer screen. Counted by replacing
 // the global allocator of this test program (every other test only passes through the count).
-#include "graphics/filmimage.hpp"
-#include "graphics/filmlabel.hpp"
-#include "graphics/filmmanager.hpp"
-#include "graphics/filmrect.hpp"
+#include "graphics/film/filmimage.hpp"
+#include "graphics/film/filmlabel.hpp"
+#include "graphics/film/filmmanager.hpp"
+#include "graphics/film/filmrect.hpp"
 #include "image_fixture.hpp"
-#include "objects/cinema.hpp"
+#include "objects/images/cinema.hpp"
 #include "support/countingnew.hpp"
 #include "text_world_fixture.hpp"
 

@@ -2,15 +2,15 @@
 // are drawn and by their own mouse modes; labels are captions of the text engine; only what changed is
 // painted again; the cinema comes back from a saved game with its tracks.
 #include "archive/sjis.hpp"
-#include "graphics/filmimage.hpp"
-#include "graphics/filmlabel.hpp"
-#include "graphics/filmmanager.hpp"
-#include "graphics/filmrect.hpp"
-#include "graphics/filmtransition.hpp"
+#include "graphics/film/filmimage.hpp"
+#include "graphics/film/filmlabel.hpp"
+#include "graphics/film/filmmanager.hpp"
+#include "graphics/film/filmrect.hpp"
+#include "graphics/film/filmtransition.hpp"
 #include "image_fixture.hpp"
-#include "objects/cinema.hpp"
-#include "objects/cinemaworld.hpp"
-#include "objects/label.hpp"
+#include "objects/images/cinema.hpp"
+#include "objects/images/cinemaworld.hpp"
+#include "objects/text/label.hpp"
 #include "text/glyphs.hpp"
 #include "text_world_fixture.hpp"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "objects/cliplist.hpp"
+#include "objects/world/cliplist.hpp"
 
 namespace ruvo {
 namespace {

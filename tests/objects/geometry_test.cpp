@@ -2,8 +2,8 @@
 // motions and the scaled placement inside a parent image; clip rectangles and invalidation.
 #include <memory>
 
-#include "graphics/dibx.hpp"
-#include "objects/motion.hpp"
+#include "graphics/surface/dibx.hpp"
+#include "objects/motion/motion.hpp"
 #include "world_fixture.hpp"
 
 namespace ruvo::testing {

@@ -4,7 +4,7 @@
 
 #include "archive/serializer.hpp"
 #include "archive/streams.hpp"
-#include "objects/history.hpp"
+#include "objects/text/history.hpp"
 
 namespace ruvo {
 namespace {

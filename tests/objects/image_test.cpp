@@ -6,7 +6,7 @@
 
 #include "archive/streams.hpp"
 #include "image_fixture.hpp"
-#include "objects/image.hpp"
+#include "objects/images/image.hpp"
 
 namespace ruvo::testing {
 namespace {

@@ -1,7 +1,7 @@
 // Captions and image captions: size from the text and the zoom, alignment, what is painted, rotation in
 // the hit test, glyph cells cut from a picture, and their saved forms.
-#include "objects/cglabel.hpp"
-#include "objects/label.hpp"
+#include "objects/text/cglabel.hpp"
+#include "objects/text/label.hpp"
 #include "image_fixture.hpp"
 #include "text_world_fixture.hpp"
 

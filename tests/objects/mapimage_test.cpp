@@ -4,9 +4,9 @@
 #include <fstream>
 
 #include "archive/streams.hpp"
-#include "graphics/regionmap.hpp"
+#include "graphics/images/regionmap.hpp"
 #include "image_fixture.hpp"
-#include "objects/mapimage.hpp"
+#include "objects/choices/mapimage.hpp"
 
 namespace ruvo::testing {
 namespace {

@@ -2,7 +2,7 @@
 // and their limits, choices by mouse and keys reaching @SelStr, @SelIndex and PR_ONSELECT, the cancels,
 // the opening and closing phases with their events, hostile texts and the saved form.
 #include "archive/streams.hpp"
-#include "objects/menu.hpp"
+#include "objects/choices/menu.hpp"
 #include "text_world_fixture.hpp"
 
 namespace ruvo::testing {

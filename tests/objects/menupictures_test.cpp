@@ -3,7 +3,7 @@
 // mouse, missing pictures, and the saved form.
 #include "archive/serializer.hpp"
 #include "image_fixture.hpp"
-#include "objects/menu.hpp"
+#include "objects/choices/menu.hpp"
 #include "text_world_fixture.hpp"
 
 namespace ruvo::testing {

@@ -1,8 +1,8 @@
 // Message windows with the read marks and the history: the page start's read parameter, entries
 // recorded once as windows leave their pages, old mode with its capacity, page mode packing lines,
 // and the history shown again (frozen variable values, missing script pages skipped).
-#include "objects/history.hpp"
-#include "objects/readmarks.hpp"
+#include "objects/text/history.hpp"
+#include "objects/text/readmarks.hpp"
 #include "text_world_fixture.hpp"
 
 namespace ruvo::testing {

@@ -2,12 +2,12 @@
 // frames of 1/60 s; the timeline places the tracks' pictures on the screen, ends by the object's flags,
 // follows its object when position-relative, and comes back from a saved game at the frame it had.
 #include "archive/streams.hpp"
-#include "graphics/filmimage.hpp"
-#include "graphics/filmmanager.hpp"
-#include "graphics/filmtransition.hpp"
+#include "graphics/film/filmimage.hpp"
+#include "graphics/film/filmmanager.hpp"
+#include "graphics/film/filmtransition.hpp"
 #include "image_fixture.hpp"
-#include "objects/cinema.hpp"
-#include "objects/filmmotion.hpp"
+#include "objects/images/cinema.hpp"
+#include "objects/motion/filmmotion.hpp"
 
 namespace ruvo::testing {
 namespace {

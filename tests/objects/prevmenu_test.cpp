@@ -5,8 +5,8 @@
 
 #include "archive/streams.hpp"
 #include "image_fixture.hpp"
-#include "objects/prevmenu.hpp"
-#include "objects/prevmenutemplate.hpp"
+#include "objects/choices/prevmenu.hpp"
+#include "objects/choices/prevmenutemplate.hpp"
 
 namespace ruvo::testing {
 namespace {

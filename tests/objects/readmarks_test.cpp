@@ -3,7 +3,7 @@
 
 #include "archive/serializer.hpp"
 #include "archive/streams.hpp"
-#include "objects/readmarks.hpp"
+#include "objects/text/readmarks.hpp"
 
 namespace ruvo {
 namespace {

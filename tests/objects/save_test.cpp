@@ -2,11 +2,11 @@
 // left out, and damaged records that leave the running world as it was.
 #include "archive/serializer.hpp"
 #include "archive/streams.hpp"
-#include "objects/cabinet.hpp"
-#include "objects/objectdump.hpp"
-#include "objects/propmotion.hpp"
-#include "objects/standin.hpp"
-#include "objects/timer.hpp"
+#include "objects/base/cabinet.hpp"
+#include "objects/world/objectdump.hpp"
+#include "objects/motion/propmotion.hpp"
+#include "objects/base/standin.hpp"
+#include "objects/motion/timer.hpp"
 #include "world_fixture.hpp"
 
 namespace ruvo::testing {

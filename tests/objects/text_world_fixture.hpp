@@ -5,10 +5,10 @@
 #include <utility>
 
 #include "archive/streams.hpp"
-#include "graphics/fontcatalog.hpp"
-#include "graphics/fontpixels.hpp"
-#include "objects/mes.hpp"
-#include "objects/textservices.hpp"
+#include "graphics/fonts/fontcatalog.hpp"
+#include "graphics/fonts/fontpixels.hpp"
+#include "objects/text/mes.hpp"
+#include "objects/text/textservices.hpp"
 #include "text/gxword.hpp"
 #include "world_fixture.hpp"
 

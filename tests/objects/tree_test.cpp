@@ -1,8 +1,8 @@
 // Names, the tree, drawing order, visibility, deletion, and properties by identifier.
 #include <climits>
 
-#include "objects/cabinet.hpp"
-#include "objects/timer.hpp"
+#include "objects/base/cabinet.hpp"
+#include "objects/motion/timer.hpp"
 #include "world_fixture.hpp"
 
 namespace ruvo::testing {

@@ -2,10 +2,10 @@
 // box's motion reaching its end.
 #include <cmath>
 
-#include "objects/filmmotion.hpp"
-#include "objects/motion.hpp"
-#include "objects/propmotion.hpp"
-#include "objects/timer.hpp"
+#include "objects/motion/filmmotion.hpp"
+#include "objects/motion/motion.hpp"
+#include "objects/motion/propmotion.hpp"
+#include "objects/motion/timer.hpp"
 #include "world_fixture.hpp"
 
 namespace ruvo::testing {

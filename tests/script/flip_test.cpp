@@ -5,9 +5,9 @@
 
 #include "archive/streams.hpp"
 #include "interpreter_fixture.hpp"
-#include "objects/control.hpp"
-#include "objects/screen.hpp"
-#include "objects/snapshot.hpp"
+#include "objects/base/control.hpp"
+#include "objects/world/screen.hpp"
+#include "objects/world/snapshot.hpp"
 
 namespace ruvo::testing {
 namespace {

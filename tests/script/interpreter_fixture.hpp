@@ -13,14 +13,14 @@
 #include "archive/discs.hpp"
 #include "archive/sjis.hpp"
 #include "archive/vrfilemanager.hpp"
-#include "objects/standin.hpp"
-#include "objects/world.hpp"
+#include "objects/base/standin.hpp"
+#include "objects/world/world.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 #include "script/callman.hpp"
 #include "script/gameproject.hpp"
 #include "script/runcontext.hpp"
-#include "script/services.hpp"
+#include "archive/playerservices.hpp"
 #include "tools/pagesource.hpp"
 
 namespace ruvo::testing {

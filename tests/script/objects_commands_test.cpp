@@ -2,11 +2,11 @@
 // expressions, deleting them, their properties, property motions, menus and media by name, cabinets,
 // Reset, and the object functions.
 #include "interpreter_fixture.hpp"
-#include "objects/box.hpp"
-#include "objects/propaccess.hpp"
-#include "objects/propmotion.hpp"
-#include "objects/screen.hpp"
-#include "objects/worldbindings.hpp"
+#include "objects/images/box.hpp"
+#include "objects/base/propaccess.hpp"
+#include "objects/motion/propmotion.hpp"
+#include "objects/world/screen.hpp"
+#include "objects/world/worldbindings.hpp"
 
 namespace ruvo::testing {
 namespace {

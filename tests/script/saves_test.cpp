@@ -11,7 +11,7 @@
 
 #include "archive/serializer.hpp"
 #include "interpreter_fixture.hpp"
-#include "objects/savedworld.hpp"
+#include "objects/world/savedworld.hpp"
 #include "script/savedgames.hpp"
 #include "support/tempdir.hpp"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "archive/sjis.hpp"
-#include "graphics/fontpixels.hpp"
+#include "graphics/fonts/fontpixels.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 #include "text/glyphlisting.hpp"

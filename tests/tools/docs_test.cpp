@@ -9,7 +9,7 @@
 #include <sstream>
 #include <sys/wait.h>
 
-#include "graphics/filmmanager.hpp"
+#include "graphics/film/filmmanager.hpp"
 #include "tools/filmsource.hpp"
 #include "tools/pagesource.hpp"
 #include "tools/projectsource.hpp"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "archive/sjis.hpp"
-#include "graphics/pngfile.hpp"
+#include "graphics/images/pngfile.hpp"
 #include "support/tempdir.hpp"
 #include "support/toolrun.hpp"
 

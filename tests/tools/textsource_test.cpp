@@ -7,8 +7,8 @@
 
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
-#include "graphics/fontcatalog.hpp"
-#include "graphics/fontpixels.hpp"
+#include "graphics/fonts/fontcatalog.hpp"
+#include "graphics/fonts/fontpixels.hpp"
 #include "script/expression.hpp"
 #include "script/page.hpp"
 #include "support/tempdir.hpp"

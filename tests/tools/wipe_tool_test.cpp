@@ -7,9 +7,9 @@
 #include <random>
 #include <sys/wait.h>
 
-#include "graphics/dibx.hpp"
-#include "graphics/pngfile.hpp"
-#include "graphics/wipes.hpp"
+#include "graphics/surface/dibx.hpp"
+#include "graphics/images/pngfile.hpp"
+#include "graphics/wipes/wipes.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 #include "support/tempdir.hpp"

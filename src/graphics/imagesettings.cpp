@@ -1,9 +1,0 @@
-#include "graphics/imagesettings.hpp"
-
-#include "archive/serializer.hpp"
-
-namespace ruvo {
-
-void TLayeredImageSettings::Sync(TSerializer& s) { s.Bool(Dither); }
-
-} // namespace ruvo
