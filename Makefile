@@ -1,7 +1,9 @@
 # The entry points people know: `make`, `make test`, `make play`; `make fuzz` for the fuzz targets.
 BUILD      ?= build
+# One clang build with AddressSanitizer and UndefinedBehaviorSanitizer serves the tests and the fuzz
+# targets, so the core is compiled once.
 TEST_BUILD ?= build-asan
-FUZZ_BUILD ?= build-fuzz
+FUZZ_BUILD ?= $(TEST_BUILD)
 # make fuzz runs each target this long; make fuzz-check (CI) this long from the seeds only.
 FUZZ_SECONDS       ?= 120
 FUZZ_CHECK_SECONDS ?= 5
@@ -9,30 +11,35 @@ CLANG      ?= clang-14
 CLANGXX    ?= clang++-14
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
-# Window tests need a display: without one they run on a virtual one.
-XVFB       := $(shell [ -z "$$DISPLAY" ] && command -v xvfb-run >/dev/null 2>&1 && echo 'xvfb-run -a -s "-screen 0 1280x1024x24"')
 
-.PHONY: all deps test play bench clean fuzz fuzz-build fuzz-check fuzz-seeds
+.PHONY: all programs deps test play bench clean fuzz fuzz-build fuzz-check fuzz-seeds
 
 all: deps
 	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The player and the tool only (what make play needs).
+programs: deps
+	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS) --target ruvoplay ruvotool
+
 deps:
 	@bash scripts/install-deps.sh
 
-# Tests run in their own AddressSanitizer + UndefinedBehaviorSanitizer build.
-test: deps
-	cmake -S . -B $(TEST_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DRUVO_SANITIZE=ON -DRUVO_BENCH=OFF \
-	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g"
-	cmake --build $(TEST_BUILD) -j $(JOBS)
-	cd $(TEST_BUILD) && UBSAN_OPTIONS=print_stacktrace=1 $(XVFB) ctest --output-on-failure -j $(JOBS)
-
-# libFuzzer targets (fuzz/*_fuzz.cpp) over the core library, built with clang in their own folder.
-fuzz-build: deps
-	cmake -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DRUVO_FUZZ=ON -DRUVO_TESTS=OFF -DRUVO_BENCH=OFF \
+sanitized_config = cmake -S . -B $(1) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DRUVO_FUZZ=ON -DRUVO_BENCH=OFF \
 	  -DCMAKE_C_COMPILER=$(CLANG) -DCMAKE_CXX_COMPILER=$(CLANGXX) -DCMAKE_CXX_FLAGS_DEBUG="-O1 -gline-tables-only"
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# Tests (and the fuzz targets beside them) in the sanitizer build; window tests on a virtual display
+# when there is none.
+test: deps
+	$(call sanitized_config,$(TEST_BUILD))
+	cmake --build $(TEST_BUILD) -j $(JOBS)
+	bash scripts/run-tests.sh $(TEST_BUILD) $(JOBS)
+
+# libFuzzer targets (fuzz/*_fuzz.cpp) over the core library, in the same sanitizer build as the tests.
+fuzz-build: deps
+	$(call sanitized_config,$(FUZZ_BUILD))
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
 
 fuzz: fuzz-build
 	bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
@@ -47,7 +54,7 @@ fuzz-seeds: fuzz-build
 bench: all
 	@for b in $(BUILD)/bench_*; do echo "== $$b"; $$b; done
 
-play: all
+play: programs
 	@bash scripts/play-demo.sh $(BUILD)
 
 clean:
