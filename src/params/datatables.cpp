@@ -122,6 +122,9 @@ TDBSection TDBManager::Read(TStream& stream, uint8_t status) const {
             s.Byte(kind);
             auto table = std::make_unique<TDBTable>();
             table->Sync(s);
+            // The writer puts only tables of the section's status in it.
+            if (table->Status != status)
+                throw std::move(TSerializer::Damaged().AddContext("a table of status " + std::to_string(table->Status)));
             section.Tables.push_back(std::move(table));
         });
     }

@@ -14,8 +14,6 @@ namespace {
 using dbcell::LoadInt;
 using dbcell::StoreInt;
 
-std::string_view LoadText(const TDBField& f, const uint8_t* p) noexcept { return dbcell::LoadText(f.Size, p); }
-
 // The longest head of s of at most max bytes that does not end inside a double-byte character.
 size_t CutLength(std::string_view s, size_t max) noexcept {
     if (s.size() <= max) return s.size();
@@ -33,42 +31,6 @@ void StoreText(const TDBField& f, uint8_t* p, std::string_view s) noexcept {
 
 // Halves go to the even neighbour (the default rounding mode).
 int32_t RoundToInt(Real v) noexcept { return RealToInt(std::nearbyint(v)); }
-
-int32_t ReadInt(const TDBField& f, const uint8_t* p) {
-    switch (f.Type) {
-    case kDBInteger: return LoadInt(p);
-    case kDBFloat: return RoundToInt(ReadExtended(p));
-    case kDBFlag: return p[0] != 0;
-    default: return TextToIntDef(LoadText(f, p), 0);
-    }
-}
-
-Real ReadReal(const TDBField& f, const uint8_t* p) {
-    switch (f.Type) {
-    case kDBInteger: return LoadInt(p);
-    case kDBFloat: return ReadExtended(p);
-    case kDBFlag: return p[0] != 0 ? 1.0L : 0.0L;
-    default: return TextToRealDef(LoadText(f, p), 0.0L);
-    }
-}
-
-bool ReadFlag(const TDBField& f, const uint8_t* p) {
-    switch (f.Type) {
-    case kDBInteger: return LoadInt(p) != 0;
-    case kDBFloat: return ReadExtended(p) != 0;
-    case kDBFlag: return p[0] != 0;
-    default: return TextToFlag(LoadText(f, p));
-    }
-}
-
-std::string ReadText(const TDBField& f, const uint8_t* p) {
-    switch (f.Type) {
-    case kDBInteger: return IntToText(LoadInt(p));
-    case kDBFloat: return RealToText(ReadExtended(p));
-    case kDBFlag: return FlagToText(p[0] != 0);
-    default: return std::string(LoadText(f, p));
-    }
-}
 
 void WriteInt(const TDBField& f, uint8_t* p, int32_t v) {
     switch (f.Type) {
@@ -108,16 +70,56 @@ void WriteText(const TDBField& f, uint8_t* p, std::string_view v) {
 
 } // namespace
 
+namespace dbcell {
+
+int32_t ReadInt(const TDBField& f, const uint8_t* p) {
+    switch (f.Type) {
+    case kDBInteger: return LoadInt(p);
+    case kDBFloat: return RoundToInt(ReadExtended(p));
+    case kDBFlag: return p[0] != 0;
+    default: return TextToIntDef(LoadText(f.Size, p), 0);
+    }
+}
+
+Real ReadReal(const TDBField& f, const uint8_t* p) {
+    switch (f.Type) {
+    case kDBInteger: return LoadInt(p);
+    case kDBFloat: return ReadExtended(p);
+    case kDBFlag: return p[0] != 0 ? 1.0L : 0.0L;
+    default: return TextToRealDef(LoadText(f.Size, p), 0.0L);
+    }
+}
+
+bool ReadFlag(const TDBField& f, const uint8_t* p) {
+    switch (f.Type) {
+    case kDBInteger: return LoadInt(p) != 0;
+    case kDBFloat: return ReadExtended(p) != 0;
+    case kDBFlag: return p[0] != 0;
+    default: return TextToFlag(LoadText(f.Size, p));
+    }
+}
+
+std::string ReadText(const TDBField& f, const uint8_t* p) {
+    switch (f.Type) {
+    case kDBInteger: return IntToText(LoadInt(p));
+    case kDBFloat: return RealToText(ReadExtended(p));
+    case kDBFlag: return FlagToText(p[0] != 0);
+    default: return std::string(LoadText(f.Size, p));
+    }
+}
+
+} // namespace dbcell
+
 template <class T>
 bool TDBCustomTable::Get(int32_t record, int field, T& value) const {
     const uint8_t* r = Record(record);
     if (!r || field < 0 || field >= Fields.Count()) return false;
     const TDBField& f = Fields[field];
     const uint8_t* p = r + Fields.Offset(field);
-    if constexpr (std::is_same_v<T, int32_t>) value = ReadInt(f, p);
-    else if constexpr (std::is_same_v<T, Real>) value = ReadReal(f, p);
-    else if constexpr (std::is_same_v<T, bool>) value = ReadFlag(f, p);
-    else value = ReadText(f, p);
+    if constexpr (std::is_same_v<T, int32_t>) value = dbcell::ReadInt(f, p);
+    else if constexpr (std::is_same_v<T, Real>) value = dbcell::ReadReal(f, p);
+    else if constexpr (std::is_same_v<T, bool>) value = dbcell::ReadFlag(f, p);
+    else value = dbcell::ReadText(f, p);
     return true;
 }
 

@@ -2,6 +2,7 @@
 // The stored form of a field's value in a record, shared by the conversions, the search and the sort.
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "params/dbtable.hpp"
@@ -25,5 +26,11 @@ inline std::string_view LoadText(int32_t size, const uint8_t* p) noexcept {
     const auto* text = reinterpret_cast<const char*>(p);
     return {text, strnlen(text, static_cast<size_t>(size))};
 }
+
+// A field's value read as each type, by the conversion table (dbcell.cpp).
+int32_t ReadInt(const TDBField& f, const uint8_t* p);
+Real ReadReal(const TDBField& f, const uint8_t* p);
+bool ReadFlag(const TDBField& f, const uint8_t* p);
+std::string ReadText(const TDBField& f, const uint8_t* p);
 
 } // namespace ruvo::dbcell

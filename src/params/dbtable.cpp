@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <numeric>
 
@@ -40,8 +41,60 @@ bool OccursIn(std::string_view s, std::string_view v) noexcept {
     return false;
 }
 
+// The first `max` bytes of a key in an order memcmp follows: integers big-endian with the sign bit
+// flipped, reals by sign, exponent and mantissa (no number after every other, -0 as 0), flags 0 or 1,
+// strings up to their 0 byte and padded with zeros to the field's size (so a shorter text sorts before a
+// longer one it begins). Answers the bytes written.
+int32_t PutKey(const TDBField& f, const uint8_t* p, uint8_t* out, int32_t max) noexcept {
+    uint8_t key[10];
+    int32_t size = 0;
+    switch (f.Type) {
+    case kDBInteger: {
+        const uint32_t v = static_cast<uint32_t>(dbcell::LoadInt(p)) ^ 0x80000000u;
+        for (int i = 0; i < 4; ++i) key[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
+        size = 4;
+        break;
+    }
+    case kDBFloat: {
+        size = 10;
+        Real v = ReadExtended(p);
+        if (std::isnan(v)) {
+            std::memset(key, 0xFF, 10);
+            break;
+        }
+        if (v == 0) v = 0;
+        uint8_t raw[10];
+        WriteExtended(v, raw);
+        key[0] = raw[9];
+        key[1] = raw[8];
+        for (int i = 0; i < 8; ++i) key[2 + i] = raw[7 - i];
+        if (key[0] & 0x80) {
+            for (uint8_t& b : key) b = static_cast<uint8_t>(~b);
+        } else {
+            key[0] |= 0x80;
+        }
+        break;
+    }
+    case kDBFlag:
+        key[0] = p[0] != 0;
+        size = 1;
+        break;
+    default: {
+        const int32_t n = std::min(f.Size, max);
+        const std::string_view text = dbcell::LoadText(f.Size, p);
+        const size_t copied = std::min(text.size(), static_cast<size_t>(n));
+        if (copied > 0) std::memcpy(out, text.data(), copied);
+        std::memset(out + copied, 0, static_cast<size_t>(n) - copied);
+        return n;
+    }
+    }
+    const int32_t n = std::min(size, max);
+    std::memcpy(out, key, static_cast<size_t>(n));
+    return n;
+}
+
 // Integers and reals by value (a real that is no number after every other), flags false first,
-// strings by byte order.
+// strings by byte order: the order PutKey's bytes give.
 int CompareCells(const TDBField& f, const uint8_t* a, const uint8_t* b) noexcept {
     switch (f.Type) {
     case kDBInteger: {
@@ -55,7 +108,10 @@ int CompareCells(const TDBField& f, const uint8_t* a, const uint8_t* b) noexcept
         return (x > y) - (x < y);
     }
     case kDBFlag: return (a[0] != 0) - (b[0] != 0);
-    default: return dbcell::LoadText(f.Size, a).compare(dbcell::LoadText(f.Size, b));
+    default: {
+        const int c = dbcell::LoadText(f.Size, a).compare(dbcell::LoadText(f.Size, b));
+        return (c > 0) - (c < 0);
+    }
     }
 }
 
@@ -130,70 +186,6 @@ void TDBCustomTable::Clear() {
     Fields.Clear();
 }
 
-TDBSelection TDBCustomTable::Locate(const TCustomParam* names, const TCustomParam* values, bool ignoreCase,
-                                    bool substring, int64_t limit) const {
-    TDBSelection found;
-    if (!Given(names) || !Given(values)) {
-        found.all = true;
-        return found;
-    }
-    struct TKey {
-        int field = -1;
-        int32_t i = 0;
-        Real r = 0;
-        bool b = false;
-        std::string s;  // lower-cased for a search ignoring case
-    };
-    const int valueType = values->TypeCode();
-    const bool folded = ignoreCase && substring;
-    std::vector<TKey> keys;
-    for (int i = 0, n = std::min(names->Count(), values->Count()); i < n; ++i) {
-        TKey key;
-        key.field = Fields.IndexOf(names->GetStrAt(i));
-        if (key.field < 0) return found;  // the search ends before any record could match all keys
-        switch (valueType) {
-        case kDBInteger: key.i = values->GetIntAt(i); break;
-        case kDBFloat: key.r = values->GetFloatAt(i); break;
-        case kDBFlag: key.b = values->GetFlagAt(i); break;
-        default: key.s = folded ? LowerSjis(values->GetStrAt(i)) : values->GetStrAt(i); break;
-        }
-        keys.push_back(std::move(key));
-    }
-    const auto matches = [&](int32_t r, const TKey& key) {
-        switch (valueType) {
-        case kDBInteger: {
-            int32_t v = 0;
-            return Get(r, key.field, v) && v == key.i;
-        }
-        case kDBFloat: {
-            Real v = 0;
-            return Get(r, key.field, v) && v == key.r;
-        }
-        case kDBFlag: {
-            bool v = false;
-            return Get(r, key.field, v) && v == key.b;
-        }
-        default: break;
-        }
-        const TDBField& f = Fields[key.field];
-        std::string converted;
-        std::string_view s;
-        if (f.Type == kDBString) {
-            s = dbcell::LoadText(f.Size, Record(r) + Fields.Offset(key.field));
-        } else {
-            converted = Text(r, key.field);
-            s = converted;
-        }
-        if (!substring) return ignoreCase ? SameTextSjis(s, key.s) : s == key.s;
-        if (s.empty()) return false;
-        return ignoreCase ? OccursIn(LowerSjis(s), key.s) : OccursIn(s, key.s);
-    };
-    for (int32_t r = 0, count = RecordCount(); r < count && static_cast<int64_t>(found.records.size()) < limit; ++r)
-        if (std::all_of(keys.begin(), keys.end(), [&](const TKey& key) { return matches(r, key); }))
-            found.records.push_back(r);
-    return found;
-}
-
 // ---- records back to back
 
 const uint8_t* TDBTable::Record(int32_t i) const noexcept {
@@ -201,6 +193,84 @@ const uint8_t* TDBTable::Record(int32_t i) const noexcept {
     if (i < 0 || i >= count_) return nullptr;
     if (Fields.RecordSize() == 0) return &kNoBytes;
     return bytes_.data() + static_cast<size_t>(i) * static_cast<size_t>(Fields.RecordSize());
+}
+
+TDBSelection TDBTable::Locate(const TCustomParam* names, const TCustomParam* values, bool ignoreCase, bool substring,
+                              int64_t limit) const {
+    TDBSelection found;
+    if (!Given(names) || !Given(values)) {
+        found.all = true;
+        return found;
+    }
+    struct TKey {
+        int field = -1;
+        const TDBField* f = nullptr;
+        int32_t offset = 0;
+        int32_t i = 0;
+        Real r = 0;
+        bool b = false;
+        std::string s;  // lower-cased for a search for a part ignoring case
+        bool holdsZero = false;  // a text with a 0 byte is never a field's text
+    };
+    const int valueType = values->TypeCode();
+    const bool plainText = valueType == kDBString && !ignoreCase && !substring;
+    std::vector<TKey> keys;
+    for (int i = 0, n = std::min(names->Count(), values->Count()); i < n; ++i) {
+        TKey key;
+        key.field = Fields.IndexOf(names->GetStrAt(i));
+        if (key.field < 0) return found;  // the search ends before any record could match all keys
+        key.f = &Fields[key.field];
+        key.offset = Fields.Offset(key.field);
+        switch (valueType) {
+        case kDBInteger: key.i = values->GetIntAt(i); break;
+        case kDBFloat: key.r = values->GetFloatAt(i); break;
+        case kDBFlag: key.b = values->GetFlagAt(i); break;
+        default:
+            key.s = ignoreCase && substring ? LowerSjis(values->GetStrAt(i)) : values->GetStrAt(i);
+            key.holdsZero = key.s.find('\0') != std::string::npos;
+            break;
+        }
+        keys.push_back(std::move(key));
+    }
+    // The plain comparison of a string field with a text, straight on the stored bytes: the text up to
+    // the field's 0 byte (or its end) is the key.
+    const auto sameText = [](const TKey& key, const uint8_t* p) {
+        const size_t n = key.s.size(), size = static_cast<size_t>(key.f->Size);
+        if (n > size || std::memcmp(p, key.s.data(), n) != 0) return false;
+        return n == size || p[n] == 0;
+    };
+    const auto matches = [&](const uint8_t* record, const TKey& key) {
+        const uint8_t* p = record + key.offset;
+        switch (valueType) {
+        case kDBInteger: return dbcell::ReadInt(*key.f, p) == key.i;
+        case kDBFloat: return dbcell::ReadReal(*key.f, p) == key.r;
+        case kDBFlag: return dbcell::ReadFlag(*key.f, p) == key.b;
+        default: break;
+        }
+        if (plainText && key.f->Type == kDBString) return !key.holdsZero && sameText(key, p);
+        std::string converted;
+        std::string_view s;
+        if (key.f->Type == kDBString) {
+            s = dbcell::LoadText(key.f->Size, p);
+        } else {
+            converted = dbcell::ReadText(*key.f, p);
+            s = converted;
+        }
+        if (!substring) return ignoreCase ? SameTextSjis(s, key.s) : s == key.s;
+        if (s.empty()) return false;
+        return ignoreCase ? OccursIn(LowerSjis(s), key.s) : OccursIn(s, key.s);
+    };
+    for (int32_t r = 0; r < count_ && static_cast<int64_t>(found.records.size()) < limit; ++r) {
+        const uint8_t* record = Record(r);
+        bool all = true;
+        for (const TKey& key : keys)
+            if (!matches(record, key)) {
+                all = false;
+                break;
+            }
+        if (all) found.records.push_back(r);
+    }
+    return found;
 }
 
 bool TDBTable::FieldAdded(int32_t size) {
@@ -267,27 +337,72 @@ void TDBTable::Sort(const TCustomParam& names, const TCustomParam& descending) {
         bool descending;
     };
     std::vector<TKey> keys;
+    std::vector<bool> used(static_cast<size_t>(Fields.Count()));
     const int n = Given(&names) && Given(&descending) ? std::min(names.Count(), descending.Count()) : 0;
-    for (int i = 0; i < n; ++i)
-        if (const int f = Fields.IndexOf(names.GetStrAt(i)); f >= 0)
-            keys.push_back({&Fields[f], Fields.Offset(f), descending.GetFlagAt(i)});
+    for (int i = 0; i < n; ++i) {
+        const int f = Fields.IndexOf(names.GetStrAt(i));
+        // A field already a key decides nothing more: where it tied before, it ties again.
+        if (f < 0 || used[static_cast<size_t>(f)]) continue;
+        used[static_cast<size_t>(f)] = true;
+        keys.push_back({&Fields[f], Fields.Offset(f), descending.GetFlagAt(i)});
+    }
     const int64_t size = Fields.RecordSize();
     // Without keys, or with records of no bytes, every order is already sorted.
     if (keys.empty() || size == 0 || count_ < 2) return;
-    std::vector<int32_t> order(static_cast<size_t>(count_));
-    std::iota(order.begin(), order.end(), 0);
+
+    // Each record with the first 16 bytes of its keys in memcmp order (a descending key inverted), so
+    // that most comparisons look at no record; where those tie the records' keys decide.
+    struct TEntry {
+        uint64_t head0, head1;
+        int32_t record;
+    };
+    std::vector<TEntry> entries;
+    entries.reserve(static_cast<size_t>(count_));
+    for (int32_t r = 0; r < count_; ++r) {
+        uint8_t head[16] = {};
+        const uint8_t* record = bytes_.data() + r * size;
+        for (int32_t at = 0, k = 0; at < 16 && k < static_cast<int32_t>(keys.size()); ++k) {
+            const int32_t written = PutKey(*keys[k].field, record + keys[k].offset, head + at, 16 - at);
+            if (keys[k].descending)
+                for (int32_t i = at; i < at + written; ++i) head[i] = static_cast<uint8_t>(~head[i]);
+            at += written;
+        }
+        uint64_t h0 = 0, h1 = 0;
+        for (int i = 0; i < 8; ++i) {
+            h0 = h0 << 8 | head[i];
+            h1 = h1 << 8 | head[8 + i];
+        }
+        entries.push_back({h0, h1, r});
+    }
     const uint8_t* base = bytes_.data();
-    std::sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
-        const uint8_t* ra = base + a * size;
-        const uint8_t* rb = base + b * size;
+    std::sort(entries.begin(), entries.end(), [&](const TEntry& a, const TEntry& b) {
+        if (a.head0 != b.head0) return a.head0 < b.head0;
+        if (a.head1 != b.head1) return a.head1 < b.head1;
+        const uint8_t* ra = base + a.record * size;
+        const uint8_t* rb = base + b.record * size;
         for (const TKey& k : keys)
             if (const int c = CompareCells(*k.field, ra + k.offset, rb + k.offset)) return k.descending ? c > 0 : c < 0;
         return false;
     });
-    std::vector<uint8_t> sorted(bytes_.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        std::copy_n(base + order[i] * size, size, sorted.begin() + static_cast<int64_t>(i) * size);
-    bytes_ = std::move(sorted);
+
+    // The records move into their places along the permutation's cycles, through one spare record.
+    std::vector<uint8_t> spare(static_cast<size_t>(size));
+    for (int32_t start = 0; start < count_; ++start) {
+        if (entries[static_cast<size_t>(start)].record < 0 || entries[static_cast<size_t>(start)].record == start) continue;
+        std::copy_n(base + start * size, size, spare.begin());
+        int32_t to = start;
+        while (true) {
+            TEntry& e = entries[static_cast<size_t>(to)];
+            const int32_t from = e.record;
+            e.record = -1;
+            if (from == start) {
+                std::copy_n(spare.begin(), size, bytes_.begin() + to * size);
+                break;
+            }
+            std::copy_n(bytes_.begin() + from * size, size, bytes_.begin() + to * size);
+            to = from;
+        }
+    }
 }
 
 void TDBTable::Sync(TSerializer& s) {

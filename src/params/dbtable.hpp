@@ -114,6 +114,12 @@ public:
     // False when i >= RecordCount; otherwise the current record becomes i, or none for any negative i.
     virtual bool SetRecNo(int32_t i) = 0;
     virtual void ClearRecords() = 0;
+    // The records whose fields named in `names` match the values of `values`, compared by the values'
+    // type (integers, reals and flags by value; strings exactly, without regard to case, or as a part
+    // of the value); at most `limit` of them. Without names or values: every record. A name that is no
+    // field matches nothing.
+    virtual TDBSelection Locate(const TCustomParam* names, const TCustomParam* values, bool ignoreCase,
+                                bool substring, int64_t limit = INT64_MAX) const = 0;
     // Sorts the records by the fields named in names (names that are no field are skipped), each key
     // descending where its flag is set; integers and reals by value, flags false first, strings by byte
     // order. The current record keeps its number. The order of equal records is not kept.
@@ -139,12 +145,6 @@ public:
     // A field as text, "" when out of range.
     std::string Text(int32_t record, int field) const;
 
-    // The records whose fields named in `names` match the values of `values`, compared by the values'
-    // type (integers, reals and flags by value; strings exactly, without regard to case, or as a part
-    // of the value); at most `limit` of them. Without names or values: every record. A name that is no
-    // field matches nothing.
-    TDBSelection Locate(const TCustomParam* names, const TCustomParam* values, bool ignoreCase, bool substring,
-                        int64_t limit = INT64_MAX) const;
 
     // Replaces fields and records by a tab-separated text: a header line of fields ("name type length"),
     // then one record a line (dbtsv.hpp). On failure the table is left empty.
@@ -152,7 +152,7 @@ public:
 };
 
 // Records back to back in one block.
-class TDBTable : public TDBCustomTable {
+class TDBTable final : public TDBCustomTable {
 public:
     explicit TDBTable(std::string name = {}, uint8_t status = 0) : TDBCustomTable(std::move(name), status) {}
 
@@ -167,6 +167,8 @@ public:
     bool DeleteCurrent() override;
     bool SetRecNo(int32_t i) override;
     void ClearRecords() override;
+    TDBSelection Locate(const TCustomParam* names, const TCustomParam* values, bool ignoreCase, bool substring,
+                        int64_t limit = INT64_MAX) const override;
     void Sort(const TCustomParam& names, const TCustomParam& descending) override;
     void Sync(TSerializer& s) override;
 

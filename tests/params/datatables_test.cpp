@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 
 #include "archive/errors.hpp"
 #include "archive/streams.hpp"
@@ -143,6 +144,38 @@ TEST(DataTables, SortsByKeysInOrderAndKeepsTheCurrentNumber) {
     // Fewer flags than names: only the names with a flag are keys.
     t.Sort(*Strings({"name", "group"}), *Flags({false}));
     EXPECT_EQ(t.Text(0, 3), "A");
+}
+
+// Keys past the first 16 bytes, negative numbers, a real that is no number, -0 and 0.
+TEST(DataTables, SortsLongTextsAndSignedNumbers) {
+    TDBTable t;
+    t.Fields.AddField("text", kDBString, 40);
+    t.Fields.AddField("n", kDBInteger, 0);
+    t.Fields.AddField("x", kDBFloat, 0);
+    const char* texts[] = {"a long common beginning, then b", "a long common beginning, then a", "a long common beginning",
+                           "a long common beginning, then c"};
+    const int32_t numbers[] = {-5, 3, -7, 2147483647};
+    const Real reals[] = {-0.0L, std::numeric_limits<Real>::quiet_NaN(), -1e300L, 0.0L};
+    for (int i = 0; i < 4; ++i) {
+        t.Append();
+        t.Set(i, 0, std::string(texts[i]));
+        t.Set(i, 1, numbers[i]);
+        t.Set(i, 2, reals[i]);
+    }
+    const auto column = [&](int field) {
+        std::string out;
+        for (int32_t r = 0; r < t.RecordCount(); ++r) out += t.Text(r, field) + "|";
+        return out;
+    };
+    t.Sort(*Strings({"text"}), *Flags({false}));
+    EXPECT_EQ(column(0), "a long common beginning|a long common beginning, then a|a long common beginning, then b|"
+                         "a long common beginning, then c|");
+    t.Sort(*Strings({"text"}), *Flags({true}));
+    EXPECT_EQ(column(1), "2147483647|-5|3|-7|");  // c, b, a, then the text they all begin with
+    t.Sort(*Strings({"n"}), *Flags({false}));
+    EXPECT_EQ(column(1), "-7|-5|3|2147483647|");
+    t.Sort(*Strings({"x", "n"}), *Flags({false, true}));
+    EXPECT_EQ(column(1), "-7|2147483647|-5|3|");  // -1e300, then 0 and -0 tied (n decides), then no number
 }
 
 TEST(DataTables, AppendFromCopiesChosenRecordsEvenFromItself) {
@@ -318,6 +351,7 @@ TEST(DataTables, DamagedSectionsAreRefusedBeforeAnythingChanges) {
         {"negative record count", kRecordCountAt, -1},
         {"current record past the end", kRecNoAt, 2},
         {"current record below -1", kRecNoAt, -2},
+        {"a status table among the game tables", kFieldCountAt - 1, 1, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
