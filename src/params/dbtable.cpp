@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <numeric>
 
 #include "archive/serializer.hpp"
 #include "archive/sjis.hpp"
@@ -126,11 +125,7 @@ int TDBFieldList::IndexOf(std::string_view name) const noexcept {
 }
 
 int TDBFieldList::AddField(std::string name, int type, int32_t maxLength) {
-    int64_t size = FixedSize(type);
-    if (type == kDBString) {
-        if (maxLength > static_cast<int64_t>(kMaxStringLength)) return -1;
-        size = std::max(maxLength, 0) + 1;
-    }
+    const int64_t size = type == kDBString ? int64_t{std::max(maxLength, 0)} + 1 : FixedSize(type);
     if (size < 0 || Count() >= kMaxDBFields || recordSize_ + size > kMaxDBTableBytes) return -1;
     if (!table_.FieldAdded(static_cast<int32_t>(size))) return -1;
     items_.push_back({static_cast<int32_t>(size), std::move(name), static_cast<uint8_t>(type)});

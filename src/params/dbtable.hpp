@@ -22,7 +22,7 @@ constexpr uint8_t kDBInteger = 1, kDBFloat = 2, kDBFlag = 3, kDBString = 4;
 
 // Bounds no real game comes near; past them a field, a record or a load is refused like a bad argument.
 constexpr int kMaxDBFields = 10000;                     // fields of one table
-constexpr int64_t kMaxDBTableBytes = int64_t{256} << 20;  // all records of one table together, and one record
+constexpr int64_t kMaxDBTableBytes = int64_t{64} << 20;  // all records of one table together, and one record
 
 struct TDBField {
     int32_t Size = 0;  // bytes in the record
@@ -47,7 +47,7 @@ public:
 
     // Types 1..3 take their fixed size (maxLength ignored); a string takes maxLength + 1 bytes (a negative
     // maxLength counts as 0). Existing records get the new field as 0, 0.0, false or "". -1, and nothing
-    // added, for another type, a max length above the string limit, or a table that would pass its bounds.
+    // added, for another type or a table that would pass its bounds.
     int AddField(std::string name, int type, int32_t maxLength);
     // Takes over another list's fields as they are; only for a table without records.
     void CopyFrom(const TDBFieldList& other);

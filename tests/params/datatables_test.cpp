@@ -81,7 +81,7 @@ TEST(DataTables, AddFieldGivesFixedSizesAndRefusesWhatCannotBeStored) {
     } cases[] = {
         {kDBInteger, 99, 4}, {kDBFloat, 0, 10}, {kDBFlag, -3, 1}, {kDBString, 0, 1}, {kDBString, 5, 6},
         {kDBString, -9, 1},  // a negative length counts as 0
-        {0, 5, -1}, {5, 5, -1}, {kDBString, 0x7FFFFFFF, -1}, {kDBString, 64 << 20, (64 << 20) + 1},
+        {0, 5, -1}, {5, 5, -1}, {kDBString, 0x7FFFFFFF, -1}, {kDBString, 64 << 20, -1},
     };
     for (const Case& c : cases) {
         const int before = t.Fields.Count();
@@ -94,11 +94,16 @@ TEST(DataTables, AddFieldGivesFixedSizesAndRefusesWhatCannotBeStored) {
             EXPECT_EQ(t.Fields[index].Size, c.size) << c.type << " " << c.maxLength;
         }
     }
+    // A record may take the whole size of a table, not a byte more.
+    TDBTable one;
+    EXPECT_EQ(one.Fields.AddField("s", kDBString, (64 << 20) - 1), 0);
+    EXPECT_EQ(one.Fields.AddField("b", kDBFlag, 0), -1);
+    EXPECT_EQ(one.Fields.RecordSize(), 64 << 20);
     // Records that would pass the size of a table refuse the field that makes them so.
     TDBTable five;
     five.Fields.AddField("b", kDBFlag, 0);
     for (int i = 0; i < 5; ++i) ASSERT_TRUE(five.Append());
-    EXPECT_EQ(five.Fields.AddField("big", kDBString, 60 << 20), -1);
+    EXPECT_EQ(five.Fields.AddField("big", kDBString, 20 << 20), -1);
     EXPECT_EQ(five.Fields.Count(), 1);
     EXPECT_EQ(five.DataSize(), 5);
 }
