@@ -21,6 +21,7 @@
 #include "objects/text/mes.hpp"
 #include "objects/base/propaccess.hpp"
 #include "objects/world/world.hpp"
+#include "params/datatables.hpp"
 #include "params/exprbuild.hpp"
 #include "params/varset.hpp"
 #include "script/quietservices.hpp"
@@ -299,13 +300,12 @@ void PlaySavedGame(TOfflineGame& game) {
     parts.History.Capacity = 9;
     parts.History.Entries = {{"a.rsb", 3, 0, 640, 120}, {"b.rsb", 0, 1, 0, 0}};
     for (const auto& [name, status] : {std::pair{"Items", 0}, std::pair{"Seen", 1}}) {
-        auto table = std::make_unique<TDBTable>();
-        table->Name = name;
-        table->Status = uint8_t(status);
-        table->Fields = {{4, "n", 1}};
-        table->RecordCount = 2;
-        table->RecordBytes = {1, 0, 0, 0, 2, 0, 0, 0};
-        table->RecNo = 1;
+        auto table = std::make_unique<TDBTable>(name, uint8_t(status));
+        table->Fields.AddField("n", kDBInteger, 0);
+        for (int32_t n = 1; n <= 2; ++n) {
+            table->Append();
+            table->Set(table->RecNo(), 0, n);
+        }
         parts.Tables.Tables.push_back(std::move(table));
     }
     parts.Tables.Active = 0;
@@ -340,6 +340,38 @@ void SavedataSeeds() {
         ExpectReadsWhole<TLoadedStatus>(Bytes(s), &TOfflineGame::StatusParts, name);
         Seed("savedata", name, Bytes(s));
     }
+}
+
+// Data tables: a game and a status section of tables of every field type, and TSV texts.
+void DataTableSeeds() {
+    TDBManager tables;
+    for (const auto& [name, status] : {std::pair{"Items", 0}, std::pair{"Seen", 1}, std::pair{"Empty", 0}}) {
+        tables.CreateTable(name, uint8_t(status));
+        if (std::string(name) == "Empty") continue;
+        TDBCustomTable& t = *tables.ActiveTable();
+        t.Fields.AddField("id", kDBInteger, 0);
+        t.Fields.AddField("rate", kDBFloat, 0);
+        t.Fields.AddField("ok", kDBFlag, 0);
+        t.Fields.AddField("name", kDBString, 12);
+        for (int32_t r = 0; r < 3; ++r) {
+            t.Append();
+            t.Set(r, 0, r * 7 - 3);
+            t.Set(r, 1, Real(r) / 4);
+            t.Set(r, 2, r % 2 == 0);
+            t.Set(r, 3, Utf8ToSjis(r == 1 ? "名前" : "name"));
+        }
+        t.SetRecNo(1);
+    }
+    tables.SetActive("items");
+    for (uint8_t status : {0, 1}) {
+        TMemoryStream s;
+        tables.Save(s, status);
+        Seed("datatables", status ? "status" : "game", std::string(1, char(status)) + Bytes(s));
+    }
+    Seed("tsv", "header", "id int\tname\tprice float\tok bool\tcode str 3\r\n");
+    Seed("tsv", "records", Utf8ToSjis("id int\tname\tprice float\tok bool\tcode str 3\r\n1\tりんご\t1.5\tTRUE\tabcdef\r\n"
+                                      "\r\n2\tみか\\\"ん\\\\\\n\n3\t表n\tx\tfalse\r\t\tab"));
+    Seed("tsv", "faulty", "a int\t\tb\r\n1\t2\r\n");
 }
 
 // Bitmaps: 24-bit files from the writer, the other depths hand-built.
@@ -581,6 +613,7 @@ int main(int argc, char** argv) {
         VarsetSeeds();
         CallManSeeds(*pages.at("allcodes-main"));
         SavedataSeeds();
+        DataTableSeeds();
         BitmapSeeds();
         WorldTextSeeds();
         WorldChoiceSeeds();

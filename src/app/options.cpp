@@ -64,7 +64,8 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
     std::vector<std::string> shotsAt;
     auto* headlessFlag = app.add_flag("--headless", headless,
                                       "no window: 16 ms per frame; ends when the game's script ends, or after "
-                                      "100000 frames when --frames is not given");
+                                      "100000 frames when --frames is not given; offers the game no full-screen "
+                                      "display modes");
     app.add_flag("--window", window, "a window even when the default would be headless")->excludes(headlessFlag);
     app.add_flag("--fullscreen", o.fullScreen, "start in full screen");
     auto* logoFlag = app.add_flag("--logo", o.logo, "play the start-up logo before the game, as a window does");

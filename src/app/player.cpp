@@ -7,6 +7,7 @@
 #include <system_error>
 #include <unistd.h>
 
+#include "app/displaymodes.hpp"
 #include "app/runtime.hpp"
 #include "app/startlogo.hpp"
 #include "app/stopsignals.hpp"
@@ -125,14 +126,14 @@ void TPlayer::StartUp() {
 }
 
 // The system variables of the screen, the clock and the fonts, and the system services the player offers
-// to scripts (the web browser).
+// to scripts (the web browser, the display modes; no wallpaper).
 void TPlayer::BindPlayerState() {
     TSystemVars& sv = runtime_->Vars().SystemVars();
     sv.BindFlag(TSystemVar::FullScr, [this] { return platform_.FullScreen(); }, [this](bool on) {
         platform_.SetFullScreen(on);
         clock_.Resume(platform_.Ticks());
     });
-    sv.BindInt(TSystemVar::DisplayModeCount, [this] { return static_cast<int32_t>(platform_.DisplayModes().size()); });
+    sv.BindInt(TSystemVar::DisplayModeCount, [this] { return static_cast<int32_t>(DisplayModes().size()); });
     sv.BindInt(TSystemVar::TickCount, [this] { return clock_.GameClock(); });
     sv.BindInt(TSystemVar::UpdateCount, [this] { return clock_.UpdateCount(); });
     sv.BindInt(TSystemVar::PCTickCount, [] {
@@ -160,6 +161,14 @@ void TPlayer::BindPlayerState() {
         const std::string url = c.Str(0);
         if (url.rfind("http", 0) == 0 || url.rfind("ftp", 0) == 0) platform_.OpenUrl(SjisToUtf8Lossy(url));
     });
+    RegisterGetDisplayMode(runtime_->Funcs(), [this] { return DisplayModes(); });
+    // No desktop here takes a wallpaper from a game: SetWallPaper answers false and changes nothing.
+    runtime_->Funcs().Register(sfSetWallPaper, [](const TFuncCall& c) { c.dest.SetFlag(false); });
+}
+
+std::vector<platform::DisplayMode> TPlayer::DisplayModes() {
+    const TRuvoBaseList& world = runtime_->World();
+    return FullScreenModes(platform_.DisplayModes(), world.Width(), world.Height());
 }
 
 void TPlayer::ShutDown() {

@@ -46,6 +46,8 @@ public:
 private:
     void StartUp();
     void BindPlayerState();
+    // The full-screen modes offered to the game (displaymodes.hpp).
+    std::vector<platform::DisplayMode> DisplayModes();
     void FrameLoop();
     // frame: the number of frames run before this one (the numbering of --input and --screenshot-at).
     void FrameStep(long long frame);

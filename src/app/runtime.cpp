@@ -18,6 +18,7 @@
 #include "objects/world/worldbindings.hpp"
 #include "params/datatables.hpp"
 #include "params/expr.hpp"
+#include "params/funcs_owned.hpp"
 #include "params/sysfuncs.hpp"
 #include "params/varset.hpp"
 #include "script/gameproject.hpp"
@@ -53,6 +54,7 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
     vars_ = std::make_unique<TParamCollection>();
     funcs_ = std::make_unique<TSysFuncMan>(*vars_);
     context_ = std::make_unique<TRunContext>(TRunContext{services_, *vars_, *funcs_});
+    RegisterFileFunctions(*funcs_, GameFiles());
     pictures_ = std::make_unique<TPictureCache>(*files_, 32);
     context_->Pictures = pictures_.get();
     text_ = std::make_unique<TTextSupport>(*files_, *vars_, *funcs_, *pictures_);
@@ -81,6 +83,7 @@ TRuntime::~TRuntime() {
     context_->World = nullptr;
     savedWorld_.reset();
     funcs_->Unregister(sfSaveScreen);
+    UnregisterFileFunctions(*funcs_);
     worldBindings_.reset();
     world_.reset();
     text_.reset();
@@ -98,6 +101,7 @@ void TRuntime::CreateCompanions() {
     readMarks_ = std::make_unique<TRuvoReadList>();
     imageSettings_ = std::make_unique<TLayeredImageSettings>();
     tables_ = std::make_unique<TDBManager>();
+    RegisterTableFunctions(*funcs_, *tables_, GameFiles());
     TSystemVars& sv = vars_->SystemVars();
     TRuvoNewHistory& history = *history_;
     sv.BindInt(TSystemVar::HistoryCount, [&history] { return history.Count(); });
@@ -113,6 +117,12 @@ void TRuntime::CreateCompanions() {
     world_->TextObjects().ReadMarks = readMarks_.get();
 }
 
+// The game's files as functions reach them; whether a file can be used asks the project, which may ask
+// for its disc.
+TFileAccess TRuntime::GameFiles() const {
+    return TFileAccess{*files_, [context = context_.get()](std::string_view name) { return context->FileAvailable(name); }};
+}
+
 void TRuntime::FreeCompanions() {
     world_->TextObjects().History = nullptr;
     world_->TextObjects().ReadMarks = nullptr;
@@ -121,6 +131,7 @@ void TRuntime::FreeCompanions() {
     context_->Tables = nullptr;
     TSystemVars& sv = vars_->SystemVars();
     for (TSystemVar v : {TSystemVar::HistoryCount, TSystemVar::HistoryMaxCount, TSystemVar::CGDither}) sv.Unbind(v);
+    UnregisterTableFunctions(*funcs_);
     tables_.reset();
     imageSettings_.reset();
     readMarks_.reset();

@@ -17,6 +17,7 @@ namespace ruvo {
 
 class TDBManager;
 class TDeletionList;
+struct TFileAccess;
 class TInputSink;
 class TLocatePrompts;
 class TParamCollection;
@@ -93,6 +94,7 @@ private:
     bool LocateData();
     void CreateCompanions();
     void FreeCompanions();
+    TFileAccess GameFiles() const;
 
     TRuntimeSetup setup_;
     std::filesystem::path playerFolder_;

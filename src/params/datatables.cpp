@@ -1,84 +1,25 @@
 #include "params/datatables.hpp"
 
 #include <algorithm>
-#include <cstring>
-#include <limits>
 
-#include "archive/extended.hpp"
 #include "archive/serializer.hpp"
 #include "archive/sjis.hpp"
-#include "params/convert.hpp"
 
 namespace ruvo {
 
 namespace {
 
 constexpr int32_t kTablesFormat = 100;
-// Size, name, type.
-constexpr int64_t kMinFieldBytes = 4 + 4 + 1;
 // Kind, name, status, field count, record count, current record.
 constexpr int64_t kMinTableBytes = 1 + 4 + 1 + 4 + 4 + 4;
 
-int64_t SumOfSizes(const std::vector<TDBField>& fields) noexcept {
-    int64_t size = 0;
-    for (const TDBField& f : fields) size += f.Size;
-    return size;
-}
-
 } // namespace
 
-int32_t TDBTable::RecordSize() const noexcept { return static_cast<int32_t>(SumOfSizes(Fields)); }
-
-std::string TDBTable::FieldText(int32_t record, size_t field) const {
-    if (record < 0 || record >= RecordCount || field >= Fields.size()) return {};
-    size_t offset = static_cast<size_t>(record) * static_cast<size_t>(RecordSize());
-    for (size_t i = 0; i < field; ++i) offset += static_cast<size_t>(Fields[i].Size);
-    const uint8_t* p = RecordBytes.data() + offset;
-    const TDBField& f = Fields[field];
-    switch (f.Type) {
-    case 1:
-        if (f.Size < 4) break;
-        return IntToText(static_cast<int32_t>(p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24));
-    case 2:
-        if (f.Size < 10) break;
-        return RealToText(ReadExtended(p));
-    case 3:
-        if (f.Size < 1) break;
-        return FlagToText(p[0] != 0);
-    case 4: {
-        const auto* end = static_cast<const uint8_t*>(std::memchr(p, 0, static_cast<size_t>(f.Size)));
-        return std::string(reinterpret_cast<const char*>(p), end ? static_cast<size_t>(end - p) : static_cast<size_t>(f.Size));
-    }
-    default: break;
-    }
-    return {};
-}
-
-void TDBTable::Sync(TSerializer& s) {
-    s.Str(Name);
-    s.Byte(Status);
-    int32_t fieldCount = static_cast<int32_t>(Fields.size());
-    s.Count(fieldCount, kMinFieldBytes);
-    if (s.Loading()) Fields.assign(static_cast<size_t>(fieldCount), TDBField{});
-    for (TDBField& f : Fields) {
-        s.Int(f.Size);
-        s.Str(f.Name);
-        s.Byte(f.Type);
-        if (f.Size < 0) throw std::move(TSerializer::Damaged().AddContext("a field of " + std::to_string(f.Size) + " bytes"));
-    }
-    const int64_t recordSize = SumOfSizes(Fields);
-    if (recordSize > std::numeric_limits<int32_t>::max())
-        throw std::move(TSerializer::Damaged().AddContext("records of " + std::to_string(recordSize) + " bytes"));
-    // Records of no fields take no bytes: any number of them fits.
-    s.Count(RecordCount, recordSize);
-    const size_t bytes = static_cast<size_t>(RecordCount) * static_cast<size_t>(recordSize);
-    if (s.Loading()) {
-        RecordBytes.resize(bytes);
-        if (bytes > 0) s.Stream().ReadBuffer(RecordBytes.data(), static_cast<int64_t>(bytes));
-    } else if (bytes > 0) {
-        s.Stream().WriteBuffer(RecordBytes.data(), static_cast<int64_t>(bytes));
-    }
-    s.Int(RecNo);
+int32_t TDBManager::CreateTable(std::string name, uint8_t status) {
+    if (name.empty() || FindTable(name) >= 0) return -1;
+    Tables.push_back(std::make_unique<TDBTable>(std::move(name), status));
+    Active = static_cast<int32_t>(Tables.size()) - 1;
+    return Active;
 }
 
 int32_t TDBManager::FindTable(std::string_view name) const noexcept {
@@ -87,9 +28,66 @@ int32_t TDBManager::FindTable(std::string_view name) const noexcept {
     return -1;
 }
 
+TDBCustomTable* TDBManager::Table(std::string_view name) const noexcept {
+    const int32_t i = FindTable(name);
+    return i >= 0 ? Tables[static_cast<size_t>(i)].get() : nullptr;
+}
+
+bool TDBManager::SetActive(std::string_view name) {
+    const int32_t i = FindTable(name);
+    if (i < 0) return false;
+    Active = i;
+    return true;
+}
+
+TDBCustomTable* TDBManager::ActiveTable() const noexcept {
+    return Active >= 0 && Active < static_cast<int32_t>(Tables.size()) ? Tables[static_cast<size_t>(Active)].get() : nullptr;
+}
+
+bool TDBManager::DeleteTable(std::string_view name) {
+    const int32_t i = FindTable(name);
+    if (i < 0) return false;
+    Tables.erase(Tables.begin() + i);
+    if (Active == i) Active = -1;
+    else if (Active > i) --Active;
+    return true;
+}
+
+void TDBManager::Clear() {
+    Tables.clear();
+    Active = -1;
+}
+
 void TDBManager::ClearGameTables() {
     std::erase_if(Tables, [](const auto& t) { return t->Status == 0; });
     Active = -1;
+}
+
+bool TDBManager::CopyTo(std::string_view destination, const TDBSelection& records) {
+    TDBCustomTable* active = ActiveTable();
+    TDBCustomTable* dest = Table(destination);
+    if (!active || !dest || dest == active) return false;
+    dest->Clear();
+    dest->Fields.CopyFrom(active->Fields);
+    return dest->AppendFrom(*active, records);
+}
+
+bool TDBManager::InsertFrom(std::string_view source, const TDBSelection& records) {
+    TDBCustomTable* active = ActiveTable();
+    const TDBCustomTable* from = Table(source);
+    if (!active || !from || !SameFields(from->Fields, active->Fields)) return false;
+    return active->AppendFrom(*from, records);
+}
+
+std::optional<TDBFound> TDBManager::DirectFind(std::string_view table, const TCustomParam* names,
+                                               const TCustomParam* values, bool ignoreCase, bool substring,
+                                               std::string_view field) const {
+    TDBCustomTable* t = Table(table);
+    if (!t) return std::nullopt;
+    const TDBSelection found = t->Locate(names, values, ignoreCase, substring, 1);
+    const int f = t->Fields.IndexOf(field);
+    if (found.Count(*t) == 0 || f < 0) return std::nullopt;
+    return TDBFound{t, found.At(0), f};
 }
 
 void TDBManager::Save(TStream& stream, uint8_t status) const {
@@ -100,13 +98,14 @@ void TDBManager::Save(TStream& stream, uint8_t status) const {
     s.Count(count, kMinTableBytes);
     for (const auto& table : Tables) {
         if (table->Status != status) continue;
-        uint8_t kind = 0;
+        uint8_t kind = table->Kind();
         s.Byte(kind);
         table->Sync(s);
     }
     if (status == 0) {
-        std::string active = Active >= 0 && Active < static_cast<int32_t>(Tables.size()) ? Tables[static_cast<size_t>(Active)]->Name : std::string();
-        s.Str(active);
+        const TDBCustomTable* active = ActiveTable();
+        std::string name = active ? active->Name : std::string();
+        s.Str(name);
     }
 }
 
@@ -123,6 +122,9 @@ TDBSection TDBManager::Read(TStream& stream, uint8_t status) const {
             s.Byte(kind);
             auto table = std::make_unique<TDBTable>();
             table->Sync(s);
+            // The writer puts only tables of the section's status in it.
+            if (table->Status != status)
+                throw std::move(TSerializer::Damaged().AddContext("a table of status " + std::to_string(table->Status)));
             section.Tables.push_back(std::move(table));
         });
     }

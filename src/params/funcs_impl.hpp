@@ -22,6 +22,8 @@ TCustomParam& VariableArg(TArgs args, size_t i, const char* function);
 // Writes into a variable argument; a write to a literal is lost (it must not change the constant).
 void WriteStr(TCustomParam& arg, std::string value);
 void WriteInt(TCustomParam& arg, int32_t value);
+// The lines of a text (textlines.hpp).
+std::vector<std::string> SplitLines(std::string_view s);
 // target becomes a one-dimensional array of the strings, or an empty scalar when there are none.
 void StoreStrings(TCustomParam& target, const std::vector<std::string>& items);
 

@@ -5,6 +5,7 @@
 #include "archive/sjis.hpp"
 #include "params/funcs_impl.hpp"
 #include "params/limits.hpp"
+#include "params/textlines.hpp"
 #include "params/varset.hpp"
 
 namespace ruvo::funcs {
@@ -18,21 +19,13 @@ void StoreStrings(TCustomParam& target, const std::vector<std::string>& items) {
     for (size_t i = 0; i < items.size(); ++i) target.SetStrAt(static_cast<int>(i), items[i]);
 }
 
-namespace {
-
-// Splits into lines at CR LF, LF or CR; a final line break adds no empty line.
 std::vector<std::string> SplitLines(std::string_view s) {
     std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '\r' && s[i] != '\n') continue;
-        lines.emplace_back(s.substr(start, i - start));
-        if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < s.size()) lines.emplace_back(s.substr(start));
+    ForEachLine(s, [&](std::string_view line) { lines.emplace_back(line); });
     return lines;
 }
+
+namespace {
 
 // Splits at every character (Shift-JIS aware) that occurs in delims; empty pieces are kept.
 std::vector<std::string> SplitAt(std::string_view s, std::string_view delims) {

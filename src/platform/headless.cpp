@@ -117,8 +117,6 @@ void THeadlessPlatform::OpenWindow(const WindowSpec& spec) {
     picture_.assign(static_cast<size_t>(std::max(width_, 0)) * static_cast<size_t>(std::max(height_, 0)), 0);
 }
 
-std::vector<DisplayMode> THeadlessPlatform::DisplayModes() { return {{width_, height_, 32, 60}}; }
-
 void THeadlessPlatform::Present(const PictureView& picture, std::span<const Rect> changed) {
     const Rect whole{0, 0, picture.width, picture.height};
     if (picture.width != width_ || picture.height != height_) {

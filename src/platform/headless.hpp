@@ -2,7 +2,7 @@
 // The deterministic back end: no window, a clock that advances exactly 16 ms per frame, input read from a
 // script, message boxes answered by the script (or their default button) and printed on stderr. A box
 // asked 20 times in one frame ends the run with an error instead of looping for ever. It reports no
-// installed fonts, so that a run gives the same results on every machine.
+// installed fonts and no display modes, so that a run gives the same results on every machine.
 #include <cstdio>
 #include <deque>
 #include <map>
@@ -46,7 +46,7 @@ public:
         return true;
     }
     bool FullScreen() const override { return fullScreen_; }
-    std::vector<DisplayMode> DisplayModes() override;
+    std::vector<DisplayMode> DisplayModes() override { return {}; }
     void Present(const PictureView& picture, std::span<const Rect> changed) override;
 
     bool CaptureWindow(Capture& capture) override {

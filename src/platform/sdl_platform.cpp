@@ -104,8 +104,10 @@ public:
         const int display = window_ ? std::max(SDL_GetWindowDisplayIndex(window_), 0) : 0;
         for (int i = 0, n = SDL_GetNumDisplayModes(display); i < n; ++i) {
             SDL_DisplayMode m;
-            if (SDL_GetDisplayMode(display, i, &m) == 0)
-                modes.push_back({m.w, m.h, static_cast<int>(SDL_BITSPERPIXEL(m.format)), m.refresh_rate});
+            if (SDL_GetDisplayMode(display, i, &m) != 0) continue;
+            // Bits as stored, as games know them: 32 for 8-bit RGB in 4 bytes, 16 for 5-5-5.
+            const int bytes = SDL_BYTESPERPIXEL(m.format);
+            modes.push_back({m.w, m.h, bytes >= 2 ? bytes * 8 : static_cast<int>(SDL_BITSPERPIXEL(m.format)), m.refresh_rate});
         }
         return modes;
     }

@@ -22,6 +22,7 @@
 #include "script/statusdata.hpp"
 #include "tools/cli.hpp"
 #include "tools/commands.hpp"
+#include "tools/tablelisting.hpp"
 
 namespace ruvo::tools {
 
@@ -148,22 +149,10 @@ std::string DumpKept(const TKeptValues& k) {
     return out + "\n@Temp=" + TextLineUtf8(k.TempName) + "\n";
 }
 
-std::string DumpTables(const std::vector<std::unique_ptr<TDBTable>>& tables, const std::string& active) {
+std::string DumpTables(const TDBSection& section, bool gameData) {
     std::string out = "[tables]\n";
-    if (!active.empty()) out += "active\t" + TextLineUtf8(active) + "\n";
-    for (const auto& t : tables) {
-        out += "table\t" + TextLineUtf8(t->Name) + "\trecords=" + std::to_string(t->RecordCount) +
-               " recno=" + std::to_string(t->RecNo) + "\n";
-        std::string fields = "fields";
-        for (const TDBField& f : t->Fields)
-            fields += "\t" + TextLineUtf8(f.Name) + ":" + std::to_string(f.Type) + ":" + std::to_string(f.Size);
-        out += fields + "\n";
-        for (int32_t r = 0; r < t->RecordCount; ++r) {
-            std::string line = "record";
-            for (size_t f = 0; f < t->Fields.size(); ++f) line += "\t" + TextLineUtf8(t->FieldText(r, f));
-            out += line + "\n";
-        }
-    }
+    if (gameData) out += "active\t" + TextLineUtf8(section.ActiveName) + "\n";
+    for (const auto& t : section.Tables) out += ListTable(*t);
     return out;
 }
 
@@ -183,7 +172,7 @@ std::string DumpGameEntry(TMemoryStream& entry, int32_t slot, const fs::path& ga
     const std::optional<TDBSection> tables = std::move(loaded.Tables);
     game.Vars().ApplyGame(std::move(loaded.Variables));
     out += "[variables]\n" + FormatVariableDump(game.Vars()) + DumpKept(kept);
-    if (tables) out += DumpTables(tables->Tables, tables->ActiveName);
+    if (tables) out += DumpTables(*tables, true);
     return out;
 }
 
@@ -203,7 +192,7 @@ std::string DumpStatusEntry(TMemoryStream& entry) {
         out += "pending\twindow=" + TextLineUtf8(p.WindowName) + " page=" + TextLineUtf8(p.PageName) + " command=" +
                std::to_string(p.CommandIndex) + " pageindex=" + std::to_string(p.PageIndex) + "\n";
     out += "[images]\ndither\t" + Flag(status.ImageSettings.Dither) + "\n";
-    if (status.Tables) out += DumpTables(status.Tables->Tables, {});
+    if (status.Tables) out += DumpTables(*status.Tables, false);
     return out;
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/instance.hpp"
+#include "archive/sjis.hpp"
 #include "archive/streams.hpp"
 #include "graphics/images/pngfile.hpp"
 #include "graphics/images/regionmap.hpp"
@@ -1401,6 +1402,81 @@ TEST_F(Games, ClicksOnACinemasTracksReachTheScript) {
     EXPECT_NE(dump.find("\"c\" type=4 left=50 top=50 width=200 height=100"), std::string::npos) << dump;
     EXPECT_NE(dump.find("    track base=0 \"\\x01track00000000\" type=0 left=10 top=20 width=50 height=40"),
               std::string::npos) << dump;
+}
+
+// A game keeps a table loaded from a TSV file of its archive: it searches and sorts it, saves it with a
+// saved game and finds it again after loading, while a status table outlives the run. Headless, there
+// is no display mode and no wallpaper.
+TEST_F(Games, ATableFromATsvFileIsSearchedSortedSavedAndLoaded) {
+    Project("var int phase = 0\n");
+    WriteFile(dir / "src" / "data" / "items.tsv",
+              Utf8ToSjis("id int\tname\tprice int\tstock bool\r\n1\tりんご\t120\tTRUE\r\n2\tみかん\t80\tFALSE\r\n"
+                         "3\tぶどう\t300\tTRUE"));
+    Source("main.rvs",
+           "Calc phase = phase + 1\n"
+           "VarNew \"visitsAtStart\", int, DBRecordCount(\"visits\"), 0\n"
+           "VarNew \"made\", flag, FALSE, 0\n"
+           "VarNew \"loaded\", flag, FALSE, 0\n"
+           "VarNew \"count\", int, 0, 0\n"
+           "VarNew \"found\", flag, FALSE, 0\n"
+           "VarNew \"mikan\", int, 0, 0\n"
+           "VarNew \"sorted\", flag, FALSE, 0\n"
+           "VarNew \"current\", str, \"\", 0\n"
+           "VarNew \"lines\", str, \"\", 0\n"
+           "VarNew \"lineCount\", int, 0, 0\n"
+           "VarNew \"system\", str, \"\", 0\n"
+           "VarNew \"ignored\", int, 0, 0\n"
+           "If phase == 1\n"
+           "    Calc made = DBCreateTable(\"items\", FALSE)\n"
+           "    Calc loaded = DBLoadTsvFile(\"DATA\\\\Items.tsv\")\n"
+           "    Calc count = DBRecordCount()\n"
+           "    Calc found = DBLocate(\"name\", \"みかん\")\n"
+           "    Calc mikan = DBGetInt(\"price\")\n"
+           "    Calc sorted = DBSort(\"price\", TRUE)\n"
+           "    Calc current = DBGetStr(\"name\")\n"
+           "    Calc ignored = LoadTextFile(lines, \"data\\\\items.tsv\")\n"
+           "    Calc lineCount = GetArraySize(lines)\n"
+           "    Calc system = FileExists(\"data\\\\items.tsv\") ++ \" \" ++ @DisplayModeCount\n"
+           "    Calc system = system ++ \" \" ++ GetDisplayMode(0, ignored, ignored, ignored, ignored)\n"
+           "    Calc system = system ++ \" \" ++ SetWallPaper(\"\", 0)\n"
+           "    Calc ignored = DBCreateTable(\"visits\", TRUE)\n"
+           "    Calc ignored = DBAddField(\"run\", 1)\n"
+           "    Calc ignored = DBInsert(phase)\n"
+           "    Calc ignored = DBSetActive(\"items\")\n"
+           "    GameSave 1, \"\", 0, \"表\"\n"
+           "If phase == 1\n"
+           "    Calc phase = 10\n"
+           "    Calc ignored = DBDeleteTable(\"items\")\n"
+           "    GameLoad 1\n"
+           "VarNew \"afterLoad\", str, DBRecordCount(\"items\"), 0\n"
+           "Calc afterLoad = afterLoad ++ \" \" ++ DBGetActive()\n"
+           "Calc afterLoad = afterLoad ++ \" \" ++ DBGetStr(\"name\")\n"
+           "VarNew \"direct\", str, DBDirectGetStr(\"items\", \"id\", 3, FALSE, FALSE, \"name\", \"none\"), 0\n"
+           "VarNew \"visits\", int, DBRecordCount(\"visits\"), 0\n"
+           "Terminate\n");
+    const RunResult first = Play("--frames 20");
+    ASSERT_EQ(first.exitCode, 0) << first.errors;
+    EXPECT_EQ(first.vars.at("visitsAtStart"), "-1");
+    EXPECT_EQ(first.vars.at("made"), "TRUE");
+    EXPECT_EQ(first.vars.at("loaded"), "TRUE");
+    EXPECT_EQ(first.vars.at("count"), "3");
+    EXPECT_EQ(first.vars.at("found"), "TRUE");
+    EXPECT_EQ(first.vars.at("mikan"), "80");
+    EXPECT_EQ(first.vars.at("sorted"), "TRUE");
+    EXPECT_EQ(first.vars.at("current"), "りんご");  // record 1 after the sort by price, highest first
+    EXPECT_EQ(first.vars.at("lineCount"), "4");
+    EXPECT_EQ(first.vars.at("system"), "TRUE 0 FALSE FALSE");
+    // Loaded back: the saved table, active again with its current record; the status table stays.
+    EXPECT_EQ(first.vars.at("afterLoad"), "3 items りんご");
+    EXPECT_EQ(first.vars.at("direct"), "ぶどう");
+    EXPECT_EQ(first.vars.at("visits"), "1");
+
+    // The next run finds the status table in the status data, and no game table.
+    const RunResult second = Play("--frames 20");
+    ASSERT_EQ(second.exitCode, 0) << second.errors;
+    EXPECT_EQ(second.vars.at("visitsAtStart"), "1");
+    EXPECT_EQ(second.vars.at("afterLoad"), "-1 visits ");
+    EXPECT_EQ(second.vars.at("direct"), "none");
 }
 
 } // namespace
