@@ -6,6 +6,7 @@
 #include "archive/sjis.hpp"
 #include "archive/streams.hpp"
 #include "archive/vrfilemanager.hpp"
+#include "archive/vrfiles.hpp"
 #include "media/cdaudio.hpp"
 #include "media/ffmpegsource.hpp"
 #include "media/midisource.hpp"
@@ -70,8 +71,7 @@ TMediaSet::TMediaSet(TMediaSetup setup, TVrFileManager& files, TMediaManager::TR
     auto openFile = [this](const std::string& name) -> std::unique_ptr<TPcmSource> {
         const std::string ext = LowerExtension(name);
         if (ext == ".sgt") return nullptr;  // DirectMusic segments: nothing here plays them
-        std::unique_ptr<TStream> stream = files_.OpenRange(name);
-        return OpenSoundStream(ext, std::move(stream), soundFont_);
+        return OpenSoundStream(ext, OpenInPlace(name), soundFont_);
     };
     for (const TKindRow& row : kKinds) {
         TMediaManager::TOpener opener = row.kind == TMediaKind::CdAudio
@@ -102,6 +102,18 @@ bool TMediaSet::Available(std::string_view name) const {
     } catch (const std::exception&) {
         return false;
     }
+}
+
+// Sounds are read in place from the archive; one that was packed deflated (or made in memory) is read
+// into memory instead, so that it still plays.
+std::unique_ptr<TStream> TMediaSet::OpenInPlace(const std::string& name) const {
+    if (const TVrFile* entry = files_.FindEntry(name); entry && (!entry->Raw || entry->Data)) {
+        auto content = std::make_unique<TMemoryStream>();
+        files_.Load(*content, name);
+        content->SetPosition(0);
+        return content;
+    }
+    return files_.OpenRange(name);
 }
 
 std::unique_ptr<TPcmSource> TMediaSet::OpenCd(const std::string& name) const {

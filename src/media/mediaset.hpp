@@ -54,6 +54,7 @@ public:
 
 private:
     std::unique_ptr<TPcmSource> OpenCd(const std::string& name) const;
+    std::unique_ptr<class TStream> OpenInPlace(const std::string& name) const;
 
     TVrFileManager& files_;
     std::unique_ptr<TMixer> mixer_;

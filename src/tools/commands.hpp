@@ -26,5 +26,6 @@ int RunWipe(const Args& args);
 int RunSave(const Args& args);
 int RunImage(const Args& args);
 int RunRmt(const Args& args);
+int RunSound(const Args& args);
 
 } // namespace ruvo::tools
