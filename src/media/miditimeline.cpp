@@ -141,7 +141,8 @@ int64_t TMidiTimeline::MsToTick(int64_t ms) const noexcept {
     auto it = std::upper_bound(tempos_.begin(), tempos_.end(), static_cast<double>(ms),
                                [](double m, const TTempo& e) { return m < e.ms; });
     const TTempo& e = *std::prev(it);
-    return e.tick + static_cast<int64_t>((ms - e.ms) / e.msPerTick);
+    // A hair over, so that a tick that falls exactly on the time is not lost to rounding.
+    return e.tick + static_cast<int64_t>((ms - e.ms) / e.msPerTick + 1e-6);
 }
 
 } // namespace ruvo

@@ -33,6 +33,7 @@ private:
     std::unique_ptr<TPcmSource> source_;
     int64_t frames_ = 0;
     SwrContext* resampler_ = nullptr;  // null when the source is at the mixer's rate with 1 or 2 channels
+    int resampledChannels_ = 2;        // mono stays mono through the resampler, then goes to both sides
     std::vector<float> input_;
     bool flushed_ = false;
 };
