@@ -73,7 +73,7 @@ private:
             fluid_settings_setint(settings_, "synth.threadsafe-api", 0);
             // The player's clock is the samples rendered, so that rendering is the same on every run.
             fluid_settings_setstr(settings_, "player.timing-source", "sample");
-            fluid_settings_setnum(settings_, "synth.gain", 0.5);
+            fluid_settings_setnum(settings_, "synth.gain", 1.0);
             synth_ = new_fluid_synth(settings_);
             if (!synth_ || font_.empty() || fluid_synth_sfload(synth_, font_.c_str(), 1) == FLUID_FAILED) {
                 failed_ = true;
