@@ -16,7 +16,7 @@
 
 namespace ruvo {
 
-TRuvoCinema::TRuvoCinema(TRuvoBaseList* owner) : TRuvoControl(owner), sounds_(owner) {}
+TRuvoCinema::TRuvoCinema(TRuvoBaseList* owner) : TRuvoControl(owner), sounds_(*this) {}
 
 TRuvoCinema::~TRuvoCinema() = default;
 

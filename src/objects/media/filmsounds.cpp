@@ -20,7 +20,7 @@ void TFilmSounds::StopAll() {
 
 int32_t TFilmSounds::TrackPan(int32_t storedPan) noexcept { return std::clamp((storedPan - 1000) * 10, -10000, 10000); }
 
-int32_t TFilmSounds::Now() const { return world_ ? world_->Services().GameClock() : 0; }
+int32_t TFilmSounds::Now() const { return player_.Owner ? player_.Owner->Services().GameClock() : 0; }
 
 void TFilmSounds::Release(TPlaying& p) {
     p.fade.reset();
@@ -37,7 +37,7 @@ void TFilmSounds::StartSound(const TSoundFrameList& track, const std::string& ga
         Release(*it);
         sounds_.erase(it);
     }
-    TMediaSet* media = world_ ? world_->Media() : nullptr;
+    TMediaSet* media = player_.Owner ? player_.Owner->Media() : nullptr;
     TMediaManager* manager = media ? media->ManagerFor(gameName) : nullptr;
     if (!manager || (gameName.rfind("CD_", 0) != 0 && !media->Available(gameName))) return;
     TDMediaItem* item = manager->Add(gameName);

@@ -13,12 +13,13 @@
 namespace ruvo {
 
 class TDMediaItem;
-class TRuvoBaseList;
+class TRuvoObject;
 
 class TFilmSounds final : public TFilmSoundOutput {
 public:
-    // world: where the media come from (none: every sound is silent).
-    explicit TFilmSounds(TRuvoBaseList* world) : world_(world) {}
+    // player: the object that plays the frame list; its world (which changes when a saved game is loaded)
+    // gives the media and the clock, none: every sound is silent.
+    explicit TFilmSounds(const TRuvoObject& player) : player_(player) {}
     ~TFilmSounds() override;
 
     void StartSound(const TSoundFrameList& track, const std::string& gameName) override;
@@ -41,7 +42,7 @@ private:
     void Release(TPlaying& p);
     int32_t Now() const;
 
-    TRuvoBaseList* world_;
+    const TRuvoObject& player_;
     std::vector<TPlaying> sounds_;
 };
 

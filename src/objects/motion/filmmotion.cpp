@@ -50,7 +50,7 @@ int32_t FilmFrameAt(double& elapsed, const TFilmManager& film, bool repeat, bool
 
 bool IsFilmName(const std::string& name) { return SameTextAscii(ExtensionOf(name), ".rmt"); }
 
-TFilmMotion::TFilmMotion(TRuvoControl& control) : control_(control), sounds_(control.Owner) {}
+TFilmMotion::TFilmMotion(TRuvoControl& control) : control_(control), sounds_(control) {}
 
 TFilmMotion::~TFilmMotion() = default;
 
