@@ -31,6 +31,12 @@ void TFilmSounds::Release(TPlaying& p) {
     }
 }
 
+const TDMediaItem* TFilmSounds::ItemOf(const TSoundFrameList& track) const {
+    for (const TPlaying& p : sounds_)
+        if (p.track == &track) return p.item;
+    return nullptr;
+}
+
 void TFilmSounds::StartSound(const TSoundFrameList& track, const std::string& gameName) {
     auto it = std::find_if(sounds_.begin(), sounds_.end(), [&](const TPlaying& p) { return p.track == &track; });
     if (it != sounds_.end()) {

@@ -29,6 +29,8 @@ public:
     // Every sound stops (a new frame list is loaded).
     void StopAll();
     size_t Playing() const noexcept { return sounds_.size(); }
+    // The item a track plays, or null.
+    const TDMediaItem* ItemOf(const TSoundFrameList& track) const;
 
     // A track's volume (0..1000) as an attenuation, and its pan (0..2000, 1000 the centre) as a pan.
     static int32_t TrackPan(int32_t storedPan) noexcept;
