@@ -79,9 +79,10 @@ void TMixer::Work() {
 }
 
 void TMixer::ToPcm16(const float* in, int16_t* out, int64_t samples) noexcept {
+    // Rounded half away from zero by hand: lrintf is a library call unless errno is given up.
     for (int64_t i = 0; i < samples; ++i) {
         const float v = std::clamp(in[i], -1.0f, 1.0f) * 32767.0f;
-        out[i] = static_cast<int16_t>(std::lrintf(v));
+        out[i] = static_cast<int16_t>(v + (v < 0 ? -0.5f : 0.5f));
     }
 }
 

@@ -151,11 +151,19 @@ void TVoice::MixInto(float* out, int64_t frames, std::atomic<uint64_t>& underrun
     if (!started_ || paused_ || ended_) return;
     const int64_t n = std::min(frames, count_);
     const float left = gainLeft_, right = gainRight_;
+    // The ring's frames in at most two runs, each a plain loop the compiler vectorises.
     int64_t at = head_;
-    for (int64_t i = 0; i < n; ++i) {
-        out[2 * i] += ring_[static_cast<size_t>(2 * at)] * left;
-        out[2 * i + 1] += ring_[static_cast<size_t>(2 * at + 1)] * right;
-        if (++at == capacity_) at = 0;
+    float* o = out;
+    for (int64_t rest = n; rest > 0;) {
+        const int64_t run = std::min(rest, capacity_ - at);
+        const float* r = ring_.data() + at * kMixChannels;
+        for (int64_t i = 0; i < run; ++i) {
+            o[2 * i] += r[2 * i] * left;
+            o[2 * i + 1] += r[2 * i + 1] * right;
+        }
+        o += run * kMixChannels;
+        at = (at + run) % capacity_;
+        rest -= run;
     }
     head_ = at;
     count_ -= n;
