@@ -4,6 +4,7 @@
 #include <charconv>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "archive/sjis.hpp"
 
@@ -57,6 +58,61 @@ TGameIni ParseGameIni(std::string_view text) {
         }
     }
     return ini;
+}
+
+std::string UpdateGameIni(std::string_view text, const TGameIni& ini) {
+    const std::string values[2] = {ini.directSound ? "1" : "0", std::to_string(ini.delayTime)};
+    const char* const keys[2] = {"DirectSound", "DelayTime"};
+    bool written[2] = {false, false};
+    bool inSound = false, sawSound = false;
+    std::string out;
+    // The keys still missing go at the end of the section.
+    auto addMissing = [&] {
+        for (int k = 0; k < 2; ++k)
+            if (!written[k]) out += std::string(keys[k]) + "=" + values[k] + "\r\n";
+        written[0] = written[1] = true;
+    };
+    std::istringstream in{std::string(text)};
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::string_view l = Trim(line);
+        if (!l.empty() && l.front() == '[') {
+            if (inSound) addMissing();
+            const size_t close = l.find(']');
+            inSound = close != std::string_view::npos && SameTextSjis(Trim(l.substr(1, close - 1)), "Sound");
+            sawSound = sawSound || inSound;
+        } else if (inSound) {
+            const size_t eq = l.find('=');
+            const std::string_view key = eq == std::string_view::npos ? std::string_view() : Trim(l.substr(0, eq));
+            bool replaced = false;
+            for (int k = 0; k < 2 && !key.empty(); ++k)
+                if (SameTextSjis(key, keys[k])) {
+                    out += std::string(key) + "=" + values[k] + "\r\n";
+                    written[k] = replaced = true;
+                }
+            if (replaced) continue;
+        }
+        out += line + "\r\n";
+    }
+    if (inSound) addMissing();
+    if (!sawSound) {
+        out += "[Sound]\r\n";
+        addMissing();
+    }
+    return out;
+}
+
+void SaveGameIni(const std::filesystem::path& path, const TGameIni& ini) {
+    std::string text;
+    if (std::ifstream in(path, std::ios::binary); in) {
+        std::ostringstream old;
+        old << in.rdbuf();
+        text = old.str();
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << UpdateGameIni(text, ini);
+    out.flush();
+    if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
 TGameIni LoadGameIni(const std::filesystem::path& path) {

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/configdialog.hpp"
 #include "app/instance.hpp"
 #include "app/options.hpp"
 #include "app/player.hpp"
@@ -29,10 +30,6 @@ int main(int argc, char** argv) {
     if (!options) return exitCode;
     const std::filesystem::path playerFile = PlayerFile(argv[0]);
     const std::filesystem::path playerFolder = playerFile.parent_path();
-    if (options->config) {
-        std::fprintf(stderr, "ruvoplay: the settings dialog is not available in this build\n");
-        return 1;
-    }
     const std::string platformName = options->platform.empty() ? ruvo::platform::DefaultPlatformName() : options->platform;
     const bool headlessRun = platformName == "headless";
     // One player per game: a second start on the same folder ends, with a line on stderr so that a
@@ -61,6 +58,12 @@ int main(int argc, char** argv) {
             headless.inputScript = text.str();
         }
         auto platform = ruvo::platform::CreatePlatform(platformName, headless);
+        if (options->config) {
+            // The settings of the game folder given, else of the player's own folder.
+            const std::filesystem::path folder = options->gameFolders.empty() ? playerFolder : std::filesystem::path(options->gameFolders.front());
+            const long long limit = options->frames >= 0 ? options->frames : headlessRun ? ruvo::TPlayer::kHeadlessFrameLimit : -1;
+            return ruvo::RunConfigDialog(*platform, folder, limit, options->screenshotFile);
+        }
         ruvo::TPlayer player(*options, *platform, playerFile);
         return player.Run();
     } catch (const std::exception& e) {

@@ -23,7 +23,10 @@ constexpr const char* kDescription =
 constexpr const char* kFooter =
     "\"The script\" is the game's own script: its pages, run from the project's start page.\n"
     "Scripted input (--input), one event per line: FRAME click X Y | rclick X Y | move X Y | key CODE |\n"
-    "wheel up|down | answer ok|cancel|yes|no\n"
+    "wheel up|down | answer ok|cancel|yes|no | focus out|in\n"
+    "Sound: music and effects play through the sound device; --audio-out records them instead. MIDI needs a\n"
+    "General MIDI sound font (.sf2 or .sf3): --soundfont, else the system's default (\"default-GM.sf2\" in\n"
+    "/usr/share/sounds/sf2 and the like); without one MIDI plays silence of the right length.\n"
     "Exit codes: 0 the game ended, 1 it could not start or failed, 2 a wrong command line or an output\n"
     "that cannot be written, 128 + the signal's number after SIGINT or SIGTERM (the run still writes its\n"
     "outputs).";
@@ -61,6 +64,7 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
     app.set_version_flag("--version", std::string("ruvoplay ") + RUVO_VERSION);
     bool headless = false, window = false;
     std::string inputFile, traceFile, dumpVarsFile, screenshotFile, dumpObjectsFile, saveDir;
+    std::string audioOutFile, soundFont, cdDir;
     std::vector<std::string> shotsAt;
     auto* headlessFlag = app.add_flag("--headless", headless,
                                       "no window: 16 ms per frame; ends when the game's script ends, or after "
@@ -93,6 +97,20 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
     app.add_option("--save-dir", saveDir,
                    "keep the saved games (\"save.dat\") in DIR instead of the game folder or the per-user data folder")
         ->type_name("DIR");
+    app.add_option("--audio-out", audioOutFile,
+                   "record every sound as 16-bit stereo WAV at 44100 Hz in game time (frame k covers [16k, 16k+16) "
+                   "ms) instead of playing it")
+        ->type_name("FILE");
+    app.add_option("--soundfont", soundFont, "the General MIDI sound font (.sf2, .sf3) MIDI music plays with")
+        ->type_name("FILE")
+        ->check(CLI::ExistingFile);
+    app.add_option("--cd-dir", cdDir,
+                   "where the ripped tracks of the game's CD are (CD_NN.* or trackNN.*: ogg, flac, wav, mp3); default: "
+                   "the game folder's \"cd\" folder, then the game folder")
+        ->type_name("DIR")
+        ->check(CLI::ExistingDirectory);
+    app.add_flag("--audio-stats", o.audioStats, "at exit, print how often the sound device ran dry");
+    app.add_flag("--config", o.config, "open only the sound settings of the game folder's \"game.ini\"");
     app.add_option("GAMEFOLDER", o.gameFolders, "game folders; the first holds loose files and the saved games");
     // A value given twice: the later one counts, so scripts can add to a command line.
     for (CLI::Option* option : app.get_options())
@@ -123,6 +141,9 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
     o.screenshotFile = screenshotFile;
     o.saveDir = saveDir;
     o.dumpObjectsFile = dumpObjectsFile;
+    o.audioOutFile = audioOutFile;
+    o.soundFont = soundFont;
+    o.cdDir = cdDir;
     for (auto it = shotsAt.begin(); it != shotsAt.end(); ++it) {
         const size_t eq = it->find('=');
         TPlayerOptions::TShot shot;
@@ -150,7 +171,8 @@ std::optional<TPlayerOptions> ParsePlayerOptions(const std::vector<std::string>&
         o.gameFolders.erase(o.gameFolders.begin());
     }
     // Outputs asked for are checked now, so that a long run does not end without them.
-    std::vector<const fs::path*> outputs = {&o.traceFile, &o.dumpVarsFile, &o.screenshotFile, &o.dumpObjectsFile};
+    std::vector<const fs::path*> outputs = {&o.traceFile, &o.dumpVarsFile, &o.screenshotFile, &o.dumpObjectsFile,
+                                            &o.audioOutFile};
     for (const TPlayerOptions::TShot& shot : o.screenshotsAt) outputs.push_back(&shot.file);
     for (const fs::path* file : outputs) {
         std::string why;

@@ -27,6 +27,12 @@ struct TPlayerOptions {
     bool fullScreen = false;
     bool logo = false;    // headless runs play the start-up logo too (a window does unless noLogo)
     bool noLogo = false;  // a window without the logo: recordings and tests that count frames
+    // The whole mix as 16-bit stereo WAV at 44,100 Hz in game time (frame k: [16k, 16k + 16) ms); no sound
+    // device is opened then.
+    std::filesystem::path audioOutFile;
+    std::filesystem::path soundFont;  // the General MIDI sound font; empty: the system's
+    std::filesystem::path cdDir;      // ripped CD tracks; empty: the game folder's "cd", then the game folder
+    bool audioStats = false;          // at exit, the sound device's underruns on stderr
 };
 
 // Exit codes of the player: a usage problem includes an output that cannot be written.

@@ -107,14 +107,17 @@ void TPlayer::StartUp() {
         trace_ = NamesStandardOutput(options_.traceFile) ? stdout : std::fopen(options_.traceFile.c_str(), "wb");
         if (!trace_) throw std::runtime_error("cannot write the trace file " + options_.traceFile.string());
     }
+    sound_ = std::make_unique<TSoundOutput>(platform_, ini_, Windowed(), options_.audioOutFile);
     runFolder_ = std::make_unique<TRunFolder>();
     if (!runFolder_->Problem().empty())
         std::fprintf(stderr, "ruvoplay: %s; archive entries cannot be copied to files\n", runFolder_->Problem().c_str());
+    const TMediaSetup media{sound_->DevicePulls(), options_.soundFont, options_.cdDir, {}};
     runtime_ = std::make_unique<TRuntime>(TRuntimeSetup{options_.gameFolders, playerFile_, options_.saveDir, {},
-                                                        runFolder_->Path()},
+                                                        runFolder_->Path(), media},
                                           static_cast<TPlayerServices&>(*this), static_cast<TLocatePrompts&>(*this),
                                           deletions_);
     BindPlayerState();
+    sound_->Attach(runtime_->Media().Mixer(), platform_.Ticks());
     runtime_->Start();
     if ((Windowed() && !options_.noLogo) || options_.logo)
         logo_ = std::make_unique<TStartLogo>(runtime_->Pictures().Files(), runtime_->Pictures(), runtime_->World(),
@@ -182,14 +185,32 @@ void TPlayer::ShutDown() {
     }
     if (!options_.screenshotFile.empty() && !SaveScreenshot(options_.screenshotFile)) exitCode_ = kPlayerExitUsage;
     if (trace_ && std::fflush(trace_) != 0) exitCode_ = kPlayerExitUsage;
+    FinishSound();
     logo_.reset();
     runtime_.reset();
+    sound_.reset();
     deletions_.DeleteAll();
     if (trace_) {
         std::fclose(trace_);
         trace_ = nullptr;
     }
     runFolder_.reset();
+}
+
+// The recording is complete, the device stops pulling, and the figures asked for are told.
+void TPlayer::FinishSound() {
+    if (!sound_) return;
+    try {
+        sound_->Finish();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "ruvoplay: %s\n", e.what());
+        exitCode_ = kPlayerExitUsage;
+    }
+    if (options_.audioStats && runtime_)
+        std::fprintf(stderr, "ruvoplay: sound: %llu underruns (mixer), %llu (device)\n",
+                     static_cast<unsigned long long>(runtime_->Media().Mixer().Underruns()),
+                     static_cast<unsigned long long>(sound_->DeviceUnderruns()));
+    sound_->Detach();
 }
 
 // ---- the frame loop
@@ -209,7 +230,16 @@ void TPlayer::FrameLoop() {
         PumpEvents();
         if (closeRequested_ || terminating_) break;
         if (!active_) {
-            platform_.Sleep(16);  // nothing runs without focus; wait for it to come back
+            // Nothing runs without focus; wait for it to come back. Headless time goes on meanwhile (the
+            // scripted input that gives the focus back is at a later frame), and so does the recording.
+            if (headless) {
+                platform_.FrameDone();
+                ++frames;
+            } else {
+                platform_.Sleep(16);
+            }
+            sound_->Advance(platform_.Ticks());
+            if (limit >= 0 && frames >= limit) break;
             continue;
         }
         const uint32_t start = platform_.Ticks();
@@ -218,6 +248,7 @@ void TPlayer::FrameLoop() {
             ++frames;
         }
         platform_.FrameDone();
+        sound_->Advance(platform_.Ticks());
         if (limit >= 0 && frames >= limit) {
             if (options_.frames < 0)
                 std::fprintf(stderr, "ruvoplay: stopped after %lld frames, the limit of a headless run without --frames\n",
@@ -277,12 +308,16 @@ void TPlayer::PumpEvents() {
             clock_.Resume(platform_.Ticks());
             break;
         case PlatformEvent::Kind::FocusLost:
+            if (!active_) break;
             active_ = false;
+            runtime_->Media().PauseAll();
             input.ReleaseAll();
             break;
         case PlatformEvent::Kind::FocusGained:
+            if (active_) break;
             active_ = true;
             clock_.Resume(platform_.Ticks());
+            runtime_->Media().ResumeAll();
             break;
         case PlatformEvent::Kind::MouseDown:
             if (e.button != platform::MouseButton::Middle) input.MouseDown(e.button == platform::MouseButton::Left, e.x, e.y);

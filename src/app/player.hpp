@@ -13,6 +13,7 @@
 #include "app/gameini.hpp"
 #include "app/locatedata.hpp"
 #include "app/options.hpp"
+#include "app/soundoutput.hpp"
 #include "archive/deletionlist.hpp"
 #include "archive/discs.hpp"
 #include "archive/runfolder.hpp"
@@ -55,6 +56,7 @@ private:
     void AskQuit();
     void Present(bool whole);
     void ShutDown();
+    void FinishSound();
     // One line on stderr; in a window also a warning box with the message, unless one was shown.
     void ReportFailure(const std::exception& error, bool boxShown);
     // Each answers false, after saying why on standard error, when the output could not be written.
@@ -108,6 +110,7 @@ private:
     TDeletionList deletions_;
     std::unique_ptr<TStopSignals> stopSignals_;
     std::unique_ptr<TRunFolder> runFolder_;  // temporary copies; outlives the file manager and its deletions
+    std::unique_ptr<TSoundOutput> sound_;  // the device or the recording; stops pulling before the runtime goes
     std::unique_ptr<TRuntime> runtime_;
     std::unique_ptr<TStartLogo> logo_;  // while the start-up logo plays; goes before the runtime
 };

@@ -1,5 +1,6 @@
 #include "app/runtime.hpp"
 
+#include <cstdio>
 #include <fstream>
 #include <system_error>
 
@@ -8,6 +9,7 @@
 #include "app/textsupport.hpp"
 #include "archive/deletionlist.hpp"
 #include "archive/errors.hpp"
+#include "archive/sjis.hpp"
 #include "archive/vrfilemanager.hpp"
 #include "graphics/images/imagesettings.hpp"
 #include "graphics/images/picturecache.hpp"
@@ -58,7 +60,9 @@ TRuntime::TRuntime(TRuntimeSetup setup, TPlayerServices& services, TLocatePrompt
     pictures_ = std::make_unique<TPictureCache>(*files_, 32);
     context_->Pictures = pictures_.get();
     text_ = std::make_unique<TTextSupport>(*files_, *vars_, *funcs_, *pictures_);
+    CreateMedia();
     world_ = std::make_unique<TRuvoBaseList>(services_, *vars_);
+    world_->SetMedia(media_.get());
     text_->Attach(*world_);
     world_->SetPictures(pictures_.get());
     world_->SetEvaluator([this](TRuvoParser& e) {
@@ -86,12 +90,29 @@ TRuntime::~TRuntime() {
     UnregisterFileFunctions(*funcs_);
     worldBindings_.reset();
     world_.reset();
+    media_.reset();
     text_.reset();
     context_->Pictures = nullptr;
     pictures_.reset();
     funcs_.reset();
     vars_.reset();
     files_.reset();
+}
+
+// The managers of every kind of sound with their mixer. A sound that cannot be played is told once on the
+// trace and on stderr; the sound switch @SoundON turns them all off and on.
+void TRuntime::CreateMedia() {
+    TMediaSetup setup = setup_.media;
+    setup.gameFolder = setup_.gameFolders.empty() ? playerFolder_ : fs::path(setup_.gameFolders.front());
+    media_ = std::make_unique<TMediaSet>(setup, *files_, [this](const std::string& name, const std::string& reason) {
+        const std::string line = "sound " + SjisToUtf8Lossy(name) + ": " + reason;
+        std::fprintf(stderr, "ruvoplay: %s\n", line.c_str());
+        if (services_.Tracing()) services_.Trace(Utf8ToSjisLossy(line));
+    });
+    media_->SetAvailability([this](std::string_view name) { return project_ && project_->FileAvailable(name); });
+    TMediaSet& media = *media_;
+    vars_->SystemVars().BindFlag(TSystemVar::SoundON, [&media] { return media.Enabled(); },
+                                 [&media](bool on) { media.SetEnabled(on); });
 }
 
 // The history, the read marks, the layered-image settings and the data tables, which the saved games

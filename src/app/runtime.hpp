@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "media/mediaset.hpp"
 #include "script/callman.hpp"
 
 namespace ruvo {
@@ -42,6 +43,7 @@ struct TRuntimeSetup {
     std::filesystem::path saveDir;         // --save-dir: where "save.dat" is kept (empty: the usual place)
     TScriptLimits limits;
     std::filesystem::path tempFolder;      // the run's own folder for temporary copies; empty: none are made
+    TMediaSetup media;                     // its game folder is filled in by the runtime
 };
 
 class TRuntime {
@@ -88,10 +90,12 @@ public:
     TRuvoReadList& ReadMarks() const noexcept { return *readMarks_; }
     TDBManager& Tables() const noexcept { return *tables_; }
     TInputSink& Input() const noexcept;
+    TMediaSet& Media() const noexcept { return *media_; }
 
 private:
     void RegisterDataSources();
     bool LocateData();
+    void CreateMedia();
     void CreateCompanions();
     void FreeCompanions();
     TFileAccess GameFiles() const;
@@ -108,6 +112,7 @@ private:
     std::unique_ptr<TSysFuncMan> funcs_;
     std::unique_ptr<TRunContext> context_;
     std::unique_ptr<TPictureCache> pictures_;
+    std::unique_ptr<TMediaSet> media_;  // outlives the world: sound objects give their items back
     std::unique_ptr<TTextSupport> text_;
     std::unique_ptr<TRuvoBaseList> world_;
     std::unique_ptr<TWorldBindings> worldBindings_;

@@ -451,8 +451,11 @@ void TVrFileCollection::WriteEntry(TGxBigStream& output, TVrFile& entry) {
     };
 
     if (entry.Data) {
+        // Sounds and videos are played in place through range streams, so they are stored as they are.
         const int64_t size = entry.Data->Size();
-        store(entry.Data->Memory(), size, size < kDeflateLimit, false);
+        const std::string ext = UpperAscii(ExtensionOf(entry.Name()));
+        const bool streamed = ext.size() > 1 && kStreamedExtensions.find(ext + ".") != std::string_view::npos;
+        store(entry.Data->Memory(), size, size < kDeflateLimit && !streamed, false);
         return;
     }
     if (auto loose = LooseFile(entry.Name())) {

@@ -84,6 +84,12 @@ InputScript ParseInputScript(std::string_view text) {
             e.kind = PlatformEvent::Kind::Wheel;
             e.delta = dir == "up" ? 1 : -1;
             add(e, frame);
+        } else if (verb == "focus") {
+            std::string how;
+            words >> how;
+            if (how != "out" && how != "in") Malformed(number, line, "expected out or in");
+            e.kind = how == "out" ? PlatformEvent::Kind::FocusLost : PlatformEvent::Kind::FocusGained;
+            add(e, frame);
         } else if (verb == "answer") {
             std::string a;
             words >> a;

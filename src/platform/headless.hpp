@@ -23,7 +23,8 @@ struct InputScript {
 };
 
 // One event per line: "FRAME click X Y", "FRAME rclick X Y", "FRAME move X Y", "FRAME key CODE",
-// "FRAME wheel up|down", "FRAME answer ok|cancel|yes|no". Blank lines and lines starting with "#" are
+// "FRAME wheel up|down", "FRAME answer ok|cancel|yes|no", "FRAME focus out|in" (the window loses or
+// regains the focus). Blank lines and lines starting with "#" are
 // skipped. Throws std::runtime_error naming the line of a malformed entry.
 InputScript ParseInputScript(std::string_view text);
 

@@ -2,6 +2,7 @@
 // What the player needs of the machine it runs on: a clock, a window to present the game's picture in,
 // input, message boxes and a way to open web addresses. Back ends are chosen by name ("sdl", "headless").
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -63,6 +64,20 @@ struct WindowSpec {
     int screenHeight = 480;
 };
 
+// A sound device that plays 16-bit stereo; it asks its fill function for samples on a thread of its own.
+class TAudioDevice {
+public:
+    virtual ~TAudioDevice() = default;
+    // Nothing is asked of the fill function before Start; after the device is destroyed, nothing more.
+    virtual void Start() = 0;
+    // Frames the device asks for at a time.
+    virtual int BufferFrames() const = 0;
+    // Times the device had to wait for samples (its own count, where it keeps one).
+    virtual uint64_t Underruns() const { return 0; }
+};
+// Writes `frames` interleaved stereo frames; runs on the device's thread.
+using AudioFill = std::function<void(int16_t* out, int frames)>;
+
 class TPlatform {
 public:
     virtual ~TPlatform() = default;
@@ -100,6 +115,9 @@ public:
     virtual void OpenUrl(std::string_view url) = 0;
     // The family names (UTF-8) of the installed fonts, or of the fixed-pitch ones only; sorted, each once.
     virtual std::vector<std::string> FontFaces(bool fixedPitchOnly) = 0;
+    // A sound device at `rate` frames a second asking for about bufferFrames at a time, or null where
+    // there is none (headless runs, machines without sound).
+    virtual std::unique_ptr<TAudioDevice> OpenAudio(int /*rate*/, int /*bufferFrames*/, AudioFill /*fill*/) { return nullptr; }
 };
 
 // Options of the headless back end.

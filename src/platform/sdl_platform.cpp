@@ -16,6 +16,7 @@
 
 #include "platform/fontfaces.hpp"
 #include "platform/platform.hpp"
+#include "platform/sdl_audio.hpp"
 #include "platform/sdl_font.hpp"
 #include "platform/sdl_keymap.hpp"
 #include "platform/sdl_messagebox.hpp"
@@ -182,6 +183,9 @@ public:
     }
 
     std::vector<std::string> FontFaces(bool fixedPitchOnly) override { return InstalledFontFaces(fixedPitchOnly); }
+    std::unique_ptr<TAudioDevice> OpenAudio(int rate, int bufferFrames, AudioFill fill) override {
+        return OpenSdlAudio(rate, bufferFrames, std::move(fill));
+    }
 
     MessageAnswer ShowMessage(std::string_view textUtf8, std::string_view captionUtf8, MessageButtons buttons,
                               MessageIcon icon) override {

@@ -50,6 +50,8 @@ void ExecGetProp(TCommand&, TRunContext&);
 void ExecSetProp(TCommand&, TRunContext&);
 void ExecPropMotion(TCommand&, TRunContext&);
 void ExecMediaPlay(TCommand&, TRunContext&);
+void BeginMovieStop(TCommand&, TRunContext&);
+void ExecMovieStop(TCommand&, TRunContext&);
 void ExecMenuClose(TCommand&, TRunContext&);
 void ExecSaveCabinet(TCommand&, TRunContext&);
 void ExecLoadCabinet(TCommand&, TRunContext&);

@@ -29,7 +29,7 @@
     X(18, SetProp, TComSetProp, NoBegin, ExecSetProp, Cont, NoDefaults)                \
     X(19, ObjDel, TComObjDel, NoBegin, ExecObjDel, Cont, NoDefaults)                   \
     X(20, TextIns, TComTextIns, BeginTextIns, ExecTextIns, EndsFrame, NoDefaults)      \
-    X(21, MovieStop, TComMovieStop, NoBegin, StepOver, EndsFrame, NoDefaults)          \
+    X(21, MovieStop, TComMovieStop, BeginMovieStop, ExecMovieStop, EndsFrame, NoDefaults) \
     X(22, ClrHist, TComClrHist, NoBegin, ExecClrHist, Cont, NoDefaults)                   \
     X(23, Cinema, TComCinema, NoBegin, ExecCreateObject, Cont, NoDefaults)             \
     X(24, Caption, TComCaption, NoBegin, ExecCreateObject, Cont, NoDefaults)           \

@@ -7,6 +7,7 @@
 #include "archive/errors.hpp"
 #include "objects/base/control.hpp"
 #include "objects/base/propaccess.hpp"
+#include "objects/media/sound.hpp"
 #include "objects/motion/propmotion.hpp"
 #include "objects/world/screen.hpp"
 #include "objects/world/world.hpp"
@@ -228,6 +229,42 @@ void ExecPropMotion(TCommand& c, TRunContext& ctx) {
     if (const TCustomParam* v = ctx.Evaluate(command.Duration)) motion->Duration = v->AsInt();
     if (const TCustomParam* v = ctx.Evaluate(command.Mode)) motion->Mode = static_cast<uint8_t>(v->AsInt());
     if (const TCustomParam* v = ctx.Evaluate(command.Paused)) motion->Paused = v->AsFlag();
+}
+
+// Stops a sound at once, or with a fade-out over the given time that may be waited for. A fade needs a
+// sound that plays (mode 0 or 1) from a file that is there (or a CD track).
+void BeginMovieStop(TCommand& c, TRunContext& ctx) {
+    auto& command = static_cast<TComMovieStop&>(c);
+    TObjectWaitState& state = command.Running;
+    state = TObjectWaitState{};
+    state.BlocksEvents = ctx.Holds(command.BlocksEventsExpr);
+    const std::string name = ctx.EvaluateStr(command.ObjectName);
+    TRuvoObject* target = ctx.World && !name.empty() ? ctx.World->FindObject(name) : nullptr;
+    if (!target) return;
+    const TCustomParam* fadeValue = ctx.Evaluate(command.FadeTime);
+    const int32_t fade = fadeValue ? fadeValue->AsInt() : 0;
+    auto* sound = dynamic_cast<TRuvoSound*>(target);
+    if (fade > 0) {
+        const std::string source = GetStrProperty(*target, PR_SOURCE);
+        const bool playing = sound && sound->PlayMode <= 1;
+        if ((source.rfind("CD_", 0) == 0 || ctx.FileAvailable(source)) && playing) {
+            SetProperty(*target, PR_DELAY, fade);
+            target->SetPlayMode(3);
+            // A fading sound goes under a name of its own: it is waited for by that name.
+            if (ctx.World->IsRegistered(target) && !target->Name.empty()) state.Name = target->Name;
+        }
+    } else {
+        target->SetPlayMode(2);
+        if (ctx.World->IsRegistered(target)) ctx.World->ScheduleDelete(*target);
+    }
+    if (const TCustomParam* wait = ctx.Evaluate(command.Wait)) state.Waiting = wait->AsFlag();
+}
+
+void ExecMovieStop(TCommand& c, TRunContext& ctx) {
+    const TObjectWaitState& state = static_cast<TComMovieStop&>(c).Running;
+    const bool targetThere = ctx.World && !state.Name.empty() && ctx.World->FindObject(state.Name);
+    if (targetThere && state.Waiting) return;
+    ++ctx.Interpreter->Index;
 }
 
 void ExecMediaPlay(TCommand& c, TRunContext& ctx) {

@@ -27,5 +27,6 @@ int RunSave(const Args& args);
 int RunImage(const Args& args);
 int RunRmt(const Args& args);
 int RunTable(const Args& args);
+int RunSound(const Args& args);
 
 } // namespace ruvo::tools

@@ -28,14 +28,13 @@ std::vector<uint8_t> ReadFileBytes(const fs::path& path) {
     return std::vector<uint8_t>{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A name typed with "/" between folders, as the game stores it: with "\".
+} // namespace
+
 std::string GameName(const std::string& typed) {
     std::string name = Utf8ToSjisLossy(typed);
     std::replace(name.begin(), name.end(), '/', '\\');
     return name;
 }
-
-} // namespace
 
 TGameFiles::TGameFiles(const fs::path& folder) : files_(deletions_, std::make_unique<TNoDiscs>(), fs::temp_directory_path()) {
     std::error_code ec;

@@ -31,5 +31,7 @@ struct TInput {
 
 // FILE, ARCHIVE:NAME, or (with a game) a name of the game's files; folders in names may be parted by "/".
 TInput ReadInput(const std::string& arg, TGameFiles* game);
+// A name typed on the command line ("/" or "\" between folders, UTF-8) as a game name.
+std::string GameName(const std::string& typed);
 
 } // namespace ruvo::tools

@@ -29,6 +29,7 @@ const ToolCommand kCommands[] = {
     {"image", "inspect, export and pack pictures (info, export, pack)", RunImage},
     {"text", "message text: list the glyphs of markup, or render a page to PNG", RunText},
     {"rmt", "draw a frame list at a time: rmt render FILE.rmt --at MS -o OUT.png [--game FOLDER]", RunRmt},
+    {"sound", "sound files: info (format, rate, channels, length), render to WAV with volume and pan", RunSound},
     {"save", "list the saved games of a save.dat, or dump a saved game or the status data", RunSave},
     {"table", "show how a tab-separated file loads into a data table: table FILE.tsv", RunTable},
 };

@@ -57,7 +57,7 @@ protected:
         m.StartValue = -3.25L;
         m.Elapsed = 48;
         m.Paused = true;
-        world.Adopt(std::make_unique<TRuvoStandInComponent>(&world, 17)).SetName("se");
+        world.Adopt(std::make_unique<TRuvoStandInComponent>(&world, 7)).SetName("se");  // a component not built yet (TRuvoHttp)
         world.SetFocus(&bg);
         bg.Raise(PR_ONMOUSEIN);
         SetProperty(bg, PR_ONLBTNUP, std::string("up.rsb"));

@@ -13,6 +13,7 @@
 #include "objects/choices/menu.hpp"
 #include "objects/text/mes.hpp"
 #include "objects/choices/prevmenu.hpp"
+#include "objects/media/sound.hpp"
 #include "objects/motion/propmotion.hpp"
 #include "objects/base/standin.hpp"
 #include "objects/images/tile.hpp"
@@ -50,7 +51,7 @@ constexpr TObjectClass kClasses[] = {
     {14, "TRuvoParticle", Control},
     {15, "TRuvoTimer", Make<TRuvoTimer>},
     {16, "TRuvoVideo", Control},
-    {17, "TRuvoSound", Component},
+    {17, "TRuvoSound", Make<TRuvoSound>},
     {18, "TRuvoMapImage", Make<TRuvoMapImage>},
     {19, "TRuvoWave", Control},
     {20, "TRuvoTile", Make<TRuvoTile>},

@@ -16,7 +16,7 @@
 
 namespace ruvo {
 
-TRuvoCinema::TRuvoCinema(TRuvoBaseList* owner) : TRuvoControl(owner) {}
+TRuvoCinema::TRuvoCinema(TRuvoBaseList* owner) : TRuvoControl(owner), sounds_(*this) {}
 
 TRuvoCinema::~TRuvoCinema() = default;
 
@@ -24,6 +24,7 @@ void TRuvoCinema::SetSource(std::string source) {
     if (source == Source) return;
     Source = std::move(source);
     Invalidate();
+    sounds_.StopAll();
     film_.Clear();
     tracks_.reset();
     stage_.reset();
@@ -38,6 +39,7 @@ void TRuvoCinema::SetSource(std::string source) {
             if (film_.LoadFromFile(cache->Files(), Source)) {
                 TCachePictures pictures(*cache);
                 film_.LoadResources(pictures);
+                film_.SetSoundOutput(&sounds_);
             }
         } catch (const ERuvoError&) {
             film_.Clear();  // a missing or damaged frame list shows nothing
@@ -80,6 +82,7 @@ bool TRuvoCinema::Update() {
     const int32_t f = FilmFrameAt(elapsed_, film_, Repeat, ended);
     if (ended) finished_ = true;
     if (f != frame_) Show(f);
+    sounds_.Step();
     if (!ended) return false;
     if (AutoScrap) return true;
     Raise(static_cast<uint8_t>(PR_ONPLAYEND));

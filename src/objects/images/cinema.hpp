@@ -14,6 +14,7 @@
 #include <string>
 
 #include "graphics/film/filmmanager.hpp"
+#include "objects/media/filmsounds.hpp"
 #include "objects/base/control.hpp"
 
 namespace ruvo {
@@ -68,6 +69,7 @@ private:
     TRuvoControl* HitTrack() const;
 
     TFilmManager film_;
+    TFilmSounds sounds_;
     std::unique_ptr<TSurfaceFilmStage> stage_;
     std::unique_ptr<TRuvoBaseListCinema> tracks_;
     TCustomDIBX* shown_ = nullptr;  // the stage's picture: a base of the private world, or a transition

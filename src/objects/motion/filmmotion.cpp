@@ -50,7 +50,7 @@ int32_t FilmFrameAt(double& elapsed, const TFilmManager& film, bool repeat, bool
 
 bool IsFilmName(const std::string& name) { return SameTextAscii(ExtensionOf(name), ".rmt"); }
 
-TFilmMotion::TFilmMotion(TRuvoControl& control) : control_(control) {}
+TFilmMotion::TFilmMotion(TRuvoControl& control) : control_(control), sounds_(control) {}
 
 TFilmMotion::~TFilmMotion() = default;
 
@@ -68,6 +68,7 @@ void TFilmMotion::Load(const std::string& file) {
         return;
     }
     film_.SetStage(this);
+    film_.SetSoundOutput(&sounds_);
 }
 
 void TFilmMotion::Restart() {
@@ -103,6 +104,7 @@ bool TFilmMotion::Step() {
     const int32_t f = FilmFrameAt(elapsed_, film_, GetFlagProperty(control_, PR_REPEAT), ended);
     if (ended) finished_ = true;
     if (countdown_ == 2 || frame_ != f || reanchored) Show(f);
+    sounds_.Step();
     if (countdown_ > 0) --countdown_;
     seenLeft_ = control_.Left;
     seenTop_ = control_.Top;

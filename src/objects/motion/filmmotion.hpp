@@ -9,6 +9,7 @@
 #include <string>
 
 #include "graphics/film/filmmanager.hpp"
+#include "objects/media/filmsounds.hpp"
 #include "graphics/wipes/wipes.hpp"
 #include "objects/motion/motion.hpp"
 
@@ -75,6 +76,7 @@ private:
 
     TRuvoControl& control_;
     TFilmManager film_;
+    TFilmSounds sounds_;
     double elapsed_ = 0;   // ms
     int countdown_ = 2;    // steps until the clock runs: the first shows frame 0 where the control is
     bool finished_ = false;

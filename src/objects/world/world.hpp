@@ -25,6 +25,7 @@
 
 namespace ruvo {
 
+class TMediaSet;
 class TParamCollection;
 class TPictureCache;
 class TPlayerServices;
@@ -52,6 +53,9 @@ public:
     // Where image objects take their pictures from; null until the runtime sets it (nothing is shown).
     TPictureCache* Pictures() const noexcept { return pictures_; }
     void SetPictures(TPictureCache* pictures) noexcept { pictures_ = pictures; }
+    // Where sound objects get their media items from; null until the runtime sets it (nothing sounds).
+    TMediaSet* Media() const noexcept { return media_; }
+    void SetMedia(TMediaSet* media) noexcept { media_ = media; }
     // Evaluates an expression an object keeps for later (an animation's last-frame wait) as an integer,
     // with the game's variables and functions; 0 until the runtime says how.
     using TIntEvaluator = std::function<int32_t(TRuvoParser&)>;
@@ -222,6 +226,7 @@ private:
     TParamCollection& vars_;
     TTextObjectServices textObjects_;
     TPictureCache* pictures_ = nullptr;
+    TMediaSet* media_ = nullptr;
     TIntEvaluator evaluate_;
     std::array<std::unique_ptr<TRuvoBase>, 2> screens_;
     int32_t width_ = kInitialSize, height_ = kInitialSize;

@@ -29,6 +29,7 @@ std::unique_ptr<TRuvoBaseList> TRuvoBaseList::ReadSaved(TStream& stream, int32_t
     std::unique_ptr<TRuvoBaseList> loaded(new TRuvoBaseList(services_, vars_, LastIssued()));
     // Its objects take their pictures and evaluate their expressions as this world's do.
     loaded->pictures_ = pictures_;
+    loaded->media_ = media_;
     loaded->evaluate_ = evaluate_;
     loaded->textObjects_.ShareWith(textObjects_);
     TSerializer s = TSerializer::Reader(stream, version);
